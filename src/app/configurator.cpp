@@ -1,0 +1,50 @@
+#include "app/configurator.h"
+
+#include "app/control_ids.h"
+#include "app/dialog_layout.h"
+#include "app/interface_texts.h"
+#include "dialog/event_handler.h"
+#include "platform/registry.h"
+
+namespace veyra::app {
+namespace {
+
+void AddProvisionalItems(platform::DialogControls& dialog) {
+  for (const char* item : kProvisionalBloomItems) dialog.AddItem(IDC_BLOOM_LEVEL, item);
+  for (const char* item : kProvisionalSunraysItems) dialog.AddItem(IDC_SUNRAYS_LEVEL, item);
+  dialog.SetEnabled(IDC_BLOOM_LEVEL, false);
+}
+
+void ReadSteamLanguage(platform::Os& os, ProgramState& state) {
+  state.SteamLanguage =
+      platform::RegReadString(os, 0, "Software\\Valve\\Steam", "Language", "english");
+}
+
+}  // namespace
+
+void RunSettingsDialog(platform::Os& os, ProgramState& state) {
+  std::unique_ptr<platform::Dialog> dialog = os.CreateHiddenDialog(SettingsDialogSpec());
+  AddProvisionalItems(*dialog);
+  ReadSteamLanguage(os, state);
+  InterfaceTexts(state.SteamLanguage, *dialog, state);
+
+  dialog::SettingsDialogEvents events(os, state);
+  dialog->RunModal(events);
+  dialog.reset();
+}
+
+int RunConfigurator(platform::Os& os, ProgramState& state) {
+  os.InitCommonControls();
+  FillValueTables(state);
+  const std::optional<std::string> directory = os.CurrentDirectory();
+  if (!directory) {
+    os.ShowMessage(kStartDirectoryFailure, "",
+                   platform::mb::kOk | platform::mb::kTaskModal | platform::mb::kSetForeground);
+    return 0;
+  }
+  SetStartDirectory(state, *directory);
+  RunSettingsDialog(os, state);
+  return 0;
+}
+
+}  // namespace veyra::app

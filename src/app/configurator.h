@@ -1,0 +1,20 @@
+// The program from start to end, over the operating-system interface.
+#pragma once
+
+#include "app/program_state.h"
+#include "platform/os.h"
+
+namespace veyra::app {
+
+// The message shown when the start directory cannot be read.
+inline constexpr const char* kStartDirectoryFailure = "Kann Directory Puffer nicht anlegen";
+
+// Start-up: common controls, value tables, start directory and base paths,
+// then the settings dialog routine. Returns the process exit code (always 0).
+int RunConfigurator(platform::Os& os, ProgramState& state);
+
+// The settings dialog routine: builds the hidden dialog, sets its texts and
+// initial state, runs it modally and, unless cancelled, the apply phase.
+void RunSettingsDialog(platform::Os& os, ProgramState& state);
+
+}  // namespace veyra::app

@@ -1,0 +1,173 @@
+#include "app/interface_texts.h"
+
+#include "app/control_ids.h"
+
+namespace veyra::app {
+namespace {
+
+struct TranslatedText {
+  int control;  // 0 = the dialog's caption
+  const char* english;
+  const char* german;
+};
+
+constexpr TranslatedText kTexts[] = {
+    {0, "Configurator", "Konfigurator"},
+    {IDC_RECOMMENDED, "Recommended", "Empfohlen"},
+    {IDC_RECOMMENDED2, "Recommended #2", "Empfohlen #2"},
+    {IDC_CANCEL, "Cancel", "Abbruch"},
+    {IDC_FRAME_ENGINE, "Engine Settings", "Engine Einstellungen"},
+    {IDC_PRELOAD_NPC, "Force Preload of NPC Resources", "Erzwinge Vorausladen von NPC Resourcen"},
+    {IDC_PRELOAD_NPC_TEXT,
+     "This forces preload of NPC resources (textures and models) into memory on map load. Can "
+     "prevent stuttering, but will increase VRAM usage and loading times.",
+     "Erzwingt das Vorausladen von NPC Resourcen (Modelle und Texturen). Kann Stottern verhindern, "
+     "aber erhöht VRAM-Verbrauch und Ladezeiten."},
+    {IDC_PRELOAD_OTHER, "Force Preload of Other Resources",
+     "Erzwinge Vorausladen von anderen Resourcen"},
+    {IDC_PRELOAD_OTHER_TEXT,
+     "This forces preload of other resources (textures, sounds and models) into memory on map "
+     "load. Can prevent stuttering, but will increase memory usage and loading times.",
+     "Erzwingt das Vorausladen von anderen Resourcen (Texturen, Sounds und Modelle). Kann Stottern "
+     "verhindern, aber erhöht Speicherverbrauch und Ladezeiten."},
+    {IDC_FRAME_GRAPHICS, "Graphics Settings", "Grafik Einstellungen"},
+    {IDC_ANAMORPH_FLARES, "Enable Anamorphic Lens Flares", "Anamorphe Lichteffekte."},
+    {IDC_COAST_NIGHT, "Coast Sequence at night time", "Küstensequenz bei Nacht"},
+    {IDC_COAST_NIGHT_TEXT,
+     "This lets you play the coast sequence after Ravenholm at night, fixing a time lapse in the "
+     "original game.",
+     "Aktiviert die Küstensequenz (Ravenholm zu Nova Prospekt) bei Nacht. Dies korrigiert einen "
+     "Zeitsprung des Originalspiels."},
+    {IDC_VEYRA_WEAPONS, "Activate Veyra Mod's Weapons", "Veyra Mod Waffen"},
+    {IDC_VEYRA_WEAPONS_TEXT,
+     "Activates Veyra Mod's weapons/sounds with ironsight aiming feature. Disabling this option "
+     "activates VALVE's original weapons/sounds, without ironsight aiming.",
+     "Benutze Veyra Mod Version aller Waffen inklusive neuen Sounds und Ironsight Fähigkeit. "
+     "Deaktivieren schaltet um auf originale VALVE Waffen ohne Ironsight-Fähigkeit."},
+    {IDC_PARTICLES, "Activate Enhanced Particle Effects", "Erweiterte Partikel-Effekte"},
+    {IDC_BLOOM, "Enable Enhanced Bloom Effects.", "Erweitertes Blooming."},
+    {IDC_VEYRA_SKILL, "Use Veyra Mod's Difficulty Settings",
+     "Veyra Mod Schwierigkeits-Einstellungen."},
+    {IDC_VEYRA_SKILL_TEXT,
+     "Grenades have a bigger blast radius and cause more damage. Bullet hits will consume your "
+     "health quicker and headshots are ALWAYS lethal.",
+     "Granaten haben einen größeren Explosionsradius und richten mehr Schaden an. Kugeln "
+     "verursachen stärkere Verletzungen, und ein Kopftreffer ist IMMER tödlich."},
+    {IDC_VIGNETTE, "Vignette Post Processing", "Vignettierung"},
+    {IDC_SSAO, "Ambient Occlusion (HBAO) Post Processing", "Umgebungsverdeckung (HBAO)"},
+    {IDC_FILM_NOIR, "Film Noire Colors", "Film Noire Farben"},
+    {IDC_SUNRAYS, "Sunrays and Godrays", "Sonnenstrahlen"},
+    {IDC_HEV_GLASS, "HEV Suit Glass Visor Reflections", "HEV Suit Helmglas-Effekt"},
+    {IDC_RECOIL, "Weapons Recoil", "Simulierter Waffenrückstoß"},
+    {IDC_SWEETFX, "SweetFX Post Processing", "SweetFX Nachbearbeitung"},
+    {IDC_RESHADE, "Reshade Post Processing (HQ Softbloom)",
+     "Reshade Nachbearbeitung (HQ Softbloom)"},
+    {IDC_HEADBOB, "Activate Player Head Bob Movement", "Kopfbewegungen"},
+    {IDC_HIDE_CROSSHAIR, "Hide Crosshair", "Verstecke Fadenkreuz"},
+    {IDC_GAUSS_BLUR, " Gaussian Blur Post Processing", "Gaußscher Weichzeichner"},
+    {IDC_GAUSS_HORIZONTAL, "Horizontal Only.", "Nur horizontal"},
+    {IDC_LARGE_VRAM, "Activate Large VRAM Mode (Experimental)", "Hoher VRAM Modus (experimentell)"},
+    {IDC_LARGE_VRAM_TEXT,
+     "Activates a special mode to improve performance for GPU's with more than 3GB of VRAM.",
+     "Aktiviere hohe VRAM Nutzung (nur geeignet für Grafikkarten mit mehr als 3 GB VRAM)"},
+    {IDC_DOF, "Depth of Field (DoF) With Autofocus", "Tiefenunschärfe"},
+    {IDC_DOF_CHROMATIC, "With Chromatic Aberration", "chromatische Aberration"},
+    {IDC_DOF_STRONGER, "Stronger Effect", "verstärken"},
+    {IDC_FILMGRAIN, "Film Grain Post Processing ", "Filmrauschen"},
+    {IDC_UNCHARTED, "Uncharted 2 Tonemapping", "Uncharted 2 Farbanpassung"},
+    {IDC_UNCHARTED_STRONGER, "stronger", "stärker"},
+    {IDC_UNCHARTED_STRONGEST, "strongest", "am stärksten"},
+    {IDC_HPD, "Haarm Peter Duiker Tonemapping", "Haarm Peter Duiker Farbanpassung"},
+    {IDC_HPD_STRONGER, "stronger", "stärker"},
+    {IDC_HPD_STRONGEST, "strongest", "am stärksten"},
+    {IDC_SHARPEN, "Sharpen the image", "Bildschärfung"},
+    {IDC_SHARPEN_STRONGER, "stronger", "stärker"},
+    {IDC_SHARPEN_STRONGEST, "strongest", "am stärksten"},
+    {IDC_FILMIC, "Filmic Tonemapping", "Filmähnliche Gammakurve"},
+};
+
+struct ItemTexts {
+  const char* english;
+  const char* german;
+};
+
+constexpr ItemTexts kBloomItems[8] = {
+    {"Slightly", "Leicht"},
+    {"Moderate", "Moderat"},
+    {"Strong", "Stark"},
+    {"Very strong", "Sehr stark"},
+    {"Extreme", "Extrem"},
+    {"ReShade compatible", "Reshade kompatibel"},
+    {"Veyra Mod (recommended)", "Veyra Mod (Empfehlung)"},
+    {"Veyra Mod (more bloom)", "Veyra Mod (mehr Bloom)"},
+};
+
+constexpr ItemTexts kSunraysItems[2] = {
+    {"Moderate", "Moderat"},
+    {"Strong", "Stark"},
+};
+
+struct LanguageName {
+  const char* german_name;
+  const char* steam_key;
+};
+
+constexpr LanguageName kLanguageNames[] = {
+    {"englisch", "english"},       {"deutsch", "german"},       {"französisch", "french"},
+    {"italienisch", "italian"},    {"japanisch", "japanese"},   {"koreanisch", "korean"},
+    {"portugiesisch", "portuguese"}, {"russisch", "russian"},   {"chinesisch", "schinese"},
+    {"spanisch", "spanish"},       {"thai-chinesisch", "tchinese"}, {"thailändisch", "thai"},
+};
+
+// Replaces the item's text where it stands: removed, then inserted again at the same position.
+void ReplaceItemText(platform::DialogControls& dialog, int list, int item, const char* text) {
+  dialog.RemoveItem(list, item);
+  dialog.InsertItem(list, item, text);
+}
+
+}  // namespace
+
+bool IsGermanInterface(const std::string& language) {
+  return language == "german" || language == "deutsch";
+}
+
+void InterfaceTexts(const std::string& language, platform::DialogControls& dialog,
+                    const ProgramState& state) {
+  const bool german = IsGermanInterface(language);
+  for (const TranslatedText& text : kTexts) {
+    const char* chosen = german ? text.german : text.english;
+    if (text.control == 0) {
+      dialog.SetCaption(chosen);
+    } else {
+      dialog.SetText(text.control, chosen);
+    }
+  }
+
+  for (int item = 1; item <= 8; ++item) {
+    const ItemTexts& texts = kBloomItems[item - 1];
+    ReplaceItemText(dialog, IDC_BLOOM_LEVEL, item, german ? texts.german : texts.english);
+  }
+  // Replacing the items dropped any selection; select the detected value's level.
+  for (int level = 1; level <= 8; ++level) {
+    if (state.BloomScaleValues[level] == state.BloomScaleValue) {
+      dialog.Select(IDC_BLOOM_LEVEL, level);
+      break;
+    }
+  }
+
+  const int sunrays_level = dialog.Selection(IDC_SUNRAYS_LEVEL);
+  for (int item = 1; item <= 2; ++item) {
+    const ItemTexts& texts = kSunraysItems[item - 1];
+    ReplaceItemText(dialog, IDC_SUNRAYS_LEVEL, item, german ? texts.german : texts.english);
+  }
+  if (sunrays_level == 1 || sunrays_level == 2) dialog.Select(IDC_SUNRAYS_LEVEL, sunrays_level);
+}
+
+std::string LanguageNameMapping(const std::string& name) {
+  for (const LanguageName& entry : kLanguageNames) {
+    if (name == entry.german_name) return entry.steam_key;
+  }
+  return name;
+}
+
+}  // namespace veyra::app

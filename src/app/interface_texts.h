@@ -1,0 +1,23 @@
+// The dialog's texts in the interface language, which follows the Steam client.
+#pragma once
+
+#include <string>
+
+#include "app/program_state.h"
+#include "platform/dialog.h"
+
+namespace veyra::app {
+
+// True when `language` selects the German texts (exactly "german" or "deutsch").
+bool IsGermanInterface(const std::string& language);
+
+// Sets the caption, every translated control text and the items of the two
+// level lists. Changes no check mark and no enabled state.
+void InterfaceTexts(const std::string& language, platform::DialogControls& dialog,
+                    const ProgramState& state);
+
+// Turns a German language name into Steam's language key; any other name
+// comes back unchanged.
+std::string LanguageNameMapping(const std::string& name);
+
+}  // namespace veyra::app

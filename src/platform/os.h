@@ -1,0 +1,146 @@
+// The one interface through which the program reaches the operating system.
+// Every failure carries the Windows system error code (0 = success); the
+// posix backend maps errno onto the same codes, and the test doubles inject
+// them, so the logic above never sees a platform type.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/dialog.h"
+
+namespace veyra::platform {
+
+using SystemError = std::uint32_t;
+
+// Windows system error codes the logic names by meaning.
+namespace error {
+constexpr SystemError kSuccess = 0;
+constexpr SystemError kFileNotFound = 2;
+constexpr SystemError kPathNotFound = 3;
+constexpr SystemError kAccessDenied = 5;
+constexpr SystemError kNotEnoughMemory = 8;
+constexpr SystemError kWriteFault = 29;
+constexpr SystemError kReadFault = 30;
+constexpr SystemError kSharingViolation = 32;
+constexpr SystemError kFileExists = 80;
+constexpr SystemError kInvalidParameter = 87;
+constexpr SystemError kDiskFull = 112;
+constexpr SystemError kInvalidName = 123;
+constexpr SystemError kNoMoreFiles = 18;
+}  // namespace error
+
+// File attribute bits as the directory listing reports them.
+namespace attribute {
+constexpr std::uint32_t kReadOnly = 0x1;
+constexpr std::uint32_t kHidden = 0x2;
+constexpr std::uint32_t kSystem = 0x4;
+constexpr std::uint32_t kDirectory = 0x10;
+}  // namespace attribute
+
+// Message-box flags and answers (the Win32 values, passed through unchanged).
+namespace mb {
+constexpr std::uint32_t kOk = 0x0;
+constexpr std::uint32_t kIconExclamation = 0x30;
+constexpr std::uint32_t kTaskModal = 0x2000;
+constexpr std::uint32_t kSetForeground = 0x10000;
+constexpr int kIdOk = 1;
+}  // namespace mb
+
+// Registry root handles as the program passes them around.
+namespace hkey {
+constexpr std::uint32_t kCurrentUser = 0x80000001u;
+}
+
+struct DirEntry {
+  std::string name;         // plain name, no folder
+  std::uint32_t attributes; // attribute:: bits
+};
+
+struct ProcessEntry {
+  std::uint32_t id;
+  std::string exe_name;  // as the process snapshot reports it
+};
+
+enum class FileAccess { kReadWrite, kReadOnly };
+
+// A file held open, unshared, for the duration of one operation.
+class OpenFile {
+ public:
+  virtual ~OpenFile() = default;
+  // Reads the whole file from its first byte.
+  virtual SystemError ReadAll(std::string& out) = 0;
+  // Writes `bytes` from the first byte on; `written` tells how many arrived.
+  virtual SystemError WriteFromStart(std::string_view bytes, std::size_t& written) = 0;
+  // Sets the end of the file at `size` bytes.
+  virtual SystemError Truncate(std::uint64_t size) = 0;
+};
+
+// A small captioned window with one line of text, shown while a long step
+// runs; destroying the object destroys the window.
+class WaitWindow {
+ public:
+  virtual ~WaitWindow() = default;
+};
+
+class Os {
+ public:
+  virtual ~Os() = default;
+
+  // --- start-up
+  virtual void InitCommonControls() = 0;
+  virtual std::optional<std::string> CurrentDirectory() = 0;  // UTF-8, no trailing backslash added
+
+  // --- files (paths are UTF-8 with backslashes)
+  // Directory search: true when the first entry matching `pattern` exists
+  // (wildcards * and ? apply, a folder matches as well as a file).
+  virtual bool FindFirstMatch(const std::string& pattern) = 0;
+  // Entries matching `pattern`, in the order the file system returns them,
+  // without "." and "..". A pattern that matches nothing gives an empty list.
+  virtual std::vector<DirEntry> ListDirectory(const std::string& pattern) = 0;
+  // Opens unshared, creating the file when it is missing.
+  virtual std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
+                                         SystemError& error) = 0;
+  virtual SystemError Copy(const std::string& from, const std::string& to) = 0;  // overwrites
+  virtual SystemError Delete(const std::string& path) = 0;
+
+  // --- registry (8-bit value names and data)
+  // Raw data of a value; nullopt when the key or value cannot be read.
+  virtual std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,
+                                                       const std::string& value_name) = 0;
+  // Creates the key with all missing parents, then writes a REG_DWORD.
+  virtual SystemError RegistryWriteDword(std::uint32_t root, const std::string& key,
+                                         const std::string& value_name, std::uint32_t value) = 0;
+
+  // --- windows
+  // Builds the dialog and all its controls without showing it.
+  virtual std::unique_ptr<Dialog> CreateHiddenDialog(const DialogSpec& spec) = 0;
+  // Shows a modeless wait window (width x height dialog units, centred on the
+  // work area, no system menu) whose label has the ID `label_id`.
+  virtual std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption,
+                                                     const std::string& label, int label_id) = 0;
+  // Processes at most one pending message of this thread; false when none was pending.
+  virtual bool PumpOneMessage() = 0;
+
+  // --- user interaction and time
+  // `caption` empty means the application's default caption.
+  virtual int ShowMessage(const std::string& text, const std::string& caption,
+                          std::uint32_t flags) = 0;
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+  // --- processes
+  // nullopt when no snapshot can be taken.
+  virtual std::optional<std::vector<ProcessEntry>> ProcessSnapshot() = 0;
+  // Starts without waiting; `application` may be empty (then the first token
+  // of `command_line` names the program and the search path applies).
+  virtual SystemError StartProcess(const std::string& application,
+                                   const std::string& command_line) = 0;
+  // Ends the process at once with `exit_code`.
+  [[noreturn]] virtual void Terminate(int exit_code) = 0;
+};
+
+}  // namespace veyra::platform

@@ -1,0 +1,147 @@
+// Files on Linux for the native build: Windows paths with backslashes,
+// Windows wildcard rules and Windows error codes.
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/posix_os.h"
+
+namespace veyra::platform::posix {
+namespace {
+
+class PosixFile : public OpenFile {
+ public:
+  explicit PosixFile(int fd) : fd_(fd) {}
+  ~PosixFile() override { close(fd_); }
+
+  SystemError ReadAll(std::string& out) override {
+    out.clear();
+    if (lseek(fd_, 0, SEEK_SET) < 0) return ToSystemError(errno);
+    char buffer[65536];
+    for (;;) {
+      const ssize_t got = read(fd_, buffer, sizeof(buffer));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        return ToSystemError(errno);
+      }
+      if (got == 0) return error::kSuccess;
+      out.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+
+  SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
+    written = 0;
+    if (lseek(fd_, 0, SEEK_SET) < 0) return ToSystemError(errno);
+    while (written < bytes.size()) {
+      const ssize_t put = write(fd_, bytes.data() + written, bytes.size() - written);
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return ToSystemError(errno);
+      }
+      written += static_cast<std::size_t>(put);
+    }
+    return error::kSuccess;
+  }
+
+  SystemError Truncate(std::uint64_t size) override {
+    return ftruncate(fd_, static_cast<off_t>(size)) == 0 ? error::kSuccess : ToSystemError(errno);
+  }
+
+ private:
+  int fd_;
+};
+
+bool HasWildcard(const std::string& name) {
+  return name.find_first_of("*?") != std::string::npos;
+}
+
+// Splits a native pattern into its folder and its last component.
+void SplitPattern(const std::string& native, std::string& folder, std::string& name) {
+  const std::size_t slash = native.rfind('/');
+  folder = slash == std::string::npos ? "." : native.substr(0, slash == 0 ? 1 : slash);
+  name = slash == std::string::npos ? native : native.substr(slash + 1);
+}
+
+// Windows treats "*.*" as "every name", with or without a dot.
+bool MatchesWindowsPattern(const std::string& pattern, const char* name) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  return fnmatch(pattern.c_str(), name, FNM_NOESCAPE) == 0;
+}
+
+std::uint32_t AttributesOf(const struct stat& info, const char* name) {
+  std::uint32_t attributes = 0;
+  if (S_ISDIR(info.st_mode)) attributes |= attribute::kDirectory;
+  if (name[0] == '.') attributes |= attribute::kHidden;
+  if ((info.st_mode & S_IWUSR) == 0) attributes |= attribute::kReadOnly;
+  return attributes;
+}
+
+}  // namespace
+
+bool PosixOs::FindFirstMatch(const std::string& pattern) {
+  const std::string native = NativePath(pattern);
+  std::string folder, name;
+  SplitPattern(native, folder, name);
+  if (!HasWildcard(name)) {
+    struct stat info;
+    return !name.empty() && stat(native.c_str(), &info) == 0;
+  }
+  return !ListDirectory(pattern).empty();
+}
+
+std::vector<DirEntry> PosixOs::ListDirectory(const std::string& pattern) {
+  std::vector<DirEntry> entries;
+  std::string folder, name;
+  SplitPattern(NativePath(pattern), folder, name);
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return entries;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string entry_name = entry->d_name;
+    if (entry_name == "." || entry_name == "..") continue;
+    if (!MatchesWindowsPattern(name, entry->d_name)) continue;
+    struct stat info;
+    if (stat((folder + "/" + entry_name).c_str(), &info) != 0) continue;
+    entries.push_back({entry_name, AttributesOf(info, entry->d_name)});
+  }
+  closedir(dir);
+  return entries;
+}
+
+std::unique_ptr<OpenFile> PosixOs::Open(const std::string& path, FileAccess access,
+                                        SystemError& error) {
+  const int flags = (access == FileAccess::kReadWrite ? O_RDWR : O_RDONLY) | O_CREAT | O_CLOEXEC;
+  const int fd = open(NativePath(path).c_str(), flags, 0644);
+  if (fd < 0) {
+    error = errno == ENOENT ? error::kPathNotFound : ToSystemError(errno);
+    return nullptr;
+  }
+  error = error::kSuccess;
+  return std::make_unique<PosixFile>(fd);
+}
+
+SystemError PosixOs::Copy(const std::string& from, const std::string& to) {
+  SystemError error = error::kSuccess;
+  std::unique_ptr<OpenFile> source;
+  {
+    const int fd = open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return ToSystemError(errno);
+    source = std::make_unique<PosixFile>(fd);
+  }
+  std::string bytes;
+  if ((error = source->ReadAll(bytes)) != error::kSuccess) return error;
+  const int fd = open(NativePath(to).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == ENOENT ? error::kPathNotFound : ToSystemError(errno);
+  PosixFile target(fd);
+  std::size_t written = 0;
+  return target.WriteFromStart(bytes, written);
+}
+
+SystemError PosixOs::Delete(const std::string& path) {
+  return unlink(NativePath(path).c_str()) == 0 ? error::kSuccess : ToSystemError(errno);
+}
+
+}  // namespace veyra::platform::posix

@@ -1,0 +1,62 @@
+// The native backend: files on Linux (backslashes taken as slashes), the
+// registry kept in memory, the dialog in memory. It serves the native build
+// of the logic and its tests; the program itself runs on the Win32 backend.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/os.h"
+
+namespace veyra::platform::posix {
+
+// The Windows system error code for an errno value.
+SystemError ToSystemError(int errno_value);
+
+// The path with every backslash taken as a folder separator.
+std::string NativePath(const std::string& path);
+
+class PosixOs : public Os {
+ public:
+  explicit PosixOs(std::string current_directory = {});
+
+  void InitCommonControls() override {}
+  std::optional<std::string> CurrentDirectory() override;
+
+  bool FindFirstMatch(const std::string& pattern) override;
+  std::vector<DirEntry> ListDirectory(const std::string& pattern) override;
+  std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
+                                 SystemError& error) override;
+  SystemError Copy(const std::string& from, const std::string& to) override;
+  SystemError Delete(const std::string& path) override;
+
+  std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,
+                                               const std::string& value_name) override;
+  SystemError RegistryWriteDword(std::uint32_t root, const std::string& key,
+                                 const std::string& value_name, std::uint32_t value) override;
+  // Stores raw value data, as a test or the native demo sets the Steam language.
+  void RegistrySetValue(std::uint32_t root, const std::string& key, const std::string& value_name,
+                        const std::string& data);
+
+  std::unique_ptr<Dialog> CreateHiddenDialog(const DialogSpec& spec) override;
+  std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption, const std::string& label,
+                                             int label_id) override;
+  bool PumpOneMessage() override { return false; }
+
+  int ShowMessage(const std::string& text, const std::string& caption,
+                  std::uint32_t flags) override;
+  void Sleep(std::uint32_t milliseconds) override;
+
+  std::optional<std::vector<ProcessEntry>> ProcessSnapshot() override;
+  SystemError StartProcess(const std::string& application,
+                           const std::string& command_line) override;
+  [[noreturn]] void Terminate(int exit_code) override;
+
+ private:
+  // Registry keys and value names compare without regard to case, as on Windows.
+  using ValueMap = std::map<std::string, std::string>;
+  std::map<std::string, ValueMap> registry_;
+  std::string current_directory_;
+};
+
+}  // namespace veyra::platform::posix

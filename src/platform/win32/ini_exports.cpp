@@ -1,0 +1,56 @@
+// GETINIDATA, WRITEINIDATA and DELETEINIDATA for outside callers that load the
+// configurator as a library. They run without the C runtime having been set
+// up for them, so they keep to the Win32 API and local objects.
+#include <windows.h>
+#include <oleauto.h>
+
+#include "platform/ini_access.h"
+
+namespace {
+
+using SysAllocStringByteLenFn = BSTR(WINAPI*)(LPCSTR, UINT);
+
+// The returned text is a BSTR holding 8-bit text, allocated by oleaut32 so the
+// caller can free it; oleaut32 is taken from System32 only.
+BSTR AllocateByteString(const char* text, UINT length) {
+  HMODULE oleaut = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!oleaut) return nullptr;
+  auto allocate = reinterpret_cast<SysAllocStringByteLenFn>(
+      reinterpret_cast<void*>(GetProcAddress(oleaut, "SysAllocStringByteLen")));
+  return allocate ? allocate(text, length) : nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) BSTR WINAPI GETINIDATA(const char* const* file, const char* const* section,
+                                             const char* const* key,
+                                             const char* const* default_text) {
+  const veyra::platform::IniArguments args =
+      veyra::platform::ReadIniArguments(file, section, key, default_text);
+  char result[veyra::platform::kIniTextBufferSize] = {};
+  const DWORD length =
+      GetPrivateProfileStringA(args.section.c_str(), args.key.c_str(), args.text.c_str(), result,
+                               sizeof(result), args.file.c_str());
+  return AllocateByteString(result, length);
+}
+
+__declspec(dllexport) LONG WINAPI WRITEINIDATA(const char* const* file, const char* const* section,
+                                               const char* const* key, const char* const* value) {
+  const veyra::platform::IniArguments args =
+      veyra::platform::ReadIniArguments(file, section, key, value);
+  return WritePrivateProfileStringA(args.section.c_str(), args.key.c_str(), args.text.c_str(),
+                                    args.file.c_str());
+}
+
+__declspec(dllexport) LONG WINAPI DELETEINIDATA(const char* const* file,
+                                                const char* const* section,
+                                                const char* const* key) {
+  const veyra::platform::IniArguments args =
+      veyra::platform::ReadIniArguments(file, section, key, nullptr);
+  return WritePrivateProfileStringA(args.section.c_str(), args.key.c_str(), nullptr,
+                                    args.file.c_str());
+}
+
+}  // extern "C"

@@ -1,0 +1,11 @@
+#include <windows.h>
+
+#include "app/configurator.h"
+#include "platform/win32/win32_os.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  veyra::platform::win32::RestrictDllSearchToSystem32();
+  veyra::platform::win32::Win32Os os;
+  veyra::app::ProgramState state;
+  return veyra::app::RunConfigurator(os, state);
+}

@@ -1,0 +1,114 @@
+// Files through the wide kernel32 API, so long and non-ASCII paths work.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_os.h"
+
+namespace veyra::platform::win32 {
+namespace {
+
+class Win32File : public OpenFile {
+ public:
+  explicit Win32File(HANDLE handle) : handle_(handle) {}
+  ~Win32File() override { CloseHandle(handle_); }
+
+  SystemError ReadAll(std::string& out) override {
+    out.clear();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_, &size)) return GetLastError();
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN)) return GetLastError();
+    out.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < out.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
+      DWORD got = 0;
+      if (!ReadFile(handle_, out.data() + done, chunk, &got, nullptr)) {
+        out.resize(done);
+        return GetLastError();
+      }
+      if (got == 0) break;
+      done += got;
+    }
+    out.resize(done);
+    return error::kSuccess;
+  }
+
+  SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
+    written = 0;
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN)) return GetLastError();
+    while (written < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 30));
+      DWORD put = 0;
+      if (!WriteFile(handle_, bytes.data() + written, chunk, &put, nullptr)) return GetLastError();
+      if (put == 0) return error::kWriteFault;
+      written += put;
+    }
+    return error::kSuccess;
+  }
+
+  SystemError Truncate(std::uint64_t size) override {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN)) return GetLastError();
+    if (!SetEndOfFile(handle_)) return GetLastError();
+    return error::kSuccess;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+bool IsDotEntry(const wchar_t* name) {
+  return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0;
+}
+
+}  // namespace
+
+bool Win32Os::FindFirstMatch(const std::string& pattern) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(WidePath(pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return true;
+}
+
+std::vector<DirEntry> Win32Os::ListDirectory(const std::string& pattern) {
+  std::vector<DirEntry> entries;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(WidePath(pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    if (!IsDotEntry(data.cFileName)) entries.push_back({Narrow(data.cFileName), data.dwFileAttributes});
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return entries;
+}
+
+std::unique_ptr<OpenFile> Win32Os::Open(const std::string& path, FileAccess access,
+                                        SystemError& error) {
+  const DWORD rights =
+      access == FileAccess::kReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  HANDLE handle = CreateFileW(WidePath(path).c_str(), rights, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return nullptr;
+  }
+  error = error::kSuccess;
+  return std::make_unique<Win32File>(handle);
+}
+
+SystemError Win32Os::Copy(const std::string& from, const std::string& to) {
+  return CopyFileW(WidePath(from).c_str(), WidePath(to).c_str(), FALSE) ? error::kSuccess
+                                                                        : GetLastError();
+}
+
+SystemError Win32Os::Delete(const std::string& path) {
+  return DeleteFileW(WidePath(path).c_str()) ? error::kSuccess : GetLastError();
+}
+
+}  // namespace veyra::platform::win32

@@ -1,0 +1,337 @@
+#include "platform/win32/win32_os.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include "platform/win32/dialog_template.h"
+#include "platform/win32/wide_text.h"
+
+namespace veyra::platform::win32 {
+namespace {
+
+static_assert(sizeof(DLGTEMPLATE) == 18 && sizeof(DLGITEMTEMPLATE) == 18);
+
+constexpr COLORREF kGreyText = RGB(128, 128, 128);
+
+// ---------------------------------------------------------------- dialog
+
+class Win32Dialog : public Dialog {
+ public:
+  explicit Win32Dialog(const DialogSpec& spec) : spec_(spec) {
+    const std::vector<WORD> tmpl = BuildDialogTemplate(spec, kDialogStyle);
+    hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                       reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
+                                       &Win32Dialog::Proc, reinterpret_cast<LPARAM>(this));
+  }
+  ~Win32Dialog() override {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+
+  std::string Caption() override { return WindowText(hwnd_); }
+  void SetCaption(const std::string& text) override { SetWindowTextW(hwnd_, Widen(text).c_str()); }
+  std::string Text(int id) override { return WindowText(Item(id)); }
+  void SetText(int id, const std::string& text) override {
+    SetWindowTextW(Item(id), Widen(text).c_str());
+  }
+
+  bool IsChecked(int id) override { return Send(id, BM_GETCHECK) == BST_CHECKED; }
+  void SetChecked(int id, bool checked) override {
+    Send(id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
+  }
+  bool IsEnabled(int id) override { return IsWindowEnabled(Item(id)) != FALSE; }
+  void SetEnabled(int id, bool enabled) override { EnableWindow(Item(id), enabled); }
+
+  int ItemCount(int id) override {
+    if (!IsList(id)) return 0;
+    const LRESULT count = Send(id, CB_GETCOUNT);
+    return count == CB_ERR ? 0 : static_cast<int>(count);
+  }
+  std::string ItemText(int id, int item) override {
+    if (item < 1 || item > ItemCount(id)) return {};
+    const LRESULT length = Send(id, CB_GETLBTEXTLEN, item - 1);
+    if (length == CB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    Send(id, CB_GETLBTEXT, item - 1, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    return Narrow(text);
+  }
+  void AddItem(int id, const std::string& text) override {
+    Send(id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  }
+  void RemoveItem(int id, int item) override { Send(id, CB_DELETESTRING, item - 1); }
+  void InsertItem(int id, int item, const std::string& text) override {
+    Send(id, CB_INSERTSTRING, item - 1, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  }
+  int Selection(int id) override {
+    if (!IsList(id)) return 0;
+    const LRESULT selected = Send(id, CB_GETCURSEL);
+    return selected == CB_ERR ? 0 : static_cast<int>(selected) + 1;
+  }
+  void Select(int id, int item) override {
+    const bool exists = item >= 1 && item <= ItemCount(id);
+    Send(id, CB_SETCURSEL, exists ? item - 1 : static_cast<WPARAM>(-1));
+  }
+
+  FocusToken FocusedControl() override { return reinterpret_cast<FocusToken>(GetFocus()); }
+  void SetFocus(FocusToken control) override { ::SetFocus(reinterpret_cast<HWND>(control)); }
+
+  void EndDialog() override {
+    ended_ = true;
+    ShowWindow(hwnd_, SW_HIDE);
+  }
+
+  void RunModal(DialogEvents& events) override {
+    events_ = &events;
+    ended_ = false;
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+    MSG msg;
+    while (!ended_) {
+      const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+      if (got == 0) {  // keep the quit request for whoever runs the outer loop
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        break;
+      }
+      if (got == -1) break;
+      if (!IsDialogMessageW(hwnd_, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    events_ = nullptr;
+  }
+
+ private:
+  HWND Item(int id) { return GetDlgItem(hwnd_, id); }
+  LRESULT Send(int id, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+    return SendDlgItemMessageW(hwnd_, id, message, wparam, lparam);
+  }
+  static std::string WindowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return Narrow(text);
+  }
+
+  const ControlSpec* Find(int id) const {
+    for (const ControlSpec& spec : spec_.controls) {
+      if (spec.id == id) return &spec;
+    }
+    return nullptr;
+  }
+  // Only combo boxes answer list messages meaningfully; other controls return 0 to them.
+  bool IsList(int id) const {
+    const ControlSpec* spec = Find(id);
+    return spec && spec->kind == ControlKind::kDropDownList;
+  }
+  bool IsGreyLabel(HWND control) const {
+    const ControlSpec* spec = Find(GetDlgCtrlID(control));
+    return spec && spec->grey_text;
+  }
+
+  INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+      case WM_CTLCOLORSTATIC:
+        if (IsGreyLabel(reinterpret_cast<HWND>(lparam))) {
+          HDC dc = reinterpret_cast<HDC>(wparam);
+          SetTextColor(dc, kGreyText);
+          SetBkMode(dc, TRANSPARENT);
+          return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        return FALSE;
+      case WM_COMMAND:
+        if (events_) {
+          return events_->OnCommand(*this, LOWORD(wparam), HIWORD(wparam)) ? TRUE : FALSE;
+        }
+        return FALSE;
+      case WM_NCACTIVATE:
+        if (events_) events_->OnActivationChange(*this, wparam != FALSE);
+        return FALSE;
+      case WM_CLOSE:
+        if (events_) events_->OnCloseRequest(*this);
+        return TRUE;
+      default:
+        return FALSE;
+    }
+  }
+
+  static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+      SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
+      auto* self = reinterpret_cast<Win32Dialog*>(lparam);
+      self->hwnd_ = hwnd;
+      return TRUE;
+    }
+    auto* self = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    return self ? self->Handle(message, wparam, lparam) : FALSE;
+  }
+
+  const DialogSpec& spec_;
+  HWND hwnd_ = nullptr;
+  DialogEvents* events_ = nullptr;
+  bool ended_ = false;
+};
+
+class Win32WaitWindow : public WaitWindow {
+ public:
+  explicit Win32WaitWindow(HWND hwnd) : hwnd_(hwnd) {}
+  ~Win32WaitWindow() override {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+
+ private:
+  HWND hwnd_;
+};
+
+INT_PTR CALLBACK WaitWindowProc(HWND, UINT message, WPARAM, LPARAM) {
+  return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+}  // namespace
+
+void RestrictDllSearchToSystem32() { SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32); }
+
+void Win32Os::InitCommonControls() {
+  HMODULE library = LoadLibraryExW(L"COMCTL32.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!library) return;
+  using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  using Init = void(WINAPI*)();
+  if (auto init_ex = reinterpret_cast<InitEx>(
+          reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")))) {
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), 0x9FF};
+    init_ex(&classes);
+  } else if (auto init = reinterpret_cast<Init>(
+                 reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControls")))) {
+    init();
+  }
+  FreeLibrary(library);
+}
+
+std::optional<std::string> Win32Os::CurrentDirectory() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) return std::nullopt;
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return Narrow(buffer);
+    }
+    buffer.resize(length);  // too small: `length` includes the terminating zero
+  }
+}
+
+std::optional<std::string> Win32Os::RegistryReadValue(std::uint32_t root, const std::string& key,
+                                                      const std::string& value_name) {
+  HKEY opened;
+  if (RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), key.c_str(), 0, KEY_READ,
+                    &opened) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::optional<std::string> result;
+  std::string data(1024, '\0');
+  for (;;) {
+    DWORD size = static_cast<DWORD>(data.size());
+    DWORD type = REG_SZ;
+    const LSTATUS status = RegQueryValueExA(opened, value_name.c_str(), nullptr, &type,
+                                            reinterpret_cast<BYTE*>(data.data()), &size);
+    if (status == ERROR_MORE_DATA) {
+      data.resize(size);
+      continue;
+    }
+    if (status == ERROR_SUCCESS) {
+      data.resize(size);
+      result = data;
+    }
+    break;
+  }
+  RegCloseKey(opened);
+  return result;
+}
+
+SystemError Win32Os::RegistryWriteDword(std::uint32_t root, const std::string& key,
+                                        const std::string& value_name, std::uint32_t value) {
+  HKEY created;
+  LSTATUS status = RegCreateKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)),
+                                   key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
+                                   nullptr);
+  if (status != ERROR_SUCCESS) return static_cast<SystemError>(status);
+  status = RegSetValueExA(created, value_name.c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  RegCloseKey(created);
+  return static_cast<SystemError>(status);
+}
+
+std::unique_ptr<Dialog> Win32Os::CreateHiddenDialog(const DialogSpec& spec) {
+  return std::make_unique<Win32Dialog>(spec);
+}
+
+std::unique_ptr<WaitWindow> Win32Os::OpenWaitWindow(const std::string& caption,
+                                                    const std::string& label, int label_id) {
+  const std::string label_text = label;
+  const ControlSpec controls[] = {
+      {label_id, "IDC_WAIT_TEXT", ControlKind::kLabel, 10, 10, 150, 25, label_text.c_str(), false},
+  };
+  const DialogSpec spec{caption.c_str(), 169, 25, "MS Sans Serif", 8, controls};
+  const std::vector<WORD> tmpl = BuildDialogTemplate(spec, kDialogStyle);
+  HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                         reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
+                                         &WaitWindowProc, 0);
+  if (hwnd) ShowWindow(hwnd, SW_SHOWNORMAL);
+  return std::make_unique<Win32WaitWindow>(hwnd);
+}
+
+bool Win32Os::PumpOneMessage() {
+  MSG msg;
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (msg.message == WM_QUIT) {
+    PostQuitMessage(static_cast<int>(msg.wParam));
+    return true;
+  }
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  if (!root || !IsDialogMessageW(root, &msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+int Win32Os::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
+  return MessageBoxW(nullptr, Widen(text).c_str(),
+                     Widen(caption.empty() ? kDefaultMessageCaption : caption).c_str(), flags);
+}
+
+void Win32Os::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::optional<std::vector<ProcessEntry>> Win32Os::ProcessSnapshot() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<ProcessEntry> processes;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    processes.push_back({entry.th32ProcessID, Narrow(entry.szExeFile)});
+  }
+  CloseHandle(snapshot);
+  return processes;
+}
+
+SystemError Win32Os::StartProcess(const std::string& application, const std::string& command_line) {
+  std::wstring app = application.empty() ? std::wstring() : WidePath(application);
+  std::wstring line = Widen(command_line);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(app.empty() ? nullptr : app.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &process)) {
+    return GetLastError();
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return error::kSuccess;
+}
+
+void Win32Os::Terminate(int exit_code) { ExitProcess(static_cast<UINT>(exit_code)); }
+
+}  // namespace veyra::platform::win32

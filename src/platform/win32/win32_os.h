@@ -1,0 +1,47 @@
+// The real operating system: kernel32, user32, advapi32.
+#pragma once
+
+#include "platform/os.h"
+
+namespace veyra::platform::win32 {
+
+// The caption of message boxes that bring none of their own.
+inline constexpr const char* kDefaultMessageCaption = "Veyra Mod Configurator";
+
+// Makes every later library load search System32 only: the game folder
+// holds injector DLLs, and none of them may ever be loaded by this program.
+void RestrictDllSearchToSystem32();
+
+class Win32Os : public Os {
+ public:
+  void InitCommonControls() override;
+  std::optional<std::string> CurrentDirectory() override;
+
+  bool FindFirstMatch(const std::string& pattern) override;
+  std::vector<DirEntry> ListDirectory(const std::string& pattern) override;
+  std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
+                                 SystemError& error) override;
+  SystemError Copy(const std::string& from, const std::string& to) override;
+  SystemError Delete(const std::string& path) override;
+
+  std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,
+                                               const std::string& value_name) override;
+  SystemError RegistryWriteDword(std::uint32_t root, const std::string& key,
+                                 const std::string& value_name, std::uint32_t value) override;
+
+  std::unique_ptr<Dialog> CreateHiddenDialog(const DialogSpec& spec) override;
+  std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption, const std::string& label,
+                                             int label_id) override;
+  bool PumpOneMessage() override;
+
+  int ShowMessage(const std::string& text, const std::string& caption,
+                  std::uint32_t flags) override;
+  void Sleep(std::uint32_t milliseconds) override;
+
+  std::optional<std::vector<ProcessEntry>> ProcessSnapshot() override;
+  SystemError StartProcess(const std::string& application,
+                           const std::string& command_line) override;
+  [[noreturn]] void Terminate(int exit_code) override;
+};
+
+}  // namespace veyra::platform::win32

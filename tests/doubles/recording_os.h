@@ -1,0 +1,89 @@
+// Records what the program shows, waits for and starts, instead of doing it,
+// and keeps the dialogs it creates in memory so tests can read and drive them.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/memory_dialog.h"
+#include "tests/doubles/forwarding_os.h"
+
+namespace veyra::testing {
+
+struct ShownMessage {
+  std::string text;
+  std::string caption;
+  std::uint32_t flags;
+};
+
+struct StartedProcess {
+  std::string application;
+  std::string command_line;
+};
+
+struct WaitWindowRecord {
+  std::string caption;
+  std::string label;
+  int label_id;
+};
+
+// Thrown by Terminate so a test can see that the program would have ended.
+struct TerminateCalled : std::runtime_error {
+  explicit TerminateCalled(int code) : std::runtime_error("terminated"), exit_code(code) {}
+  int exit_code;
+};
+
+class RecordingOs : public ForwardingOs {
+ public:
+  using ForwardingOs::ForwardingOs;
+
+  // The dialog's user: runs while the dialog is shown.
+  std::function<void(platform::MemoryDialog&, platform::DialogEvents&)> dialog_script;
+  // The start directory the program is given; nullopt makes the query fail.
+  std::optional<std::string> current_directory;
+  // Registry values seen instead of the real ones, by key path and value name
+  // (exact spelling); a nullopt entry reads as missing.
+  std::map<std::pair<std::string, std::string>, std::optional<std::string>> registry_overlay;
+
+  std::vector<ShownMessage> messages;
+  std::vector<std::uint32_t> sleeps;
+  std::vector<StartedProcess> started;
+  std::vector<WaitWindowRecord> wait_windows;
+
+  std::optional<std::string> CurrentDirectory() override { return current_directory; }
+  std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,
+                                               const std::string& value_name) override {
+    auto found = registry_overlay.find({key, value_name});
+    if (found != registry_overlay.end()) return found->second;
+    return inner_.RegistryReadValue(root, key, value_name);
+  }
+  std::unique_ptr<platform::Dialog> CreateHiddenDialog(const platform::DialogSpec& spec) override {
+    auto dialog = std::make_unique<platform::MemoryDialog>(spec);
+    dialog->SetScript(dialog_script);
+    return dialog;
+  }
+  std::unique_ptr<platform::WaitWindow> OpenWaitWindow(const std::string& caption,
+                                                       const std::string& label,
+                                                       int label_id) override {
+    wait_windows.push_back({caption, label, label_id});
+    return std::make_unique<platform::WaitWindow>();
+  }
+  int ShowMessage(const std::string& text, const std::string& caption,
+                  std::uint32_t flags) override {
+    messages.push_back({text, caption, flags});
+    return platform::mb::kIdOk;
+  }
+  void Sleep(std::uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
+  platform::SystemError StartProcess(const std::string& application,
+                                     const std::string& command_line) override {
+    started.push_back({application, command_line});
+    return platform::error::kSuccess;
+  }
+  [[noreturn]] void Terminate(int exit_code) override { throw TerminateCalled(exit_code); }
+};
+
+}  // namespace veyra::testing

@@ -1,0 +1,144 @@
+#include "app/interface_texts.h"
+
+#include <gtest/gtest.h>
+
+#include "app/control_ids.h"
+#include "app/dialog_layout.h"
+#include "platform/memory_dialog.h"
+
+namespace veyra::app {
+namespace {
+
+class InterfaceTextsTest : public ::testing::Test {
+ protected:
+  InterfaceTextsTest() : dialog(SettingsDialogSpec()) {
+    FillValueTables(state);
+    for (const char* item : kProvisionalBloomItems) dialog.AddItem(IDC_BLOOM_LEVEL, item);
+    for (const char* item : kProvisionalSunraysItems) dialog.AddItem(IDC_SUNRAYS_LEVEL, item);
+  }
+
+  std::vector<std::string> Items(int list) {
+    std::vector<std::string> items;
+    for (int n = 1; n <= dialog.ItemCount(list); ++n) items.push_back(dialog.ItemText(list, n));
+    return items;
+  }
+
+  ProgramState state;
+  platform::MemoryDialog dialog;
+};
+
+TEST_F(InterfaceTextsTest, GermanOnlyForExactlyGermanOrDeutsch) {
+  for (const char* language : {"german", "deutsch"}) {
+    EXPECT_TRUE(IsGermanInterface(language)) << language;
+  }
+  for (const char* language : {"", "German", "GERMAN", "english", "french", "russian", "deutsch "}) {
+    EXPECT_FALSE(IsGermanInterface(language)) << '"' << language << '"';
+  }
+}
+
+TEST_F(InterfaceTextsTest, EnglishTexts) {
+  InterfaceTexts("french", dialog, state);
+  EXPECT_EQ("Configurator", dialog.Caption());
+  EXPECT_EQ("Cancel", dialog.Text(IDC_CANCEL));
+  EXPECT_EQ(" Gaussian Blur Post Processing", dialog.Text(IDC_GAUSS_BLUR));
+  EXPECT_EQ("Film Grain Post Processing ", dialog.Text(IDC_FILMGRAIN));
+  EXPECT_EQ("Activates a special mode to improve performance for GPU's with more than 3GB of VRAM.",
+            dialog.Text(IDC_LARGE_VRAM_TEXT));
+  EXPECT_EQ((std::vector<std::string>{"Slightly", "Moderate", "Strong", "Very strong", "Extreme",
+                                      "ReShade compatible", "Veyra Mod (recommended)",
+                                      "Veyra Mod (more bloom)"}),
+            Items(IDC_BLOOM_LEVEL));
+  EXPECT_EQ((std::vector<std::string>{"Moderate", "Strong"}), Items(IDC_SUNRAYS_LEVEL));
+}
+
+TEST_F(InterfaceTextsTest, GermanTextsKeepTheirUmlauts) {
+  InterfaceTexts("deutsch", dialog, state);
+  EXPECT_EQ("Konfigurator", dialog.Caption());
+  EXPECT_EQ("Abbruch", dialog.Text(IDC_CANCEL));
+  EXPECT_EQ("Simulierter Waffenrückstoß", dialog.Text(IDC_RECOIL));
+  EXPECT_EQ("Gaußscher Weichzeichner", dialog.Text(IDC_GAUSS_BLUR));
+  EXPECT_EQ("Küstensequenz bei Nacht", dialog.Text(IDC_COAST_NIGHT));
+  EXPECT_EQ("Filmähnliche Gammakurve", dialog.Text(IDC_FILMIC));
+  EXPECT_EQ("Aktiviere hohe VRAM Nutzung (nur geeignet für Grafikkarten mit mehr als 3 GB VRAM)",
+            dialog.Text(IDC_LARGE_VRAM_TEXT));
+  EXPECT_EQ((std::vector<std::string>{"Leicht", "Moderat", "Stark", "Sehr stark", "Extrem",
+                                      "Reshade kompatibel", "Veyra Mod (Empfehlung)",
+                                      "Veyra Mod (mehr Bloom)"}),
+            Items(IDC_BLOOM_LEVEL));
+  EXPECT_EQ((std::vector<std::string>{"Moderat", "Stark"}), Items(IDC_SUNRAYS_LEVEL));
+}
+
+TEST_F(InterfaceTextsTest, UntranslatedControlsKeepTheirTextsInBothLanguages) {
+  for (const char* language : {"english", "german"}) {
+    SCOPED_TRACE(language);
+    platform::MemoryDialog fresh(SettingsDialogSpec());
+    InterfaceTexts(language, fresh, state);
+    EXPECT_EQ("OK", fresh.Text(IDC_OK));
+    EXPECT_EQ("Game Settings", fresh.Text(IDC_FRAME_GAME));
+    EXPECT_EQ("Mienwerk", fresh.Text(IDC_MIENWERK));
+    EXPECT_EQ("Maximum VALVE", fresh.Text(IDC_MAXIMUM_VALVE));
+    EXPECT_EQ("!", fresh.Text(IDC_PRESET_EDIT));
+    EXPECT_EQ("FXAA Antialiasing", fresh.Text(IDC_FXAA));
+    for (int rule : {IDC_RULE_1107, IDC_RULE_1109, IDC_RULE_1110, IDC_RULE_1112, IDC_RULE_1115}) {
+      EXPECT_EQ("", fresh.Text(rule)) << rule;
+    }
+  }
+}
+
+TEST_F(InterfaceTextsTest, EveryOtherControlGetsAText) {
+  InterfaceTexts("german", dialog, state);
+  for (const platform::ControlSpec& control : SettingsDialogSpec().controls) {
+    if (control.kind == platform::ControlKind::kDropDownList) continue;
+    const bool empty_frame = control.kind == platform::ControlKind::kFrame && control.id >= IDC_RULE_1107;
+    EXPECT_EQ(empty_frame, dialog.Text(control.id).empty()) << control.name;
+  }
+}
+
+TEST_F(InterfaceTextsTest, ChangesNoCheckMarkOrEnabledState) {
+  dialog.SetChecked(IDC_SHARPEN, true);
+  dialog.SetEnabled(IDC_BLOOM_LEVEL, false);
+  InterfaceTexts("german", dialog, state);
+  EXPECT_TRUE(dialog.IsChecked(IDC_SHARPEN));
+  EXPECT_FALSE(dialog.IsEnabled(IDC_BLOOM_LEVEL));
+  EXPECT_TRUE(dialog.IsEnabled(IDC_SUNRAYS_LEVEL));
+}
+
+TEST_F(InterfaceTextsTest, BloomSelectionFollowsTheDetectedScaleValue) {
+  InterfaceTexts("english", dialog, state);  // BloomScaleValue still empty at start
+  EXPECT_EQ(0, dialog.Selection(IDC_BLOOM_LEVEL));
+
+  dialog.Select(IDC_BLOOM_LEVEL, 3);
+  state.BloomScaleValue = "16.80";
+  InterfaceTexts("english", dialog, state);
+  EXPECT_EQ(5, dialog.Selection(IDC_BLOOM_LEVEL));
+
+  state.BloomScaleValue = "16.8";  // not one of the table's texts
+  InterfaceTexts("english", dialog, state);
+  EXPECT_EQ(0, dialog.Selection(IDC_BLOOM_LEVEL));
+}
+
+TEST_F(InterfaceTextsTest, SunraysLevelKeepsItsSelection) {
+  for (int level : {0, 1, 2}) {
+    dialog.Select(IDC_SUNRAYS_LEVEL, level);
+    InterfaceTexts(level == 1 ? "german" : "english", dialog, state);
+    EXPECT_EQ(level, dialog.Selection(IDC_SUNRAYS_LEVEL));
+    EXPECT_EQ(2, dialog.ItemCount(IDC_SUNRAYS_LEVEL));
+  }
+}
+
+TEST(LanguageNameMappingTest, GermanNamesBecomeSteamKeys) {
+  const std::pair<const char*, const char*> table[] = {
+      {"englisch", "english"},     {"deutsch", "german"},          {"französisch", "french"},
+      {"italienisch", "italian"},  {"japanisch", "japanese"},      {"koreanisch", "korean"},
+      {"portugiesisch", "portuguese"}, {"russisch", "russian"},    {"chinesisch", "schinese"},
+      {"spanisch", "spanish"},     {"thai-chinesisch", "tchinese"}, {"thailändisch", "thai"},
+  };
+  for (const auto& [name, key] : table) EXPECT_EQ(key, LanguageNameMapping(name)) << name;
+  for (const char* unchanged : {"german", "Deutsch", "", "klingonisch", "thai"}) {
+    EXPECT_EQ(unchanged, LanguageNameMapping(unchanged));
+  }
+  EXPECT_TRUE(IsGermanInterface(LanguageNameMapping("deutsch")));
+}
+
+}  // namespace
+}  // namespace veyra::app
