@@ -78,6 +78,8 @@ class OpenFile {
   virtual SystemError WriteFromStart(std::string_view bytes, std::size_t& written) = 0;
   // Sets the end of the file at `size` bytes.
   virtual SystemError Truncate(std::uint64_t size) = 0;
+  // Returns once everything written has reached the disk.
+  virtual SystemError Flush() = 0;
 };
 
 // A small captioned window with one line of text, shown while a long step
@@ -106,6 +108,9 @@ class Os {
   virtual std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                          SystemError& error) = 0;
   virtual SystemError Copy(const std::string& from, const std::string& to) = 0;  // overwrites
+  // Gives the file `from` the name `to` in one step, replacing `to`; readers see
+  // either the old or the new file, never a mix. Both lie in the same folder.
+  virtual SystemError MoveReplacing(const std::string& from, const std::string& to) = 0;
   virtual SystemError Delete(const std::string& path) = 0;
 
   // --- registry (8-bit value names and data)

@@ -22,6 +22,9 @@ class ForwardingOs : public platform::Os {
   platform::SystemError Copy(const std::string& from, const std::string& to) override {
     return inner_.Copy(from, to);
   }
+  platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
+    return inner_.MoveReplacing(from, to);
+  }
   platform::SystemError Delete(const std::string& path) override {
     return inner_.Delete(path);
   }

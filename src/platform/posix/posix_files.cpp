@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/posix/posix_os.h"
 
@@ -50,6 +51,8 @@ class PosixFile : public OpenFile {
   SystemError Truncate(std::uint64_t size) override {
     return ftruncate(fd_, static_cast<off_t>(size)) == 0 ? error::kSuccess : ToSystemError(errno);
   }
+
+  SystemError Flush() override { return fsync(fd_) == 0 ? error::kSuccess : ToSystemError(errno); }
 
  private:
   int fd_;
@@ -138,6 +141,20 @@ SystemError PosixOs::Copy(const std::string& from, const std::string& to) {
   PosixFile target(fd);
   std::size_t written = 0;
   return target.WriteFromStart(bytes, written);
+}
+
+SystemError PosixOs::MoveReplacing(const std::string& from, const std::string& to) {
+  if (rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) return ToSystemError(errno);
+  // The rename has happened; syncing the folder only makes it survive a power
+  // loss sooner, so its outcome does not change the answer.
+  std::string folder, name;
+  SplitPattern(NativePath(to), folder, name);
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+  return error::kSuccess;
 }
 
 SystemError PosixOs::Delete(const std::string& path) {

@@ -28,6 +28,7 @@ class PosixOs : public Os {
   std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                  SystemError& error) override;
   SystemError Copy(const std::string& from, const std::string& to) override;
+  SystemError MoveReplacing(const std::string& from, const std::string& to) override;
   SystemError Delete(const std::string& path) override;
 
   std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,

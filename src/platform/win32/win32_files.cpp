@@ -58,6 +58,10 @@ class Win32File : public OpenFile {
     return error::kSuccess;
   }
 
+  SystemError Flush() override {
+    return FlushFileBuffers(handle_) ? error::kSuccess : GetLastError();
+  }
+
  private:
   HANDLE handle_;
 };
@@ -105,6 +109,14 @@ std::unique_ptr<OpenFile> Win32Os::Open(const std::string& path, FileAccess acce
 SystemError Win32Os::Copy(const std::string& from, const std::string& to) {
   return CopyFileW(WidePath(from).c_str(), WidePath(to).c_str(), FALSE) ? error::kSuccess
                                                                         : GetLastError();
+}
+
+SystemError Win32Os::MoveReplacing(const std::string& from, const std::string& to) {
+  // Write-through: the call returns only once the new name is on the disk.
+  return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? error::kSuccess
+             : GetLastError();
 }
 
 SystemError Win32Os::Delete(const std::string& path) {

@@ -1,0 +1,170 @@
+#include "config/text_file.h"
+
+namespace veyra::config {
+namespace {
+
+using platform::SystemError;
+namespace error = platform::error;
+
+constexpr std::uint32_t kMessageFlags =
+    platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal;
+
+// The new content is written here first, in the same folder so that the final
+// rename stays on one volume.
+constexpr std::string_view kReplacementSuffix = ".veyra-new";
+
+std::string ErrorLine(const FileError& error) {
+  return "Error: " + std::to_string(error.number) + ", " + std::string(error.text);
+}
+
+// Writes `content` beside `path` and moves it over `path`. `original` is the
+// caller's unshared handle of `path`; it is closed just before the move, which
+// it would block. On failure `path` keeps its old content and no file is left
+// beside it.
+SystemError ReplaceContent(platform::Os& os, const std::string& path,
+                           std::unique_ptr<platform::OpenFile> original, std::string_view content) {
+  const std::string replacement = path + std::string(kReplacementSuffix);
+  SystemError code = error::kSuccess;
+  {
+    std::unique_ptr<platform::OpenFile> file =
+        os.Open(replacement, platform::FileAccess::kReadWrite, code);
+    if (!file) return code;
+    std::size_t written = 0;
+    code = file->WriteFromStart(content, written);
+    // A write that stops short without a reason has run out of space.
+    if (code == error::kSuccess && written != content.size()) code = error::kDiskFull;
+    if (code == error::kSuccess) code = file->Truncate(content.size());
+    if (code == error::kSuccess) code = file->Flush();
+  }
+  if (code == error::kSuccess) {
+    original.reset();
+    code = os.MoveReplacing(replacement, path);
+  }
+  if (code != error::kSuccess) os.Delete(replacement);
+  return code;
+}
+
+// Shared by both rewrites: `change` is null when the old content is not needed.
+bool Rewrite(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
+             const std::function<std::string(std::string)>* change, std::string_view content) {
+  OpenedForRewrite opened = OpenForRewrite(os, path);
+  if (!opened.file) {
+    ReportFileFailure(os, open_failure, path, opened.error);
+    return false;
+  }
+  // Read-only: writing would fail, and that has always been passed over silently.
+  if (!opened.writable) return true;
+
+  std::string changed;
+  if (change) {
+    std::string old_content;
+    if (const SystemError code = opened.file->ReadAll(old_content); code != error::kSuccess) {
+      ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(code));
+      return false;
+    }
+    changed = (*change)(std::move(old_content));
+    content = changed;
+  }
+  if (const SystemError code = ReplaceContent(os, path, std::move(opened.file), content);
+      code != error::kSuccess) {
+    ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(code));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FileExists(platform::Os& os, const std::string& path) { return os.FindFirstMatch(path); }
+
+OpenedForRewrite OpenForRewrite(platform::Os& os, const std::string& path) {
+  OpenedForRewrite opened;
+  if (path.empty() || path.find_first_of("*?") != std::string::npos) {
+    opened.error = kBadFileName;
+    return opened;
+  }
+  SystemError code = error::kSuccess;
+  opened.file = os.Open(path, platform::FileAccess::kReadWrite, code);
+  opened.writable = opened.file != nullptr;
+  if (!opened.file) opened.file = os.Open(path, platform::FileAccess::kReadOnly, code);
+  if (!opened.file) opened.error = FileErrorFor(code);
+  return opened;
+}
+
+void ShowOpenFailure(platform::Os& os, const std::string& path, const FileError& error) {
+  os.ShowMessage("Following error occured while trying to open the file:\r\n" + path + "\r\n" +
+                     ErrorLine(error) + "\r\n\r\nThe file could not be opened.",
+                 "File error!", kMessageFlags);
+}
+
+void ShowSaveFailure(platform::Os& os, const std::optional<std::string>& path,
+                     const FileError& error) {
+  std::string text = "Following error occured while trying to save the file:\r\n";
+  if (path) text += *path + "\r\n";
+  text += ErrorLine(error) + "\r\n\r\nThe file could not be saved.";
+  os.ShowMessage(text, "Save file error!", kMessageFlags);
+}
+
+void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::string& path,
+                       const FileError& error) {
+  if (error.number == kFatalFileErrorNumber) os.Terminate(kFatalFileErrorExitCode);
+  switch (message) {
+    case OpenFailureMessage::kOpen: ShowOpenFailure(os, path, error); break;
+    case OpenFailureMessage::kSave: ShowSaveFailure(os, path, error); break;
+    case OpenFailureMessage::kSaveWithoutPath: ShowSaveFailure(os, std::nullopt, error); break;
+  }
+}
+
+bool RewriteFile(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
+                 const std::function<std::string(std::string)>& change) {
+  return Rewrite(os, path, open_failure, &change, {});
+}
+
+bool WriteWholeFile(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
+                    std::string_view content) {
+  return Rewrite(os, path, open_failure, nullptr, content);
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement) {
+  if (find.empty()) return std::string(text);
+  std::string result;
+  result.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t at = text.find(find); at != std::string_view::npos;
+       at = text.find(find, from)) {
+    result.append(text, from, at - from);
+    result.append(replacement);
+    from = at + find.size();
+  }
+  result.append(text, from);
+  return result;
+}
+
+bool EditFileReplacing(platform::Os& os, const std::string& path, std::string_view find1,
+                       std::string_view repl1, std::string_view find2, std::string_view repl2) {
+  if (!FileExists(os, path)) return false;
+  return RewriteFile(os, path, OpenFailureMessage::kOpen, [&](std::string text) {
+    return ReplaceAll(ReplaceAll(text, find1, repl1), find2, repl2);
+  });
+}
+
+bool EnableSunraysNormal(platform::Os& os, const app::ProgramState& state, const std::string& path) {
+  return EditFileReplacing(os, path, state.SunraysOffPattern, state.SunraysOnPattern,
+                           state.SunraysStrongOnPattern, state.SunraysStrongOffPattern);
+}
+
+bool EnableSunraysStrong(platform::Os& os, const app::ProgramState& state, const std::string& path) {
+  return EditFileReplacing(os, path, state.SunraysOnPattern, state.SunraysOffPattern,
+                           state.SunraysStrongOffPattern, state.SunraysStrongOnPattern);
+}
+
+bool DisableSunrays(platform::Os& os, const app::ProgramState& state, const std::string& path) {
+  return EditFileReplacing(os, path, state.SunraysOnPattern, state.SunraysOffPattern,
+                           state.SunraysStrongOnPattern, state.SunraysStrongOffPattern);
+}
+
+bool WriteDefaultConfig(platform::Os& os, const std::string& path) {
+  return WriteWholeFile(os, path, OpenFailureMessage::kSave, "unbindall\nskill \"2\"\n");
+}
+
+}  // namespace veyra::config

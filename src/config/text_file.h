@@ -1,0 +1,81 @@
+// The game's text files: existence test, opening for rewriting, whole-file
+// rewrites that never leave a file half written, the sun-ray switches of the
+// precache lists, the minimal config.cfg and the two file-failure messages.
+// File contents are bytes: no decoding and no line-end normalisation.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/program_state.h"
+#include "config/file_errors.h"
+#include "platform/os.h"
+
+namespace veyra::config {
+
+// True when a directory search finds an entry for `path`: * and ? are
+// wildcards, and a folder matches as well as a file.
+bool FileExists(platform::Os& os, const std::string& path);
+
+struct OpenedForRewrite {
+  std::unique_ptr<platform::OpenFile> file;  // null when the open failed
+  bool writable = false;  // false when only the read-only fallback succeeded
+  FileError error{};      // why the open failed
+};
+
+// Opens unshared for reading and writing (creating a missing file), and when
+// that fails once more for reading only. An empty or wildcard path is refused
+// before any system call. The whole path is used, however long.
+OpenedForRewrite OpenForRewrite(platform::Os& os, const std::string& path);
+
+// The file-failure messages, shown task-modal with an exclamation icon and OK.
+void ShowOpenFailure(platform::Os& os, const std::string& path, const FileError& error);
+// Without a path the path line is left out.
+void ShowSaveFailure(platform::Os& os, const std::optional<std::string>& path,
+                     const FileError& error);
+
+// Which message reports that a file could not be opened.
+enum class OpenFailureMessage { kOpen, kSave, kSaveWithoutPath };
+
+// Shows the message for a failed file operation, or ends the program with exit
+// code 255 for the errors that are never shown.
+void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::string& path,
+                       const FileError& error);
+
+// Rewrites a file whole: opens it for rewriting, reads it, passes the text
+// through `change` and writes the result back. The new content is written to a
+// file beside it that then takes its place, so a failed write leaves the old
+// content in place. A failed open is reported with `open_failure`; a failed
+// read or write with the save-failure message naming the path. When only the
+// read-only fallback open succeeds, the file stays as it is, nothing is shown
+// and the result is still true. False when the file was not rewritten for any
+// other reason.
+bool RewriteFile(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
+                 const std::function<std::string(std::string)>& change);
+// The same with content that does not depend on the old one (nothing is read).
+bool WriteWholeFile(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
+                    std::string_view content);
+
+// Every occurrence of `find`, left to right and without overlap, replaced by
+// `replacement`; the inserted text is not searched again. An empty `find`
+// changes nothing.
+std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement);
+
+// When the file exists, rewrites it with every `find1` replaced by `repl1`,
+// then every `find2` by `repl2`. False when it is missing (nothing is created
+// or shown) or could not be opened, read or written (reported).
+bool EditFileReplacing(platform::Os& os, const std::string& path, std::string_view find1,
+                       std::string_view repl1, std::string_view find2, std::string_view repl2);
+
+// Switch the sun-ray effects in a precache list, using the patterns of `state`.
+bool EnableSunraysNormal(platform::Os& os, const app::ProgramState& state, const std::string& path);
+bool EnableSunraysStrong(platform::Os& os, const app::ProgramState& state, const std::string& path);
+bool DisableSunrays(platform::Os& os, const app::ProgramState& state, const std::string& path);
+
+// Writes the minimal config.cfg: "unbindall" and skill 2, each ended by LF.
+bool WriteDefaultConfig(platform::Os& os, const std::string& path);
+
+}  // namespace veyra::config

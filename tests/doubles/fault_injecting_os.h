@@ -1,0 +1,142 @@
+// Wraps another Os and makes chosen file operations fail with chosen Windows
+// system error codes, picked by operation, by a part of the path and by
+// countdown; writes can also stop short or run out of space half way. Every
+// file operation is logged, so a test can also show that none was made.
+#pragma once
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/doubles/forwarding_os.h"
+
+namespace veyra::testing {
+
+enum class FileOp {
+  kFind,
+  kOpenReadWrite,
+  kOpenReadOnly,
+  kRead,
+  kWrite,
+  kTruncate,
+  kFlush,
+  kMoveReplacing,
+  kDelete,
+};
+
+struct Fault {
+  FileOp op;
+  platform::SystemError error;  // with write_limit, 0 makes a short write that reports success
+  std::string path_part = {};   // the fault applies to paths holding it; "" to every path
+  int skip = 0;                 // matching calls let through before the first failure
+  int times = -1;               // matching calls that fail after that; -1 for all
+  std::optional<std::size_t> write_limit = {};  // kWrite: bytes that reach the file first
+};
+
+struct FileCall {
+  FileOp op;
+  std::string path;
+};
+
+class FaultInjectingOs : public ForwardingOs {
+ public:
+  using ForwardingOs::ForwardingOs;
+
+  void Inject(Fault fault) { rules_.push_back({std::move(fault), 0, 0}); }
+
+  std::vector<FileCall> calls;
+
+  int CallCount(FileOp op) const {
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [op](const FileCall& c) { return c.op == op; }));
+  }
+
+  bool FindFirstMatch(const std::string& pattern) override {
+    if (Hit(FileOp::kFind, pattern)) return false;
+    return inner_.FindFirstMatch(pattern);
+  }
+  std::unique_ptr<platform::OpenFile> Open(const std::string& path, platform::FileAccess access,
+                                           platform::SystemError& error) override {
+    const bool write = access == platform::FileAccess::kReadWrite;
+    if (const Fault* fault = Hit(write ? FileOp::kOpenReadWrite : FileOp::kOpenReadOnly, path)) {
+      error = fault->error;
+      return nullptr;
+    }
+    std::unique_ptr<platform::OpenFile> file = inner_.Open(path, access, error);
+    if (!file) return nullptr;
+    return std::make_unique<File>(*this, path, std::move(file));
+  }
+  platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
+    if (const Fault* fault = Hit(FileOp::kMoveReplacing, to)) return fault->error;
+    return inner_.MoveReplacing(from, to);
+  }
+  platform::SystemError Delete(const std::string& path) override {
+    if (const Fault* fault = Hit(FileOp::kDelete, path)) return fault->error;
+    return inner_.Delete(path);
+  }
+
+ private:
+  struct Rule {
+    Fault fault;
+    int passed;
+    int failed;
+  };
+
+  class File : public platform::OpenFile {
+   public:
+    File(FaultInjectingOs& os, std::string path, std::unique_ptr<platform::OpenFile> inner)
+        : os_(os), path_(std::move(path)), inner_(std::move(inner)) {}
+
+    platform::SystemError ReadAll(std::string& out) override {
+      if (const Fault* fault = os_.Hit(FileOp::kRead, path_)) {
+        out.clear();
+        return fault->error;
+      }
+      return inner_->ReadAll(out);
+    }
+    platform::SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
+      const Fault* fault = os_.Hit(FileOp::kWrite, path_);
+      if (!fault) return inner_->WriteFromStart(bytes, written);
+      written = 0;
+      if (fault->write_limit) {
+        inner_->WriteFromStart(bytes.substr(0, std::min(*fault->write_limit, bytes.size())),
+                               written);
+      }
+      return fault->error;
+    }
+    platform::SystemError Truncate(std::uint64_t size) override {
+      if (const Fault* fault = os_.Hit(FileOp::kTruncate, path_)) return fault->error;
+      return inner_->Truncate(size);
+    }
+    platform::SystemError Flush() override {
+      if (const Fault* fault = os_.Hit(FileOp::kFlush, path_)) return fault->error;
+      return inner_->Flush();
+    }
+
+   private:
+    FaultInjectingOs& os_;
+    std::string path_;
+    std::unique_ptr<platform::OpenFile> inner_;
+  };
+
+  // Logs the call; the fault that makes it fail, if any.
+  const Fault* Hit(FileOp op, const std::string& path) {
+    calls.push_back({op, path});
+    for (Rule& rule : rules_) {
+      if (rule.fault.op != op || path.find(rule.fault.path_part) == std::string::npos) continue;
+      if (rule.passed < rule.fault.skip) {
+        ++rule.passed;
+        continue;
+      }
+      if (rule.fault.times >= 0 && rule.failed >= rule.fault.times) continue;
+      ++rule.failed;
+      return &rule.fault;
+    }
+    return nullptr;
+  }
+
+  std::vector<Rule> rules_;
+};
+
+}  // namespace veyra::testing

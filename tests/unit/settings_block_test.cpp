@@ -1,0 +1,338 @@
+#include "config/settings_block.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/reference/adversarial_text.h"
+#include "tests/reference/literal_regenerate.h"
+
+namespace veyra::config {
+namespace {
+
+using app::SettingsState;
+
+// The text split at each CR LF; the piece after the last one is dropped when empty.
+std::vector<std::string> CrLfLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string_view::npos;
+       at = text.find("\r\n", from)) {
+    lines.emplace_back(text.substr(from, at - from));
+    from = at + 2;
+  }
+  if (from < text.size()) lines.emplace_back(text.substr(from));
+  return lines;
+}
+
+class SettingsBlockTest : public ::testing::Test {
+ protected:
+  SettingsBlockTest() { app::FillValueTables(state); }
+
+  std::vector<std::string> Generated() { return CrLfLines(GeneratedPart(state)); }
+  // The generated line that starts with `name` and a blank.
+  std::string Line(std::string_view name) {
+    for (const std::string& line : Generated()) {
+      if (line.rfind(std::string(name) + ' ', 0) == 0) return line;
+    }
+    return "(no line for " + std::string(name) + ")";
+  }
+  std::vector<std::string> BloomLines() {
+    const std::vector<std::string> lines = Generated();
+    return {lines.begin() + 25, lines.begin() + 33};
+  }
+  std::string Regenerate(std::string_view text) {
+    return RegenerateSettingsBlock(StripQuotes(text), state);
+  }
+
+  app::ProgramState state;
+  SettingsState& settings = state.Settings;
+};
+
+const std::vector<std::string> kDefaultBloom = {
+    "mat_bloom_scalefactor_scalar 1.00", "mat_bloomscale 1",  "mat_bloomamount_rate 0.05",
+    "r_bloomtintb 0.11",                 "r_bloomtintexponent 2.2", "r_bloomtintg 0.59",
+    "r_bloomtintr 0.3",                  "mat_monitorgamma_tv_exp 2.0"};
+
+TEST_F(SettingsBlockTest, GeneratedPartWithEverythingOff) {
+  std::vector<std::string> expected = {
+      std::string(kMarkerLine), std::string(kBlockRuleLine),
+      "mat_forcemanagedtextureintohardware 0", "mat_managedtextures 1", "rk_ppe_bokehdof 0",
+      "rk_ppe_filmgrain 0", "npc_citizen_dont_precache_all 1", "sv_forcepreload 0",
+      "cl_forcepreload 0", "cl_new_impact_effects 0", "rk_ppe_gaussblur 0", "rk_ppe_vignette 0",
+      "ae_ssao 0", "ae_ssao_occlusionradius 0.0015", "ae_ssao_occlusionintensity 2.5",
+      "rk_ppe_desaturate 0", "RK_viewbob_enabled 0", "rk_ppe_filmic 0", "rk_ppe_fxaa 0",
+      "rk_ppe_sharpen 0", "rk_ppe_uncharted 0", "rk_ppe_hpd 0", "mat_hdr_level 2",
+      "mat_monitorgamma_tv_range_max 255", "mat_monitorgamma_tv_range_min 0"};
+  expected.insert(expected.end(), kDefaultBloom.begin(), kDefaultBloom.end());
+  expected.insert(expected.end(), {"host_timescale 1", "rk_ppe_glass_effect 0", "crosshair 1",
+                                   "rk_weapons_recoil 0", "cl_detail_max_sway 4"});
+  ASSERT_EQ(38u, expected.size());
+  EXPECT_EQ(expected, Generated());
+  EXPECT_EQ(77u, kMarkerLine.size());
+  EXPECT_EQ(77u, kBlockRuleLine.size());
+  const std::string part = GeneratedPart(state);
+  EXPECT_EQ("\r\n", part.substr(part.size() - 2));
+  EXPECT_EQ(std::string::npos, part.find_first_of("\"\t")) << part;
+}
+
+TEST_F(SettingsBlockTest, GeneratedPartWithEverythingOn) {
+  for (int SettingsState::*flag :
+       {&SettingsState::LargeVramMode, &SettingsState::SweetFx, &SettingsState::DepthOfField,
+        &SettingsState::DofChromatic, &SettingsState::DofStronger, &SettingsState::FilmGrain,
+        &SettingsState::PreloadNpcResources, &SettingsState::PreloadOtherResources,
+        &SettingsState::EnhancedParticles, &SettingsState::GaussBlur,
+        &SettingsState::GaussBlurHorizontal, &SettingsState::Vignette, &SettingsState::Ssao,
+        &SettingsState::FilmNoir, &SettingsState::Headbob, &SettingsState::FilmicTonemapping,
+        &SettingsState::Fxaa, &SettingsState::HevGlass, &SettingsState::VeyraWeapons,
+        &SettingsState::HideCrosshair, &SettingsState::WeaponRecoil}) {
+    settings.*flag = 1;
+  }
+  const std::vector<std::string> lines = Generated();
+  ASSERT_EQ(38u, lines.size());
+  const std::vector<std::string> expected_head = {
+      "mat_forcemanagedtextureintohardware 1", "mat_managedtextures 0", "rk_ppe_bokehdof 3",
+      "rk_ppe_filmgrain 1", "npc_citizen_dont_precache_all 0", "sv_forcepreload 1",
+      "cl_forcepreload 1", "cl_new_impact_effects 1", "rk_ppe_gaussblur 2", "rk_ppe_vignette 1",
+      "ae_ssao 1", "ae_ssao_occlusionradius 0.0015", "ae_ssao_occlusionintensity 2.5",
+      "rk_ppe_desaturate 1", "RK_viewbob_enabled 1", "rk_ppe_filmic 1", "rk_ppe_fxaa 1"};
+  EXPECT_EQ(expected_head, std::vector<std::string>(lines.begin() + 2, lines.begin() + 19));
+  const std::vector<std::string> expected_tail = {"host_timescale 1", "rk_ppe_glass_effect 1",
+                                                  "crosshair 0", "rk_weapons_recoil 1",
+                                                  "cl_detail_max_sway 4"};
+  EXPECT_EQ(expected_tail, std::vector<std::string>(lines.begin() + 33, lines.end()));
+}
+
+TEST_F(SettingsBlockTest, FlagsCountOnlyWhenTheyEqualOne) {
+  settings.Fxaa = 2;
+  settings.FilmGrain = -1;
+  EXPECT_EQ("rk_ppe_fxaa 0", Line("rk_ppe_fxaa"));
+  EXPECT_EQ("rk_ppe_filmgrain 0", Line("rk_ppe_filmgrain"));
+}
+
+TEST_F(SettingsBlockTest, StrengthRowsPreferStrongerOverStrongest) {
+  struct Row {
+    std::string_view name;
+    int SettingsState::*on;
+    int SettingsState::*stronger;
+    int SettingsState::*strongest;
+  };
+  for (const Row& row : {Row{"rk_ppe_sharpen", &SettingsState::Sharpen,
+                             &SettingsState::SharpenStronger, &SettingsState::SharpenStrongest},
+                         Row{"rk_ppe_uncharted", &SettingsState::UnchartedTonemapping,
+                             &SettingsState::UnchartedStronger, &SettingsState::UnchartedStrongest},
+                         Row{"rk_ppe_hpd", &SettingsState::HpdTonemapping,
+                             &SettingsState::HpdStronger, &SettingsState::HpdStrongest}}) {
+    SCOPED_TRACE(row.name);
+    const std::string name(row.name);
+    settings = {};
+    settings.*row.stronger = 1;
+    settings.*row.strongest = 1;
+    EXPECT_EQ(name + " 0", Line(name));  // strengths without the effect count for nothing
+    settings.*row.on = 1;
+    EXPECT_EQ(name + " 2", Line(name));
+    settings.*row.stronger = 0;
+    EXPECT_EQ(name + " 3", Line(name));
+    settings.*row.strongest = 0;
+    EXPECT_EQ(name + " 1", Line(name));
+  }
+}
+
+TEST_F(SettingsBlockTest, DepthOfFieldAndBlurLevels) {
+  settings.DofChromatic = settings.DofStronger = 1;
+  EXPECT_EQ("rk_ppe_bokehdof 0", Line("rk_ppe_bokehdof"));
+  settings.DepthOfField = 1;
+  EXPECT_EQ("rk_ppe_bokehdof 3", Line("rk_ppe_bokehdof"));
+  settings.DofStronger = 0;
+  EXPECT_EQ("rk_ppe_bokehdof 2", Line("rk_ppe_bokehdof"));
+  settings.DofChromatic = 0;
+  settings.DofStronger = 1;
+  EXPECT_EQ("rk_ppe_bokehdof 1", Line("rk_ppe_bokehdof"));
+
+  settings.GaussBlurHorizontal = 1;
+  EXPECT_EQ("rk_ppe_gaussblur 0", Line("rk_ppe_gaussblur"));
+  settings.GaussBlur = 1;
+  EXPECT_EQ("rk_ppe_gaussblur 2", Line("rk_ppe_gaussblur"));
+  settings.GaussBlurHorizontal = 0;
+  EXPECT_EQ("rk_ppe_gaussblur 1", Line("rk_ppe_gaussblur"));
+}
+
+TEST_F(SettingsBlockTest, CrosshairAndRecoilNeedTheWeapons) {
+  settings.HideCrosshair = settings.WeaponRecoil = 1;
+  EXPECT_EQ("crosshair 1", Line("crosshair"));
+  EXPECT_EQ("rk_weapons_recoil 0", Line("rk_weapons_recoil"));
+  settings.VeyraWeapons = 1;
+  EXPECT_EQ("crosshair 0", Line("crosshair"));
+  EXPECT_EQ("rk_weapons_recoil 1", Line("rk_weapons_recoil"));
+  settings.HideCrosshair = settings.WeaponRecoil = 0;
+  EXPECT_EQ("crosshair 1", Line("crosshair"));
+  EXPECT_EQ("rk_weapons_recoil 0", Line("rk_weapons_recoil"));
+}
+
+TEST_F(SettingsBlockTest, BloomSetsAndTheirOrder) {
+  const std::string_view tint_exponents[] = {"2.2", "1.8", "1.2", "1.0", "1."};
+  settings.EnhancedBloom = 1;
+  for (int level = 1; level <= 5; ++level) {
+    settings.BloomLevel = level;
+    const std::vector<std::string> expected = {
+        "mat_bloom_scalefactor_scalar " + state.BloomScaleValues[static_cast<std::size_t>(level)],
+        "mat_bloomscale 1", "mat_bloomamount_rate 0.05",
+        "r_bloomtintexponent " + std::string(tint_exponents[level - 1]), "r_bloomtintb 0.11",
+        "r_bloomtintg 0.59", "r_bloomtintr 0.3", "mat_monitorgamma_tv_exp 2.0"};
+    EXPECT_EQ(expected, BloomLines()) << "level " << level;
+  }
+  // The dreamy levels take their values from the tables, level 8 from its own pair.
+  state.BloomTintExponentDreamy3 = "3.33";
+  state.TvGammaExponentDreamy3 = "1.9";
+  for (int level = 6; level <= 8; ++level) {
+    settings.BloomLevel = level;
+    const bool third = level == 8;
+    const std::vector<std::string> expected = {
+        "mat_bloom_scalefactor_scalar " + state.BloomScaleValues[static_cast<std::size_t>(level)],
+        "mat_bloomscale 1", "mat_bloomamount_rate 0.05", "r_bloomtintb 6.0",
+        std::string("r_bloomtintexponent ") + (third ? "3.33" : "2.25"), "r_bloomtintg 6.0",
+        "r_bloomtintr 6.0", std::string("mat_monitorgamma_tv_exp ") + (third ? "1.9" : "1.6")};
+    EXPECT_EQ(expected, BloomLines()) << "level " << level;
+  }
+  settings.BloomLevel = 1;
+  EXPECT_EQ("mat_bloom_scalefactor_scalar 3.59", BloomLines().front());
+  settings.BloomLevel = 6;
+  EXPECT_EQ("mat_bloom_scalefactor_scalar 0.70", BloomLines().front());
+
+  for (const int level : {0, 9, -1}) {
+    settings.BloomLevel = level;
+    EXPECT_EQ(kDefaultBloom, BloomLines()) << "level " << level;
+  }
+  settings.EnhancedBloom = 0;
+  settings.BloomLevel = 6;
+  EXPECT_EQ(kDefaultBloom, BloomLines());
+}
+
+TEST_F(SettingsBlockTest, RemovalEntriesAndSeries) {
+  const std::vector<std::string> entries = RemovalEntries();
+  const auto count = [&](std::string_view prefix, std::string_view line_end) {
+    return std::count_if(entries.begin(), entries.end(), [&](const std::string& entry) {
+      return entry.rfind(prefix, 0) == 0 &&
+             entry.compare(entry.size() - line_end.size(), line_end.size(), line_end) == 0;
+    });
+  };
+  // Each series once per pass, with its own line end; the series carry two blanks
+  // (three for the tints) because the number text starts with one.
+  for (const std::string_view line_end : {"\r\n", "\r"}) {
+    SCOPED_TRACE(line_end.size());
+    EXPECT_EQ(501, count("mat_bloom_scalefactor_scalar  ", line_end));
+    EXPECT_EQ(61, count("cl_detail_max_sway  ", line_end));
+    EXPECT_EQ(601, count("r_bloomtintr   ", line_end));
+    EXPECT_EQ(601, count("r_bloomtintg   ", line_end));
+    EXPECT_EQ(601, count("r_bloomtintb   ", line_end));
+    EXPECT_EQ(36, count("r_bloomtintexponent  ", line_end));
+    EXPECT_EQ(26, count("mat_monitorgamma  ", line_end));
+  }
+  const auto position = [&](std::string_view entry) {
+    return std::find(entries.begin(), entries.end(), entry) - entries.begin();
+  };
+  const auto npos = static_cast<std::ptrdiff_t>(entries.size());
+  // Exact decimal steps: no 1.0999999 and no trailing zeros, no zero before the point.
+  for (const std::string_view entry :
+       {"mat_bloom_scalefactor_scalar  1\r\n", "mat_bloom_scalefactor_scalar  1.01\r\n",
+        "mat_bloom_scalefactor_scalar  1.1\r\n", "mat_bloom_scalefactor_scalar  6\r\n",
+        "cl_detail_max_sway  0\r\n", "cl_detail_max_sway  .3\r\n", "r_bloomtintr   .25\r",
+        "r_bloomtintb   .07\r\n", "r_bloomtintexponent  3.5\r", "mat_monitorgamma  2.2\r\n"}) {
+    EXPECT_NE(npos, position(entry)) << entry;
+  }
+  for (const std::string_view entry :
+       {"mat_bloom_scalefactor_scalar  1.10\r\n", "mat_bloom_scalefactor_scalar  .99\r\n",
+        "mat_bloom_scalefactor_scalar  6.01\r\n", "r_bloomtintr   0.25\r\n",
+        "mat_monitorgamma  .9\r\n", "mat_monitorgamma  3.6\r\n", "r_bloomtintexponent  3.6\r\n"}) {
+    EXPECT_EQ(npos, position(entry)) << entry;
+  }
+  // The order within a row and across the passes.
+  EXPECT_LT(position("rk_ppe_sharpen 2\r\n"), position("rk_ppe_sharpen 3\r\n"));
+  EXPECT_LT(position("rk_ppe_sharpen 1\r\n"), position("rk_ppe_sharpen 0\r\n"));
+  EXPECT_LT(position("mat_monitorgamma_tv_enabled 0\r\n"),
+            position("mat_monitorgamma_tv_enabled 1\r\n"));
+  EXPECT_GT(position("mat_monitorgamma_tv_enabled 0\r"),
+            position("mat_monitorgamma_tv_enabled 1\r"));
+  EXPECT_LT(position("r_bloomtintr   6\r\n"), position("r_bloomtintg   0\r\n"));
+  EXPECT_LT(position("mat_monitorgamma  3.5\r\n"), position("mat_forcemanagedtextureintohardware 1\r"));
+  EXPECT_NE(npos, position("mat_hdr_level 2\r\n\n"));
+  EXPECT_NE(npos, position("mat_bloomscale 1\r\n\n"));
+  EXPECT_EQ(npos, position("mat_bloomscale 1\r\n"));
+  EXPECT_NE(npos, position("r_bloomtintb 0.0\r"));
+  EXPECT_EQ(npos, position("r_bloomtintb 0.0\r\n"));
+}
+
+TEST_F(SettingsBlockTest, CutsAtTheFirstMarkerWhereverItStands) {
+  const std::string generated = GeneratedPart(state);
+  EXPECT_EQ(generated, Regenerate(""));
+  EXPECT_EQ("keep\r\n" + generated,
+            Regenerate("keep\r\n" + std::string(kMarkerLine) + "\r\nlost\r\n" +
+                       std::string(kMarkerLine) + "\r\nlost too"));
+  EXPECT_EQ("echo x " + generated, Regenerate("echo x " + std::string(kMarkerLine)));
+  // No final line end: the marker continues the last line.
+  EXPECT_EQ("bind x jump" + generated, Regenerate("bind x jump"));
+  // A marker cut short is not one.
+  const std::string partial(kMarkerLine.substr(0, 76));
+  EXPECT_EQ(partial + generated, Regenerate(partial));
+}
+
+TEST_F(SettingsBlockTest, RemovesWholeEntriesOnly) {
+  const std::string generated = GeneratedPart(state);
+  EXPECT_EQ("a\r\nb\r\n" + generated, Regenerate("a\r\ncrosshair 0\r\nb\r\n"));
+  // The entry needs its line end; in the middle of a line it stays.
+  EXPECT_EQ("say crosshair 0 now\r\n" + generated, Regenerate("say crosshair 0 now\r\n"));
+  // Not only at a line start: the end of a longer line goes.
+  EXPECT_EQ("//crosshair 1 // \r\n" + generated,
+            Regenerate("//crosshair 1 // crosshair 1\r\n\r\n"));
+  // S7 takes the two-blank forms only.
+  EXPECT_EQ("mat_monitorgamma 2.2\r\n" + generated,
+            Regenerate("mat_monitorgamma  1\r\nmat_monitorgamma 2.2\r\nmat_monitorgamma  2.2\r\n"));
+  // Pass 2 takes entries ended by a lone CR, also out of CR LF lines.
+  EXPECT_EQ("x\rbind\r\n" + generated, Regenerate("x\rmat_queue_mode -1\rbind\r\n"));
+  EXPECT_EQ("\n" + generated, Regenerate("mat_hdr_level 2\r\n"));
+  // LF-only lines are left alone.
+  EXPECT_EQ("crosshair 0\n" + generated, Regenerate("crosshair 0\n"));
+}
+
+TEST_F(SettingsBlockTest, RemovalsJoinTextIntoLaterEntries) {
+  const std::string generated = GeneratedPart(state);
+  // Cutting "crosshair 0" joins "crosshair 1", whose turn comes later.
+  EXPECT_EQ(generated, Regenerate("crossh" "crosshair 0\r\n" "air 1\r\n"));
+  // ... but one whose turn has passed is left to the second pass, which only takes its CR.
+  EXPECT_EQ("\n" + generated, Regenerate("crossh" "crosshair 1\r\n" "air 0\r\n"));
+  // Within one entry's turn the joined text is not searched again.
+  EXPECT_EQ("\n" + generated, Regenerate("ae_s" "ae_ssao 1\r\n" "sao 1\r\n"));
+}
+
+TEST_F(SettingsBlockTest, StripQuotesTakesEveryQuote) {
+  EXPECT_EQ("bind F5 jpeg\r\nx", StripQuotes("bind \"F5\" \"jpeg\"\r\n\"\"x\""));
+  EXPECT_EQ("bind F5 jpeg\r\n" + GeneratedPart(state), Regenerate("bind \"F5\" \"jpeg\"\r\n"));
+  EXPECT_EQ(std::string("a\0b", 3), StripQuotes(std::string("a\0\"b", 4)));
+}
+
+TEST_F(SettingsBlockTest, SavingTwiceChangesNothing) {
+  settings.Sharpen = settings.EnhancedBloom = settings.VeyraWeapons = 1;
+  settings.BloomLevel = 7;
+  const std::string once = Regenerate("bind \"F5\" \"jpeg\"\r\nsv_cheats 1\r\nno final line end");
+  EXPECT_EQ(once, Regenerate(once));
+}
+
+TEST_F(SettingsBlockTest, MatchesTheLiteralRemovalOnAdversarialTexts) {
+  std::mt19937 random(20240607);
+  for (int round = 0; round < 400; ++round) {
+    std::string bytes(4 * (1 + random() % 150), '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random());
+    const std::string text = testing::AdversarialText(bytes);
+    const std::string expected = testing::LiteralRegenerate(text, state);
+    const std::string actual = RegenerateSettingsBlock(text, state);
+    if (expected != actual) {
+      ADD_FAILURE() << "round " << round << "\ntext:     " << ::testing::PrintToString(text)
+                    << "\nexpected: " << ::testing::PrintToString(expected)
+                    << "\nactual:   " << ::testing::PrintToString(actual);
+      return;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace veyra::config
