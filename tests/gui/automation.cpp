@@ -1,0 +1,268 @@
+#include "automation.h"
+
+#include <tlhelp32.h>
+
+namespace veyra::gui {
+namespace {
+
+// Cross-process messages wait at most this long for a hung target.
+constexpr UINT kSendTimeoutMs = 5000;
+
+LRESULT SendTo(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &result)) {
+    return -1;
+  }
+  return static_cast<LRESULT>(result);
+}
+
+RECT ScreenToDialogClient(HWND dialog, RECT rect) {
+  MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+bool IsCheckable(DWORD style) {
+  switch (style & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void AppendWords(std::vector<WORD>& out, std::initializer_list<WORD> words) {
+  out.insert(out.end(), words);
+}
+
+void AppendText(std::vector<WORD>& out, const wchar_t* text) {
+  for (; *text; ++text) out.push_back(static_cast<WORD>(*text));
+  out.push_back(0);
+}
+
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+  return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+}  // namespace
+
+bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& condition) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(5);  // poll interval
+  }
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring WindowText(HWND window) {
+  const LRESULT length = SendTo(window, WM_GETTEXTLENGTH);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT copied =
+      SendTo(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+ControlState ReadControl(HWND dialog, HWND control) {
+  ControlState state;
+  state.hwnd = control;
+  state.id = GetDlgCtrlID(control);
+  state.class_name = ClassName(control);
+  state.style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+  state.ex_style = static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE));
+  GetWindowRect(control, &state.rect);
+  state.rect = ScreenToDialogClient(dialog, state.rect);
+  state.text = WindowText(control);
+  state.enabled = IsWindowEnabled(control) != FALSE;
+  if (lstrcmpiW(state.class_name.c_str(), L"Button") == 0 && IsCheckable(state.style)) {
+    state.check = static_cast<int>(SendTo(control, BM_GETCHECK));
+  }
+  if (lstrcmpiW(state.class_name.c_str(), L"ComboBox") == 0) {
+    const LRESULT count = SendTo(control, CB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+      const LRESULT length = SendTo(control, CB_GETLBTEXTLEN, i);
+      std::wstring item(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, L'\0');
+      const LRESULT copied = SendTo(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+      item.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+      state.items.push_back(item);
+    }
+    state.selection = static_cast<int>(SendTo(control, CB_GETCURSEL));
+  }
+  return state;
+}
+
+std::vector<ControlState> ReadControls(HWND dialog) {
+  // The dialog manager puts each new control at the bottom of the Z order.
+  std::vector<ControlState> controls;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    controls.push_back(ReadControl(dialog, child));
+  }
+  return controls;
+}
+
+bool IsMessageBox(HWND window) {
+  HWND text = GetDlgItem(window, 0xFFFF);
+  return text && lstrcmpiW(ClassName(text).c_str(), L"Static") == 0;
+}
+
+std::vector<HWND> VisibleDialogs(DWORD process_id) {
+  struct Search {
+    DWORD process_id;
+    std::vector<HWND> found;
+  } search{process_id, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == search->process_id && IsWindowVisible(window) &&
+            ClassName(window) == L"#32770") {
+          search->found.push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindMainDialog(DWORD process_id) {
+  for (HWND dialog : VisibleDialogs(process_id)) {
+    if (!IsMessageBox(dialog)) return dialog;
+  }
+  return nullptr;
+}
+
+HWND OpenComboList(DWORD process_id) {
+  for (HWND list = FindWindowExW(nullptr, nullptr, L"ComboLBox", nullptr); list;
+       list = FindWindowExW(nullptr, list, L"ComboLBox", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(list, &owner);
+    if (owner == process_id && IsWindowVisible(list)) return list;
+  }
+  return nullptr;
+}
+
+std::vector<DWORD> ProcessesNamed(const wchar_t* image_name) {
+  std::vector<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (lstrcmpiW(entry.szExeFile, image_name) == 0) ids.push_back(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+  return ids;
+}
+
+HWND FocusedControl(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void PostKey(HWND target, UINT virtual_key, bool alt) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC)) << 16;
+  const LPARAM context = alt ? LPARAM{1} << 29 : 0;
+  const LPARAM released = (LPARAM{1} << 30) | (LPARAM{1} << 31);
+  PostMessageW(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, 1 | scan | context);
+  PostMessageW(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtual_key, 1 | scan | context | released);
+}
+
+bool Click(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  if (!control || !IsWindowEnabled(control) || !IsWindowVisible(control)) return false;
+  return PostMessageW(control, BM_CLICK, 0, 0) != FALSE;
+}
+
+std::vector<COLORREF> CaptureScreen(const RECT& rect) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  std::vector<COLORREF> pixels;
+  if (width <= 0 || height <= 0) return pixels;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const auto* bgrx = static_cast<const DWORD*>(bits);
+    pixels.reserve(static_cast<std::size_t>(width) * height);
+    for (int i = 0; i < width * height; ++i) {
+      const DWORD p = bgrx[i];
+      pixels.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+DialogUnits::DialogUnits(const wchar_t* face, WORD points) {
+  std::vector<WORD> tmpl;
+  const DWORD style = WS_POPUP | DS_SETFONT;
+  AppendWords(tmpl, {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, 0, 0, 0, 0});  // no items
+  AppendWords(tmpl, {0});  // caption
+  AppendWords(tmpl, {points});
+  AppendText(tmpl, face);
+  dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                       reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
+                                       &QuietDialogProc, 0);
+  if (!dialog_) return;
+  RECT unit{0, 0, 4, 8};
+  MapDialogRect(dialog_, &unit);
+  base_ = {unit.right, unit.bottom};
+}
+
+DialogUnits::~DialogUnits() {
+  if (dialog_) DestroyWindow(dialog_);
+}
+
+RECT DialogUnits::ToPixels(int x, int y, int width, int height) const {
+  RECT mapped{x, y, width, height};
+  MapDialogRect(dialog_, &mapped);
+  return {mapped.left, mapped.top, mapped.left + mapped.right, mapped.top + mapped.bottom};
+}
+
+DialogUnits::Units DialogUnits::ToDialogUnits(const RECT& pixels) const {
+  return {MulDiv(pixels.left, 4, base_.cx), MulDiv(pixels.top, 8, base_.cy),
+          MulDiv(pixels.right - pixels.left, 4, base_.cx),
+          MulDiv(pixels.bottom - pixels.top, 8, base_.cy)};
+}
+
+}  // namespace veyra::gui

@@ -1,0 +1,87 @@
+// UI automation of another process's dialog: find it, read its controls,
+// click and type into it. Shared by uiauto.exe and the GUI tests.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace veyra::gui {
+
+// Polls `condition` until it holds or `timeout_ms` have passed; true when it held.
+bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& condition);
+
+std::string Utf8(const std::wstring& text);
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+
+// One control as another process sees it.
+struct ControlState {
+  HWND hwnd = nullptr;
+  int id = 0;
+  std::wstring class_name;
+  DWORD style = 0;
+  DWORD ex_style = 0;
+  RECT rect{};  // pixels, relative to the dialog's client area
+  std::wstring text;
+  bool enabled = false;
+  int check = -1;                   // BST_* for buttons that answer BM_GETCHECK, else -1
+  std::vector<std::wstring> items;  // combo boxes only
+  int selection = CB_ERR;           // 0-based; CB_ERR when none
+};
+
+ControlState ReadControl(HWND dialog, HWND control);
+// Every child of the dialog, in creation order.
+std::vector<ControlState> ReadControls(HWND dialog);
+
+// A message box is a dialog whose text is the static control with ID 0xFFFF.
+bool IsMessageBox(HWND window);
+// The visible top-level dialogs of a process, message boxes included.
+std::vector<HWND> VisibleDialogs(DWORD process_id);
+// The visible dialog of a process that is not a message box, or null.
+HWND FindMainDialog(DWORD process_id);
+// The opened list of a drop-down combo box of the process, or null when none is open.
+HWND OpenComboList(DWORD process_id);
+// Process IDs of the running processes whose image has this file name.
+std::vector<DWORD> ProcessesNamed(const wchar_t* image_name);
+
+// The control that holds the keyboard focus in the dialog's thread, or null.
+HWND FocusedControl(HWND dialog);
+// Posts a key press (down and up) to a window, as the keyboard would deliver it.
+void PostKey(HWND target, UINT virtual_key, bool alt = false);
+// Clicks a control the way a mouse click would: refused (false) for a missing
+// or disabled control, since a posted BM_CLICK would even toggle a disabled one.
+bool Click(HWND dialog, int id);
+
+// The pixels of a screen rectangle as they are shown now, row by row.
+std::vector<COLORREF> CaptureScreen(const RECT& rect);
+
+// Dialog-unit arithmetic of the dialog manager for one font, measured on a
+// hidden dialog of this process (MapDialogRect works only on one's own dialogs).
+class DialogUnits {
+ public:
+  DialogUnits(const wchar_t* face, WORD points);
+  ~DialogUnits();
+  DialogUnits(const DialogUnits&) = delete;
+  DialogUnits& operator=(const DialogUnits&) = delete;
+
+  bool valid() const { return dialog_ != nullptr; }
+  int base_x() const { return base_.cx; }
+  int base_y() const { return base_.cy; }
+  // Pixels of a rectangle given as position and size, as the dialog manager
+  // places a control: position and size are converted separately.
+  RECT ToPixels(int x, int y, int width, int height) const;
+  // The inverse, for rectangles that lie on the dialog-unit grid.
+  struct Units {
+    int x, y, width, height;
+  };
+  Units ToDialogUnits(const RECT& pixels) const;
+
+ private:
+  HWND dialog_ = nullptr;
+  SIZE base_{};
+};
+
+}  // namespace veyra::gui

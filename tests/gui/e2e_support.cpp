@@ -1,0 +1,177 @@
+#include "e2e_support.h"
+
+#include <gtest/gtest.h>
+
+#include "automation.h"
+
+namespace veyra::gui {
+namespace {
+
+std::wstring g_exe_path;
+
+std::wstring WindowsPath(std::wstring path) {
+  if (path.empty() || path[0] != L'/') return path;
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return L"Z:" + path;
+}
+
+void CopyTree(const std::wstring& from, const std::wstring& to) {
+  CreateDirectoryW(to.c_str(), nullptr);
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      CopyTree(from + L"\\" + name, to + L"\\" + name);
+    } else {
+      CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+    }
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+}
+
+void DeleteTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        DeleteTree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+constexpr const char* kSteamKey = "Software\\Valve\\Steam";
+
+}  // namespace
+
+const std::wstring& ExePath() { return g_exe_path; }
+
+GameFolder::GameFolder() {
+  static int counter = 0;
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + L"veyra-gui-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(++counter);
+  DeleteTree(path_);  // a leftover of a crashed run
+  CreateDirectoryW(path_.c_str(), nullptr);
+  const wchar_t* sample = _wgetenv(L"VEYRA_SAMPLE_GAME");
+  if (sample && *sample) CopyTree(WindowsPath(sample), path_);
+}
+
+GameFolder::~GameFolder() { DeleteTree(path_); }
+
+SteamLanguageValue::SteamLanguageValue(const char* value) {
+  HKEY valve = nullptr;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Valve", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &valve, &disposition) != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot open HKCU\\Software\\Valve";
+    return;
+  }
+  created_valve_ = disposition == REG_CREATED_NEW_KEY;
+  RegCloseKey(valve);
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSteamKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                      &disposition) != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot open HKCU\\" << kSteamKey;
+    key_ = nullptr;
+    return;
+  }
+  created_steam_ = disposition == REG_CREATED_NEW_KEY;
+  DWORD size = 0;
+  if (RegQueryValueExA(key_, "Language", nullptr, &saved_type_, nullptr, &size) == ERROR_SUCCESS) {
+    std::string data(size, '\0');
+    RegQueryValueExA(key_, "Language", nullptr, &saved_type_, reinterpret_cast<BYTE*>(data.data()),
+                     &size);
+    saved_ = data;
+  }
+  const LSTATUS status =
+      value ? RegSetValueExA(key_, "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                             static_cast<DWORD>(strlen(value) + 1))
+            : RegDeleteValueA(key_, "Language");
+  if (status != ERROR_SUCCESS && !(value == nullptr && status == ERROR_FILE_NOT_FOUND)) {
+    ADD_FAILURE() << "cannot set the Steam language, error " << status;
+  }
+}
+
+SteamLanguageValue::~SteamLanguageValue() {
+  if (!key_) return;
+  if (saved_) {
+    RegSetValueExA(key_, "Language", 0, saved_type_, reinterpret_cast<const BYTE*>(saved_->data()),
+                   static_cast<DWORD>(saved_->size()));
+  } else {
+    RegDeleteValueA(key_, "Language");
+  }
+  RegCloseKey(key_);
+  if (created_steam_) RegDeleteKeyA(HKEY_CURRENT_USER, kSteamKey);
+  if (created_valve_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Valve");
+}
+
+Configurator::Configurator(const std::wstring& folder) {
+  std::wstring command = L"\"" + ExePath() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  if (!CreateProcessW(ExePath().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &startup, &process_)) {
+    ADD_FAILURE() << "cannot start " << Utf8(ExePath()) << ", error " << GetLastError();
+    process_ = {};
+  }
+}
+
+Configurator::~Configurator() {
+  if (!process_.hProcess) return;
+  if (Running()) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, kTimeoutMs);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+bool Configurator::Running() const {
+  return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND Configurator::WaitForDialog() const {
+  if (!process_.hProcess) return nullptr;
+  WaitForInputIdle(process_.hProcess, kTimeoutMs);
+  HWND dialog = nullptr;
+  WaitUntil(kTimeoutMs, [&] { return (dialog = FindMainDialog(process_.dwProcessId)) != nullptr; });
+  return dialog;
+}
+
+std::optional<DWORD> Configurator::WaitForExit() const {
+  if (!process_.hProcess || WaitForSingleObject(process_.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
+}  // namespace veyra::gui
+
+int wmain(int argc, wchar_t** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::wstring(argv[i]) == L"--exe") veyra::gui::g_exe_path = veyra::gui::WindowsPath(argv[i + 1]);
+  }
+  if (veyra::gui::g_exe_path.empty()) {
+    fputs("usage: gui_tests --exe PATH_OF_VEYRACONFIG_EXE [gtest options]\n", stderr);
+    return 2;
+  }
+  return RUN_ALL_TESTS();
+}
