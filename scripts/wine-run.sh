@@ -3,11 +3,20 @@
 # folder (created on first use), on a display (a private Xvfb when none is set).
 #   wine-run.sh PROGRAM [ARGS...]   run it; the exit status is its exit code mod 256
 #   wine-run.sh --shutdown          end the prefix's wineserver and private Xvfb
-# VEYRA_WINE_DIR overrides where the prefix and its Xvfb state live.
+# The prefix and its Xvfb state live in wine/ of the build folder (the nearest
+# folder up from here that holds a CMakeCache.txt), so every test of one build
+# shares one prefix; VEYRA_WINE_DIR overrides the place.
 set -u
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-dir=${VEYRA_WINE_DIR:-$PWD/wine}
+build_folder() {
+  local d=$PWD
+  while [ "$d" != / ]; do
+    [ -f "$d/CMakeCache.txt" ] && { echo "$d"; return; }
+    d=$(dirname "$d")
+  done
+  echo "$PWD"
+}
+dir=${VEYRA_WINE_DIR:-$(build_folder)/wine}
 case "$dir" in /*) ;; *) dir=$PWD/$dir ;; esac
 mkdir -p "$dir"
 export WINEPREFIX=$dir/prefix
@@ -41,13 +50,15 @@ fi
 
 (
   flock 9
-  if [ ! -f "$WINEPREFIX/.veyra-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.veyra-ready-2" ]; then
     rm -rf "$WINEPREFIX"
     "$wine" wineboot -i >/dev/null 2>&1 </dev/null 9>&-
     # A virtual desktop gives windows title bars and proper activation without a window manager.
     "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null 9>&-
     "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 </dev/null 9>&-
-    touch "$WINEPREFIX/.veyra-ready"
+    # A crashing program ends at once instead of waiting in the debugger.
+    "$wine" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 </dev/null 9>&-
+    touch "$WINEPREFIX/.veyra-ready-2"
   fi
   # Keep the server up between runs so later starts are fast, and have Wine's own
   # services started here: started by the program they would hold its output open.

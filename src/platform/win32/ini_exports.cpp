@@ -1,17 +1,19 @@
 // GETINIDATA, WRITEINIDATA and DELETEINIDATA for outside callers that load the
-// configurator as a library. They run without the C runtime having been set
-// up for them, so they keep to the Win32 API and local objects.
+// configurator as a library. They run without the program's start-up having
+// run, so each binds the imports first and keeps to the Win32 API and local objects.
 #include <windows.h>
 #include <oleauto.h>
 
 #include "platform/ini_access.h"
+#include "platform/win32/image_fixups.h"
 
 namespace {
 
 using SysAllocStringByteLenFn = BSTR(WINAPI*)(LPCSTR, UINT);
 
 // The returned text is a BSTR holding 8-bit text, allocated by oleaut32 so the
-// caller can free it; oleaut32 is taken from System32 only.
+// caller can free it; oleaut32 is taken from System32 only and stays loaded
+// for the strings handed out.
 BSTR AllocateByteString(const char* text, UINT length) {
   HMODULE oleaut = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!oleaut) return nullptr;
@@ -27,6 +29,7 @@ extern "C" {
 __declspec(dllexport) BSTR WINAPI GETINIDATA(const char* const* file, const char* const* section,
                                              const char* const* key,
                                              const char* const* default_text) {
+  if (!veyra::platform::win32::EnsureImageReady()) return nullptr;
   const veyra::platform::IniArguments args =
       veyra::platform::ReadIniArguments(file, section, key, default_text);
   char result[veyra::platform::kIniTextBufferSize] = {};
@@ -38,6 +41,7 @@ __declspec(dllexport) BSTR WINAPI GETINIDATA(const char* const* file, const char
 
 __declspec(dllexport) LONG WINAPI WRITEINIDATA(const char* const* file, const char* const* section,
                                                const char* const* key, const char* const* value) {
+  if (!veyra::platform::win32::EnsureImageReady()) return 0;
   const veyra::platform::IniArguments args =
       veyra::platform::ReadIniArguments(file, section, key, value);
   return WritePrivateProfileStringA(args.section.c_str(), args.key.c_str(), args.text.c_str(),
@@ -47,6 +51,7 @@ __declspec(dllexport) LONG WINAPI WRITEINIDATA(const char* const* file, const ch
 __declspec(dllexport) LONG WINAPI DELETEINIDATA(const char* const* file,
                                                 const char* const* section,
                                                 const char* const* key) {
+  if (!veyra::platform::win32::EnsureImageReady()) return 0;
   const veyra::platform::IniArguments args =
       veyra::platform::ReadIniArguments(file, section, key, nullptr);
   return WritePrivateProfileStringA(args.section.c_str(), args.key.c_str(), nullptr,
