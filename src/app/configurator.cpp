@@ -1,6 +1,7 @@
 #include "app/configurator.h"
 
 #include "app/control_ids.h"
+#include "app/detection.h"
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"
 #include "dialog/event_handler.h"
@@ -27,6 +28,7 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   AddProvisionalItems(*dialog);
   ReadSteamLanguage(os, state);
   InterfaceTexts(state.SteamLanguage, *dialog, state);
+  DetectInstalledState(os, state, *dialog);
 
   dialog::SettingsDialogEvents events(os, state);
   dialog->RunModal(events);

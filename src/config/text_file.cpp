@@ -91,10 +91,16 @@ OpenedForRewrite OpenForRewrite(platform::Os& os, const std::string& path) {
   return opened;
 }
 
-void ShowOpenFailure(platform::Os& os, const std::string& path, const FileError& error) {
-  os.ShowMessage("Following error occured while trying to open the file:\r\n" + path + "\r\n" +
-                     ErrorLine(error) + "\r\n\r\nThe file could not be opened.",
+// The open-failure message with the lead line given.
+static void ShowOpenFailureLed(platform::Os& os, std::string_view lead, const std::string& path,
+                               const FileError& error) {
+  os.ShowMessage(std::string(lead) + "\r\n" + path + "\r\n" + ErrorLine(error) +
+                     "\r\n\r\nThe file could not be opened.",
                  "File error!", kMessageFlags);
+}
+
+void ShowOpenFailure(platform::Os& os, const std::string& path, const FileError& error) {
+  ShowOpenFailureLed(os, "Following error occured while trying to open the file:", path, error);
 }
 
 void ShowSaveFailure(platform::Os& os, const std::optional<std::string>& path,
@@ -110,6 +116,10 @@ void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::
   if (error.number == kFatalFileErrorNumber) os.Terminate(kFatalFileErrorExitCode);
   switch (message) {
     case OpenFailureMessage::kOpen: ShowOpenFailure(os, path, error); break;
+    case OpenFailureMessage::kOpenPresetFile:
+      ShowOpenFailureLed(os, "The following error occured while trying to open the file:", path,
+                         error);
+      break;
     case OpenFailureMessage::kSave: ShowSaveFailure(os, path, error); break;
     case OpenFailureMessage::kSaveWithoutPath: ShowSaveFailure(os, std::nullopt, error); break;
   }

@@ -38,7 +38,9 @@ void ShowSaveFailure(platform::Os& os, const std::optional<std::string>& path,
                      const FileError& error);
 
 // Which message reports that a file could not be opened.
-enum class OpenFailureMessage { kOpen, kSave, kSaveWithoutPath };
+// kOpenPresetFile is the open-failure message of the SweetFX preset file, which
+// has always begun "The following error".
+enum class OpenFailureMessage { kOpen, kOpenPresetFile, kSave, kSaveWithoutPath };
 
 // Shows the message for a failed file operation, or ends the program with exit
 // code 255 for the errors that are never shown.

@@ -1,21 +1,33 @@
 #include "dialog/event_handler.h"
 
 #include "app/control_ids.h"
+#include "dialog/confirmation.h"
+#include "dialog/control_rules.h"
+#include "dialog/external_tools.h"
 
 namespace veyra::dialog {
 
 using namespace app;
 
 bool SettingsDialogEvents::OnCommand(platform::DialogControls& dialog, int id, int code) {
+  if (id == IDC_MIENWERK) {  // every command of this button starts the tool
+    StartCompanionTool(os_, state_);
+    return false;
+  }
+  // Anything but a click, such as a list's selection change, needs no reaction.
   if (!IsClick(code)) return false;
   switch (id) {
     case IDC_OK:
-      dialog.EndDialog();
+      Confirm(dialog);
       return true;
     case IDC_CANCEL:
       Cancel(dialog);
       return true;
+    case IDC_PRESET_EDIT:
+      EditPreset(os_, dialog, state_);
+      return false;
     default:
+      if (!ApplyPresetButton(dialog, id)) ReactToCheckBoxClick(dialog, id);
       return false;
   }
 }
@@ -30,6 +42,12 @@ void SettingsDialogEvents::OnActivationChange(platform::DialogControls& dialog, 
 }
 
 void SettingsDialogEvents::OnCloseRequest(platform::DialogControls& dialog) { Cancel(dialog); }
+
+void SettingsDialogEvents::Confirm(platform::DialogControls& dialog) {
+  CaptureSettings(dialog, state_.Settings);
+  SaveConsoleScripts(os_, state_);
+  dialog.EndDialog();
+}
 
 void SettingsDialogEvents::Cancel(platform::DialogControls& dialog) {
   state_.CancelRequested = 1;

@@ -1,4 +1,6 @@
-// The event handler of the open settings dialog.
+// The event handler of the open settings dialog: keeps dependent options
+// consistent, applies the preset buttons, starts the tools, keeps the focus
+// across deactivation, and ends the dialog with OK or Cancel.
 #pragma once
 
 #include "app/program_state.h"
@@ -20,6 +22,7 @@ class SettingsDialogEvents : public platform::DialogEvents {
   void OnCloseRequest(platform::DialogControls& dialog) override;
 
  private:
+  void Confirm(platform::DialogControls& dialog);
   void Cancel(platform::DialogControls& dialog);
 
   platform::Os& os_;

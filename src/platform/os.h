@@ -96,6 +96,8 @@ class Os {
   // --- start-up
   virtual void InitCommonControls() = 0;
   virtual std::optional<std::string> CurrentDirectory() = 0;  // UTF-8, no trailing backslash added
+  // The system folder (System32), where the programs the configurator starts by name live.
+  virtual std::string SystemDirectory() = 0;
 
   // --- files (paths are UTF-8 with backslashes)
   // Directory search: true when the first entry matching `pattern` exists

@@ -11,6 +11,7 @@ class ForwardingOs : public platform::Os {
 
   void InitCommonControls() override { inner_.InitCommonControls(); }
   std::optional<std::string> CurrentDirectory() override { return inner_.CurrentDirectory(); }
+  std::string SystemDirectory() override { return inner_.SystemDirectory(); }
   bool FindFirstMatch(const std::string& pattern) override { return inner_.FindFirstMatch(pattern); }
   std::vector<platform::DirEntry> ListDirectory(const std::string& pattern) override {
     return inner_.ListDirectory(pattern);

@@ -87,9 +87,12 @@ class IniExportsTest : public ::testing::Test {
 };
 
 TEST_F(IniExportsTest, OrdinalsNameTheSameFunctions) {
-  EXPECT_EQ(reinterpret_cast<FARPROC>(remove), GetProcAddress(module, MAKEINTRESOURCEA(1)));
-  EXPECT_EQ(reinterpret_cast<FARPROC>(get), GetProcAddress(module, MAKEINTRESOURCEA(2)));
-  EXPECT_EQ(reinterpret_cast<FARPROC>(write), GetProcAddress(module, MAKEINTRESOURCEA(3)));
+  EXPECT_EQ(reinterpret_cast<void*>(remove),
+            reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(1))));
+  EXPECT_EQ(reinterpret_cast<void*>(get),
+            reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(2))));
+  EXPECT_EQ(reinterpret_cast<void*>(write),
+            reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(3))));
 }
 
 TEST_F(IniExportsTest, WriteReadAndDeleteKeys) {

@@ -22,6 +22,7 @@ class PosixOs : public Os {
 
   void InitCommonControls() override {}
   std::optional<std::string> CurrentDirectory() override;
+  std::string SystemDirectory() override { return "C:\\windows\\system32"; }
 
   bool FindFirstMatch(const std::string& pattern) override;
   std::vector<DirEntry> ListDirectory(const std::string& pattern) override;

@@ -280,6 +280,13 @@ std::unique_ptr<WaitWindow> Win32Os::OpenWaitWindow(const std::string& caption,
   return std::make_unique<Win32WaitWindow>(hwnd);
 }
 
+std::string Win32Os::SystemDirectory() {
+  wchar_t buffer[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? Narrow(std::wstring_view(buffer, length))
+                                         : std::string("C:\\Windows\\System32");
+}
+
 bool Win32Os::PumpOneMessage() {
   MSG msg;
   if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;

@@ -16,6 +16,7 @@ class Win32Os : public Os {
  public:
   void InitCommonControls() override;
   std::optional<std::string> CurrentDirectory() override;
+  std::string SystemDirectory() override;
 
   bool FindFirstMatch(const std::string& pattern) override;
   std::vector<DirEntry> ListDirectory(const std::string& pattern) override;

@@ -1,0 +1,423 @@
+#include "app/detection.h"
+
+#include <optional>
+
+#include "app/control_ids.h"
+#include "config/default_autoexec.h"
+#include "config/settings_block.h"
+#include "config/text_file.h"
+
+namespace veyra::app {
+namespace {
+
+using config::OpenFailureMessage;
+using platform::DialogControls;
+
+constexpr const char* kConfigCfg = "\\VYhl2\\cfg\\config.cfg";
+constexpr const char* kAutoexecFiles[] = {
+    "\\VYhl2\\cfg\\autoexec.cfg",
+    "\\VYepisodic\\cfg\\autoexec.cfg",
+    "\\VYep2\\cfg\\autoexec.cfg",
+};
+constexpr const char* kVrTag = "\\VR_TAG";
+constexpr const char* kSpritesTag = "\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\tag";
+constexpr const char* kSkillTag = "\\VYhl2\\cfg\\tag";
+constexpr const char* kWeaponsTag = "\\hl2\\custom\\1_VY_looseFiles\\models\\weapons\\tag";
+constexpr const char* kMapsTag = "\\hl2\\custom\\1_VY_looseFiles\\maps\\tag";
+constexpr const char* kPrecacheList = "\\VYhl2\\shadereditorui\\postprocessing_precache.txt";
+constexpr const char* kReShadeFx = "\\bin\\ReShade.fx";
+constexpr const char* kSweetFxPresetFile = "\\bin\\SweetFX_preset.txt";
+constexpr const char* kCompanionTool = "\\Mienwerk\\Mienwerk.exe";
+constexpr int kMostPresets = 1000;
+
+std::string RemoveAll(std::string text, std::string_view what) {
+  return config::ReplaceAll(text, what, "");
+}
+
+bool Contains(const std::string& text, std::string_view what) {
+  return text.find(what) != std::string::npos;
+}
+
+// The whole file, opened as every rewrite opens it; an open failure is reported
+// with `message` and gives nothing.
+std::optional<std::string> ReadWhole(platform::Os& os, const std::string& path,
+                                     OpenFailureMessage message) {
+  config::OpenedForRewrite opened = config::OpenForRewrite(os, path);
+  if (!opened.file) {
+    config::ReportFileFailure(os, message, path, opened.error);
+    return std::nullopt;
+  }
+  std::string text;
+  opened.file->ReadAll(text);
+  return text;
+}
+
+// A marker file's text with its quotes removed; nothing when it is missing or
+// cannot be opened (reported).
+std::optional<std::string> ReadMarker(platform::Os& os, const std::string& path) {
+  if (!config::FileExists(os, path)) return std::nullopt;
+  std::optional<std::string> text = ReadWhole(os, path, OpenFailureMessage::kOpen);
+  if (text) *text = config::StripQuotes(*text);
+  return text;
+}
+
+// ------------------------------------------------------------ console settings
+
+enum class Op { kCheck, kUncheck, kEnable, kDisable };
+
+struct Change {
+  Op op;
+  int control;
+};
+
+using Changes = std::initializer_list<Change>;
+
+// One test on the console settings: `before` runs in any case, then the text
+// is looked for. The tests run in this order, each on its own, so a later one
+// may undo what an earlier one set.
+struct SettingTest {
+  Changes before;
+  const char* text;
+  Changes found;
+  Changes not_found = {};
+  bool skip_next_when_found = false;
+};
+
+const SettingTest kSettingTests[] = {
+    {{}, "mat_forcemanagedtextureintohardware 1", {{Op::kCheck, IDC_LARGE_VRAM}}},
+    {{}, "rk_ppe_filmic 1", {{Op::kCheck, IDC_FILMIC}}},
+    {{}, "rk_ppe_fxaa 1", {{Op::kCheck, IDC_FXAA}}},
+    {{{Op::kDisable, IDC_SHARPEN_STRONGER}},
+     "rk_ppe_sharpen 1",
+     {{Op::kEnable, IDC_SHARPEN_STRONGER}, {Op::kCheck, IDC_SHARPEN}}},
+    {{},
+     "rk_ppe_sharpen 2",
+     {{Op::kEnable, IDC_SHARPEN_STRONGER},
+      {Op::kCheck, IDC_SHARPEN},
+      {Op::kCheck, IDC_SHARPEN_STRONGER},
+      {Op::kUncheck, IDC_SHARPEN_STRONGEST}}},
+    {{},
+     "rk_ppe_sharpen 3",
+     {{Op::kEnable, IDC_SHARPEN_STRONGER},
+      {Op::kCheck, IDC_SHARPEN},
+      {Op::kCheck, IDC_SHARPEN_STRONGEST},
+      {Op::kUncheck, IDC_SHARPEN_STRONGER}}},
+    {{{Op::kDisable, IDC_UNCHARTED_STRONGER}, {Op::kDisable, IDC_UNCHARTED_STRONGEST}},
+     "rk_ppe_uncharted 1",
+     {{Op::kUncheck, IDC_HPD},
+      {Op::kDisable, IDC_HPD_STRONGER},
+      {Op::kDisable, IDC_HPD_STRONGEST},
+      {Op::kEnable, IDC_UNCHARTED_STRONGER},
+      {Op::kEnable, IDC_UNCHARTED_STRONGEST},
+      {Op::kCheck, IDC_UNCHARTED}}},
+    {{},
+     "rk_ppe_uncharted 2",
+     {{Op::kUncheck, IDC_HPD},
+      {Op::kDisable, IDC_HPD_STRONGER},
+      {Op::kDisable, IDC_HPD_STRONGEST},
+      {Op::kEnable, IDC_UNCHARTED_STRONGER},
+      {Op::kEnable, IDC_UNCHARTED_STRONGEST},
+      {Op::kCheck, IDC_UNCHARTED},
+      {Op::kCheck, IDC_UNCHARTED_STRONGER},
+      {Op::kUncheck, IDC_UNCHARTED_STRONGEST}}},
+    {{},
+     "rk_ppe_uncharted 3",
+     {{Op::kUncheck, IDC_HPD},
+      {Op::kDisable, IDC_HPD_STRONGER},
+      {Op::kDisable, IDC_HPD_STRONGEST},
+      {Op::kEnable, IDC_UNCHARTED_STRONGER},
+      {Op::kEnable, IDC_UNCHARTED_STRONGEST},
+      {Op::kCheck, IDC_UNCHARTED},
+      {Op::kUncheck, IDC_UNCHARTED_STRONGER},
+      {Op::kCheck, IDC_UNCHARTED_STRONGEST}}},
+    {{{Op::kDisable, IDC_HPD_STRONGER}, {Op::kDisable, IDC_HPD_STRONGEST}},
+     "rk_ppe_hpd 1",
+     {{Op::kUncheck, IDC_UNCHARTED},
+      {Op::kDisable, IDC_UNCHARTED_STRONGER},
+      {Op::kDisable, IDC_UNCHARTED_STRONGEST},
+      {Op::kEnable, IDC_HPD_STRONGER},
+      {Op::kEnable, IDC_HPD_STRONGEST},
+      {Op::kCheck, IDC_HPD}}},
+    {{},
+     "rk_ppe_hpd 2",
+     {{Op::kUncheck, IDC_UNCHARTED},
+      {Op::kDisable, IDC_UNCHARTED_STRONGER},
+      {Op::kDisable, IDC_UNCHARTED_STRONGEST},
+      {Op::kEnable, IDC_HPD_STRONGER},
+      {Op::kEnable, IDC_HPD_STRONGEST},
+      {Op::kCheck, IDC_HPD},
+      {Op::kCheck, IDC_HPD_STRONGER},
+      {Op::kUncheck, IDC_HPD_STRONGEST}}},
+    {{},
+     "rk_ppe_hpd 3",
+     {{Op::kUncheck, IDC_UNCHARTED},
+      {Op::kDisable, IDC_UNCHARTED_STRONGER},
+      {Op::kDisable, IDC_UNCHARTED_STRONGEST},
+      {Op::kEnable, IDC_HPD_STRONGER},
+      {Op::kEnable, IDC_HPD_STRONGEST},
+      {Op::kCheck, IDC_HPD},
+      {Op::kUncheck, IDC_HPD_STRONGER},
+      {Op::kCheck, IDC_HPD_STRONGEST}}},
+    {{}, "rk_ppe_bokehdof 1", {{Op::kCheck, IDC_DOF}, {Op::kUncheck, IDC_GAUSS_BLUR}}},
+    {{},
+     "rk_ppe_bokehdof 2",
+     {{Op::kCheck, IDC_DOF}, {Op::kCheck, IDC_DOF_CHROMATIC}, {Op::kUncheck, IDC_GAUSS_BLUR}}},
+    {{},
+     "rk_ppe_bokehdof 3",
+     {{Op::kCheck, IDC_DOF},
+      {Op::kCheck, IDC_DOF_CHROMATIC},
+      {Op::kCheck, IDC_DOF_STRONGER},
+      {Op::kUncheck, IDC_GAUSS_BLUR}}},
+    {{}, "rk_ppe_filmgrain 1", {{Op::kCheck, IDC_FILMGRAIN}}},
+    {{}, "crosshair 0", {{Op::kCheck, IDC_HIDE_CROSSHAIR}}},
+    {{}, "rk_weapons_recoil 1", {{Op::kCheck, IDC_RECOIL}}},
+    {{}, "RK_viewbob_enabled 1", {{Op::kCheck, IDC_HEADBOB}}},
+    {{}, "rk_ppe_vignette 1", {{Op::kCheck, IDC_VIGNETTE}}},
+    {{}, "ae_ssao 1", {{Op::kCheck, IDC_SSAO}}},
+    {{{Op::kDisable, IDC_GAUSS_HORIZONTAL}},
+     "rk_ppe_gaussblur 1",
+     {{Op::kEnable, IDC_GAUSS_HORIZONTAL},
+      {Op::kCheck, IDC_GAUSS_BLUR},
+      {Op::kUncheck, IDC_GAUSS_HORIZONTAL}},
+     {},
+     true},
+    {{},
+     "rk_ppe_gaussblur 2",
+     {{Op::kEnable, IDC_GAUSS_HORIZONTAL},
+      {Op::kCheck, IDC_GAUSS_BLUR},
+      {Op::kCheck, IDC_GAUSS_HORIZONTAL}}},
+    {{}, "rk_ppe_desaturate 1", {{Op::kCheck, IDC_FILM_NOIR}}},
+    {{}, "rk_ppe_glass_effect 1", {{Op::kCheck, IDC_HEV_GLASS}}},
+    {{}, "rk_ppe_glass_effect 2", {{Op::kCheck, IDC_HEV_GLASS}}},
+    {{},
+     "npc_citizen_dont_precache_all 1",
+     {{Op::kUncheck, IDC_PRELOAD_NPC}},
+     {{Op::kCheck, IDC_PRELOAD_NPC}}},
+    {{}, "sv_forcepreload 1", {{Op::kCheck, IDC_PRELOAD_OTHER}}},
+    {{}, "cl_new_impact_effects 1", {{Op::kCheck, IDC_PARTICLES}}},
+};
+
+// Bloom values are tried in this order; the first found names the level.
+constexpr int kBloomTryOrder[] = {1, 2, 3, 4, 6, 7, 5, 8};
+
+void ApplyChanges(DialogControls& dialog, Changes changes) {
+  for (const Change& change : changes) {
+    switch (change.op) {
+      case Op::kCheck: dialog.SetChecked(change.control, true); break;
+      case Op::kUncheck: dialog.SetChecked(change.control, false); break;
+      case Op::kEnable: dialog.SetEnabled(change.control, true); break;
+      case Op::kDisable: dialog.SetEnabled(change.control, false); break;
+    }
+  }
+}
+
+void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const std::string& file) {
+  const std::string text = config::StripQuotes(file);
+  bool skip = false;
+  for (const SettingTest& test : kSettingTests) {
+    if (skip) {
+      skip = false;
+      continue;
+    }
+    ApplyChanges(dialog, test.before);
+    const bool found = Contains(text, test.text);
+    ApplyChanges(dialog, found ? test.found : test.not_found);
+    skip = found && test.skip_next_when_found;
+  }
+
+  state.BloomScaleValue = state.BloomScaleValues[1];
+  dialog.Select(IDC_BLOOM_LEVEL, 1);
+  if (!Contains(text, "mat_bloom_scalefactor_scalar 1.00")) {
+    dialog.SetChecked(IDC_BLOOM, true);
+    dialog.SetEnabled(IDC_BLOOM_LEVEL, true);
+  }
+  for (int level : kBloomTryOrder) {
+    if (Contains(text, "mat_bloom_scalefactor_scalar " + state.BloomScaleValues[level])) {
+      state.BloomScaleValue = state.BloomScaleValues[level];
+      dialog.Select(IDC_BLOOM_LEVEL, level);
+      break;
+    }
+  }
+}
+
+// The settings flags that follow their controls right after the console settings
+// are read; the others are only taken when the player confirms.
+struct DetectedFlag {
+  int control;
+  int SettingsState::*flag;
+};
+
+constexpr DetectedFlag kDetectedFlags[] = {
+    {IDC_LARGE_VRAM, &SettingsState::LargeVramMode},
+    {IDC_PRELOAD_NPC, &SettingsState::PreloadNpcResources},
+    {IDC_PRELOAD_OTHER, &SettingsState::PreloadOtherResources},
+    {IDC_BLOOM, &SettingsState::EnhancedBloom},
+    {IDC_PARTICLES, &SettingsState::EnhancedParticles},
+    {IDC_HEADBOB, &SettingsState::Headbob},
+    {IDC_HIDE_CROSSHAIR, &SettingsState::HideCrosshair},
+    {IDC_FILM_NOIR, &SettingsState::FilmNoir},
+    {IDC_VIGNETTE, &SettingsState::Vignette},
+    {IDC_SSAO, &SettingsState::Ssao},
+    {IDC_GAUSS_BLUR, &SettingsState::GaussBlur},
+    {IDC_HEV_GLASS, &SettingsState::HevGlass},
+    {IDC_RECOIL, &SettingsState::WeaponRecoil},
+    {IDC_DOF, &SettingsState::DepthOfField},
+    {IDC_DOF_CHROMATIC, &SettingsState::DofChromatic},
+    {IDC_DOF_STRONGER, &SettingsState::DofStronger},
+    {IDC_FILMGRAIN, &SettingsState::FilmGrain},
+    {IDC_FILMIC, &SettingsState::FilmicTonemapping},
+    {IDC_FXAA, &SettingsState::Fxaa},
+    {IDC_SHARPEN, &SettingsState::Sharpen},
+    {IDC_SHARPEN_STRONGER, &SettingsState::SharpenStronger},
+    {IDC_SHARPEN_STRONGEST, &SettingsState::SharpenStrongest},
+    {IDC_UNCHARTED, &SettingsState::UnchartedTonemapping},
+    {IDC_UNCHARTED_STRONGER, &SettingsState::UnchartedStronger},
+    {IDC_UNCHARTED_STRONGEST, &SettingsState::UnchartedStrongest},
+    {IDC_HPD, &SettingsState::HpdTonemapping},
+    {IDC_HPD_STRONGER, &SettingsState::HpdStronger},
+    {IDC_HPD_STRONGEST, &SettingsState::HpdStrongest},
+};
+
+void TakeDetectedFlags(ProgramState& state, DialogControls& dialog) {
+  for (const DetectedFlag& entry : kDetectedFlags) {
+    state.Settings.*entry.flag = dialog.IsChecked(entry.control) ? 1 : 0;
+  }
+}
+
+// ------------------------------------------------------------ the other files
+
+std::string SunraysPattern(const char* effect_file, char digit) {
+  return std::string(effect_file) + "\"\n\t\t\"effect_start_enabled\"\t\t\"" + digit + "\"";
+}
+
+void BuildSunraysPatterns(ProgramState& state) {
+  state.SunraysOnPattern = SunraysPattern("ppe_sunrays.txt", '1');
+  state.SunraysOffPattern = SunraysPattern("ppe_sunrays.txt", '0');
+  state.SunraysStrongOnPattern = SunraysPattern("ppe_sunrays_strong.txt", '1');
+  state.SunraysStrongOffPattern = SunraysPattern("ppe_sunrays_strong.txt", '0');
+}
+
+void DetectSunrays(platform::Os& os, ProgramState& state, DialogControls& dialog) {
+  const std::string path = state.BasePath + kPrecacheList;
+  if (!config::FileExists(os, path)) {
+    dialog.SetEnabled(IDC_SUNRAYS_LEVEL, false);
+    return;
+  }
+  const std::optional<std::string> list = ReadWhole(os, path, OpenFailureMessage::kOpen);
+  if (!list) {
+    dialog.SetEnabled(IDC_SUNRAYS_LEVEL, false);
+    return;
+  }
+  if (Contains(*list, state.SunraysOnPattern)) {
+    dialog.SetEnabled(IDC_SUNRAYS_LEVEL, true);
+    dialog.SetChecked(IDC_SUNRAYS, true);
+    dialog.Select(IDC_SUNRAYS_LEVEL, 1);
+  }
+  if (Contains(*list, state.SunraysStrongOnPattern)) {
+    dialog.SetChecked(IDC_SUNRAYS, true);
+    dialog.Select(IDC_SUNRAYS_LEVEL, 2);
+  }
+}
+
+void DetectSweetFx(platform::Os& os, ProgramState& state, DialogControls& dialog) {
+  const std::string path = state.BasePath + kSweetFxPresetFile;
+  if (!config::FileExists(os, path)) {
+    state.Settings.SweetFx = 0;
+    dialog.SetChecked(IDC_SWEETFX, false);
+    dialog.SetEnabled(IDC_SWEETFX_PRESET, false);
+    dialog.SetEnabled(IDC_PRESET_EDIT, false);
+    return;
+  }
+  state.Settings.SweetFx = 1;
+  dialog.SetChecked(IDC_SWEETFX, true);
+  const std::optional<std::string> text = ReadWhole(os, path, OpenFailureMessage::kOpenPresetFile);
+  if (!text) return;
+  std::string name = *text;
+  for (const char* removed : {"\r", "\n", "\""}) name = RemoveAll(name, removed);
+  name = RemoveAll(name, "#include SweetFX\\Presets\\");
+  name = RemoveAll(name, ".txt");
+  state.SweetFxPresetName = name;
+  const int count = dialog.ItemCount(IDC_SWEETFX_PRESET);
+  for (int item = 1; item <= count; ++item) {
+    if (dialog.ItemText(IDC_SWEETFX_PRESET, item) == name) {
+      dialog.Select(IDC_SWEETFX_PRESET, item);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> ListSweetFxPresets(platform::Os& os, const std::string& start_directory) {
+  std::vector<std::string> presets;
+  for (const platform::DirEntry& entry :
+       os.ListDirectory(start_directory + "\\SweetFX\\Presets\\*.*")) {
+    constexpr std::uint32_t kNotAPlainFile =
+        platform::attribute::kDirectory | platform::attribute::kHidden | platform::attribute::kSystem;
+    if ((entry.attributes & kNotAPlainFile) != 0) continue;
+    if (presets.size() == kMostPresets) break;
+    presets.push_back(RemoveAll(entry.name, ".txt"));
+  }
+  return presets;
+}
+
+void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls& dialog) {
+  const std::string& base = state.BasePath;
+
+  // Missing configuration files are created first, so they are read below.
+  if (!config::FileExists(os, base + kConfigCfg)) config::WriteDefaultConfig(os, base + kConfigCfg);
+  ReadWhole(os, base + kConfigCfg, OpenFailureMessage::kOpen);
+  for (const char* autoexec : kAutoexecFiles) {
+    if (!config::FileExists(os, base + autoexec)) config::WriteDefaultAutoexec(os, base + autoexec);
+  }
+
+  if (std::optional<std::string> autoexec =
+          ReadWhole(os, base + kAutoexecFiles[0], OpenFailureMessage::kOpen)) {
+    DetectConsoleSettings(state, dialog, *autoexec);
+    TakeDetectedFlags(state, dialog);
+  }
+
+  state.Settings.VrMode = config::FileExists(os, base + kVrTag) ? 1 : 0;
+
+  const std::optional<std::string> sprites = ReadMarker(os, base + kSpritesTag);
+  state.Installed.AnamorphFlaresInstalled = sprites && Contains(*sprites, "anamorph") ? 1 : 0;
+  if (state.Installed.AnamorphFlaresInstalled) dialog.SetChecked(IDC_ANAMORPH_FLARES, true);
+
+  const std::optional<std::string> skill = ReadMarker(os, base + kSkillTag);
+  state.Installed.VeyraSkillInstalled = skill && Contains(*skill, "vy") ? 1 : 0;
+  if (state.Installed.VeyraSkillInstalled) dialog.SetChecked(IDC_VEYRA_SKILL, true);
+
+  dialog.SetEnabled(IDC_RECOIL, false);
+  const std::optional<std::string> weapons = ReadMarker(os, base + kWeaponsTag);
+  state.Installed.VeyraWeaponsInstalled = weapons && Contains(*weapons, "VY") ? 1 : 0;
+  if (state.Installed.VeyraWeaponsInstalled) {
+    dialog.SetChecked(IDC_VEYRA_WEAPONS, true);
+    dialog.SetEnabled(IDC_RECOIL, true);
+    dialog.SetEnabled(IDC_HIDE_CROSSHAIR, true);
+  } else {
+    dialog.SetEnabled(IDC_RECOIL, false);
+    dialog.SetEnabled(IDC_HIDE_CROSSHAIR, false);
+  }
+
+  const std::optional<std::string> maps = ReadMarker(os, base + kMapsTag);
+  state.Installed.CoastNightInstalled = maps && Contains(*maps, "night") ? 1 : 0;
+  if (maps) dialog.SetChecked(IDC_COAST_NIGHT, state.Installed.CoastNightInstalled == 1);
+
+  BuildSunraysPatterns(state);
+  DetectSunrays(os, state, dialog);
+
+  state.Settings.ReShade = config::FileExists(os, base + kReShadeFx) ? 1 : 0;
+  dialog.SetChecked(IDC_RESHADE, state.Settings.ReShade == 1);
+  state.Installed.ReShadeInstalled = state.Settings.ReShade;
+
+  for (const std::string& preset : ListSweetFxPresets(os, state.StartDirectory)) {
+    dialog.AddItem(IDC_SWEETFX_PRESET, preset);
+  }
+  DetectSweetFx(os, state, dialog);
+
+  if (!config::FileExists(os, state.StartDirectory + kCompanionTool)) {
+    dialog.SetEnabled(IDC_MIENWERK, false);
+  }
+}
+
+}  // namespace veyra::app

@@ -1,0 +1,22 @@
+// Works out what is installed and configured from the game's own files,
+// before the dialog is shown: creates missing configuration files, sets every
+// control, and fills the settings and installed state.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/program_state.h"
+#include "platform/dialog.h"
+#include "platform/os.h"
+
+namespace veyra::app {
+
+void DetectInstalledState(platform::Os& os, ProgramState& state, platform::DialogControls& dialog);
+
+// The preset names offered: the plain files matching "SweetFX\Presets\*.*"
+// below the start directory, in directory order, at most 1000, each with every
+// ".txt" removed.
+std::vector<std::string> ListSweetFxPresets(platform::Os& os, const std::string& start_directory);
+
+}  // namespace veyra::app

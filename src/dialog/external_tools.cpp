@@ -1,0 +1,38 @@
+#include "dialog/external_tools.h"
+
+#include "app/control_ids.h"
+
+namespace veyra::dialog {
+namespace {
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+}  // namespace
+
+void EditPreset(platform::Os& os, platform::DialogControls& dialog, const app::ProgramState& state) {
+  const std::string selected =
+      dialog.ItemText(app::IDC_SWEETFX_PRESET, dialog.Selection(app::IDC_SWEETFX_PRESET));
+  const std::string preset = selected.empty() ? "Default" : selected;
+  const std::string path = state.BasePath + "\\SweetFX\\Presets\\" + preset + ".txt";
+  // The editor comes from the system folder by full path: the game folder, where
+  // the search for a bare "notepad.exe" would begin, is no place to start programs from.
+  os.StartProcess(os.SystemDirectory() + "\\notepad.exe", "notepad.exe " + Quoted(path));
+}
+
+void StartCompanionTool(platform::Os& os, const app::ProgramState& state) {
+  if (IsProcessRunning(os, "Mienwerk.exe") != 0) return;
+  const std::string tool = state.StartDirectory + "\\Mienwerk\\Mienwerk.exe";
+  os.StartProcess(tool, Quoted(tool));
+}
+
+int IsProcessRunning(platform::Os& os, const std::string& name) {
+  const std::optional<std::vector<platform::ProcessEntry>> processes = os.ProcessSnapshot();
+  if (!processes) return 1;
+  std::string list;
+  for (const platform::ProcessEntry& process : *processes) {
+    list += "ID: " + std::to_string(process.id) + "\tFile: " + process.exe_name + "\r\n";
+  }
+  return list.find(name) != std::string::npos ? 1 : 0;
+}
+
+}  // namespace veyra::dialog
