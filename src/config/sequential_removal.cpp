@@ -28,7 +28,11 @@ SequentialRemoval::SequentialRemoval(const std::vector<Entry>& entries) {
         }
       }
     }
-    items_.push_back({index, entry.text.substr(entry.head_length)});
+    items_.push_back({index, entry.text.substr(entry.head_length), 0});
+  }
+  for (std::size_t n = items_.size(); n-- > 0;) {
+    const bool same_as_next = n + 1 < items_.size() && items_[n + 1].head == items_[n].head;
+    items_[n].run_end = same_as_next ? items_[n + 1].run_end : n + 1;
   }
 }
 
@@ -101,9 +105,13 @@ void SequentialRemoval::UpdateAfterCut(const std::string& text,
 void SequentialRemoval::Apply(std::string& text) const {
   Positions positions = FindHeads(text);
   std::vector<std::size_t> starts;
-  for (const Item& item : items_) {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const Item& item = items_[i];
     const std::vector<std::size_t>& candidates = positions[item.head];
-    if (candidates.empty()) continue;
+    if (candidates.empty()) {
+      i = item.run_end - 1;  // none of them removes anything, so the head stays absent
+      continue;
+    }
     const std::size_t head_size = heads_[item.head].size();
     const std::size_t length = head_size + item.tail.size();
 

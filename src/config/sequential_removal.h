@@ -31,8 +31,9 @@ class SequentialRemoval {
 
  private:
   struct Item {
-    std::size_t head;  // index into heads_
-    std::string tail;  // the entry after its head
+    std::size_t head;     // index into heads_
+    std::string tail;     // the entry after its head
+    std::size_t run_end;  // the next item with another head
   };
   using Positions = std::vector<std::vector<std::size_t>>;  // per head, ascending
 

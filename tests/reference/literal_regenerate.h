@@ -15,7 +15,9 @@ namespace veyra::testing {
 inline std::string LiteralRegenerate(std::string_view text, const app::ProgramState& state) {
   static const std::vector<std::string> entries = config::RemovalEntries();
   std::string result(text.substr(0, text.find(config::kMarkerLine)));
-  for (const std::string& entry : entries) result = config::ReplaceAll(result, entry, "");
+  for (const std::string& entry : entries) {
+    if (result.find(entry) != std::string::npos) result = config::ReplaceAll(result, entry, "");
+  }
   return result + config::GeneratedPart(state);
 }
 

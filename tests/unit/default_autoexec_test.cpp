@@ -40,15 +40,9 @@ TEST(DefaultAutoexecTest, TextHas204CrLfLines) {
   const std::vector<std::pair<int, std::string>> samples = {
       {1, "// Optimal Settings for VEYRA MOD"},
       {3, kLongRule},
-      {4, ""},
-      {15, "// mat_forcemanagedtextureintohardware 0"},
       {43, "bind \\ toggleconsole"},
       {45, "// Automatically add newfound citizens to the squad? "},
-      {105, "mat_hdr_level 2"},
-      {138, "// This fits my personal taste with my hardware (high end IPS-PVA display). "
-            "Comment this block, if you want vanilla settings"},
       {181, "  "},
-      {191, "snd_mix_async 1"},
       {193, std::string(kMarkerLine)},
       {194, std::string(kBlockRuleLine)},
       {195, "mat_monitorgamma_tv_enabled 1"},

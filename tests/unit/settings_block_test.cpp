@@ -76,129 +76,86 @@ TEST_F(SettingsBlockTest, GeneratedPartWithEverythingOff) {
   EXPECT_EQ(std::string::npos, part.find_first_of("\"\t")) << part;
 }
 
-TEST_F(SettingsBlockTest, GeneratedPartWithEverythingOn) {
-  for (int SettingsState::*flag :
-       {&SettingsState::LargeVramMode, &SettingsState::SweetFx, &SettingsState::DepthOfField,
-        &SettingsState::DofChromatic, &SettingsState::DofStronger, &SettingsState::FilmGrain,
-        &SettingsState::PreloadNpcResources, &SettingsState::PreloadOtherResources,
-        &SettingsState::EnhancedParticles, &SettingsState::GaussBlur,
-        &SettingsState::GaussBlurHorizontal, &SettingsState::Vignette, &SettingsState::Ssao,
-        &SettingsState::FilmNoir, &SettingsState::Headbob, &SettingsState::FilmicTonemapping,
-        &SettingsState::Fxaa, &SettingsState::HevGlass, &SettingsState::VeyraWeapons,
-        &SettingsState::HideCrosshair, &SettingsState::WeaponRecoil}) {
-    settings.*flag = 1;
+// Each case sets the flags listed (all others 0) and expects these lines.
+TEST_F(SettingsBlockTest, GeneratedValuesFollowTheSettings) {
+  using S = SettingsState;
+  struct Case {
+    std::vector<int S::*> set;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {{&S::LargeVramMode, &S::SweetFx, &S::PreloadNpcResources, &S::PreloadOtherResources,
+        &S::FilmGrain, &S::EnhancedParticles, &S::Vignette, &S::Ssao, &S::FilmNoir, &S::Headbob,
+        &S::FilmicTonemapping, &S::Fxaa, &S::HevGlass},
+       {"mat_forcemanagedtextureintohardware 1", "mat_managedtextures 0",
+        "npc_citizen_dont_precache_all 0", "sv_forcepreload 1", "cl_forcepreload 1",
+        "rk_ppe_filmgrain 1", "cl_new_impact_effects 1", "rk_ppe_vignette 1", "ae_ssao 1",
+        "rk_ppe_desaturate 1", "RK_viewbob_enabled 1", "rk_ppe_filmic 1", "rk_ppe_fxaa 1",
+        "rk_ppe_glass_effect 1"}},
+      {{&S::DofChromatic, &S::DofStronger, &S::GaussBlurHorizontal}, {"rk_ppe_bokehdof 0", "rk_ppe_gaussblur 0"}},
+      {{&S::DepthOfField, &S::DofChromatic, &S::DofStronger, &S::GaussBlur, &S::GaussBlurHorizontal},
+       {"rk_ppe_bokehdof 3", "rk_ppe_gaussblur 2"}},
+      {{&S::DepthOfField, &S::DofChromatic, &S::GaussBlur}, {"rk_ppe_bokehdof 2", "rk_ppe_gaussblur 1"}},
+      {{&S::DepthOfField, &S::DofStronger}, {"rk_ppe_bokehdof 1"}},
+      // Stronger is looked at first, so it wins over strongest.
+      {{&S::Sharpen, &S::SharpenStronger, &S::SharpenStrongest, &S::UnchartedTonemapping,
+        &S::UnchartedStronger, &S::UnchartedStrongest, &S::HpdTonemapping, &S::HpdStronger,
+        &S::HpdStrongest},
+       {"rk_ppe_sharpen 2", "rk_ppe_uncharted 2", "rk_ppe_hpd 2"}},
+      {{&S::Sharpen, &S::SharpenStrongest, &S::UnchartedTonemapping, &S::UnchartedStrongest,
+        &S::HpdTonemapping, &S::HpdStrongest},
+       {"rk_ppe_sharpen 3", "rk_ppe_uncharted 3", "rk_ppe_hpd 3"}},
+      {{&S::Sharpen, &S::UnchartedTonemapping, &S::HpdTonemapping},
+       {"rk_ppe_sharpen 1", "rk_ppe_uncharted 1", "rk_ppe_hpd 1"}},
+      {{&S::SharpenStronger, &S::UnchartedStrongest, &S::HpdStronger},
+       {"rk_ppe_sharpen 0", "rk_ppe_uncharted 0", "rk_ppe_hpd 0"}},
+      // Without the weapons neither choice counts.
+      {{&S::HideCrosshair, &S::WeaponRecoil}, {"crosshair 1", "rk_weapons_recoil 0"}},
+      {{&S::VeyraWeapons}, {"crosshair 1", "rk_weapons_recoil 0"}},
+      {{&S::VeyraWeapons, &S::HideCrosshair, &S::WeaponRecoil}, {"crosshair 0", "rk_weapons_recoil 1"}},
+  };
+  for (std::size_t n = 0; n < cases.size(); ++n) {
+    settings = {};
+    for (int S::*flag : cases[n].set) settings.*flag = 1;
+    const std::vector<std::string> lines = Generated();
+    EXPECT_EQ(38u, lines.size());
+    for (const std::string& line : cases[n].lines) {
+      EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line))
+          << "case " << n << " lacks " << line << ", has " << Line(line.substr(0, line.find(' ')));
+    }
   }
-  const std::vector<std::string> lines = Generated();
-  ASSERT_EQ(38u, lines.size());
-  const std::vector<std::string> expected_head = {
-      "mat_forcemanagedtextureintohardware 1", "mat_managedtextures 0", "rk_ppe_bokehdof 3",
-      "rk_ppe_filmgrain 1", "npc_citizen_dont_precache_all 0", "sv_forcepreload 1",
-      "cl_forcepreload 1", "cl_new_impact_effects 1", "rk_ppe_gaussblur 2", "rk_ppe_vignette 1",
-      "ae_ssao 1", "ae_ssao_occlusionradius 0.0015", "ae_ssao_occlusionintensity 2.5",
-      "rk_ppe_desaturate 1", "RK_viewbob_enabled 1", "rk_ppe_filmic 1", "rk_ppe_fxaa 1"};
-  EXPECT_EQ(expected_head, std::vector<std::string>(lines.begin() + 2, lines.begin() + 19));
-  const std::vector<std::string> expected_tail = {"host_timescale 1", "rk_ppe_glass_effect 1",
-                                                  "crosshair 0", "rk_weapons_recoil 1",
-                                                  "cl_detail_max_sway 4"};
-  EXPECT_EQ(expected_tail, std::vector<std::string>(lines.begin() + 33, lines.end()));
-}
-
-TEST_F(SettingsBlockTest, FlagsCountOnlyWhenTheyEqualOne) {
+  // A flag counts only when it is 1.
+  settings = {};
   settings.Fxaa = 2;
   settings.FilmGrain = -1;
   EXPECT_EQ("rk_ppe_fxaa 0", Line("rk_ppe_fxaa"));
   EXPECT_EQ("rk_ppe_filmgrain 0", Line("rk_ppe_filmgrain"));
 }
 
-TEST_F(SettingsBlockTest, StrengthRowsPreferStrongerOverStrongest) {
-  struct Row {
-    std::string_view name;
-    int SettingsState::*on;
-    int SettingsState::*stronger;
-    int SettingsState::*strongest;
-  };
-  for (const Row& row : {Row{"rk_ppe_sharpen", &SettingsState::Sharpen,
-                             &SettingsState::SharpenStronger, &SettingsState::SharpenStrongest},
-                         Row{"rk_ppe_uncharted", &SettingsState::UnchartedTonemapping,
-                             &SettingsState::UnchartedStronger, &SettingsState::UnchartedStrongest},
-                         Row{"rk_ppe_hpd", &SettingsState::HpdTonemapping,
-                             &SettingsState::HpdStronger, &SettingsState::HpdStrongest}}) {
-    SCOPED_TRACE(row.name);
-    const std::string name(row.name);
-    settings = {};
-    settings.*row.stronger = 1;
-    settings.*row.strongest = 1;
-    EXPECT_EQ(name + " 0", Line(name));  // strengths without the effect count for nothing
-    settings.*row.on = 1;
-    EXPECT_EQ(name + " 2", Line(name));
-    settings.*row.stronger = 0;
-    EXPECT_EQ(name + " 3", Line(name));
-    settings.*row.strongest = 0;
-    EXPECT_EQ(name + " 1", Line(name));
-  }
-}
-
-TEST_F(SettingsBlockTest, DepthOfFieldAndBlurLevels) {
-  settings.DofChromatic = settings.DofStronger = 1;
-  EXPECT_EQ("rk_ppe_bokehdof 0", Line("rk_ppe_bokehdof"));
-  settings.DepthOfField = 1;
-  EXPECT_EQ("rk_ppe_bokehdof 3", Line("rk_ppe_bokehdof"));
-  settings.DofStronger = 0;
-  EXPECT_EQ("rk_ppe_bokehdof 2", Line("rk_ppe_bokehdof"));
-  settings.DofChromatic = 0;
-  settings.DofStronger = 1;
-  EXPECT_EQ("rk_ppe_bokehdof 1", Line("rk_ppe_bokehdof"));
-
-  settings.GaussBlurHorizontal = 1;
-  EXPECT_EQ("rk_ppe_gaussblur 0", Line("rk_ppe_gaussblur"));
-  settings.GaussBlur = 1;
-  EXPECT_EQ("rk_ppe_gaussblur 2", Line("rk_ppe_gaussblur"));
-  settings.GaussBlurHorizontal = 0;
-  EXPECT_EQ("rk_ppe_gaussblur 1", Line("rk_ppe_gaussblur"));
-}
-
-TEST_F(SettingsBlockTest, CrosshairAndRecoilNeedTheWeapons) {
-  settings.HideCrosshair = settings.WeaponRecoil = 1;
-  EXPECT_EQ("crosshair 1", Line("crosshair"));
-  EXPECT_EQ("rk_weapons_recoil 0", Line("rk_weapons_recoil"));
-  settings.VeyraWeapons = 1;
-  EXPECT_EQ("crosshair 0", Line("crosshair"));
-  EXPECT_EQ("rk_weapons_recoil 1", Line("rk_weapons_recoil"));
-  settings.HideCrosshair = settings.WeaponRecoil = 0;
-  EXPECT_EQ("crosshair 1", Line("crosshair"));
-  EXPECT_EQ("rk_weapons_recoil 0", Line("rk_weapons_recoil"));
-}
-
 TEST_F(SettingsBlockTest, BloomSetsAndTheirOrder) {
-  const std::string_view tint_exponents[] = {"2.2", "1.8", "1.2", "1.0", "1."};
-  settings.EnhancedBloom = 1;
-  for (int level = 1; level <= 5; ++level) {
-    settings.BloomLevel = level;
-    const std::vector<std::string> expected = {
-        "mat_bloom_scalefactor_scalar " + state.BloomScaleValues[static_cast<std::size_t>(level)],
-        "mat_bloomscale 1", "mat_bloomamount_rate 0.05",
-        "r_bloomtintexponent " + std::string(tint_exponents[level - 1]), "r_bloomtintb 0.11",
-        "r_bloomtintg 0.59", "r_bloomtintr 0.3", "mat_monitorgamma_tv_exp 2.0"};
-    EXPECT_EQ(expected, BloomLines()) << "level " << level;
-  }
-  // The dreamy levels take their values from the tables, level 8 from its own pair.
+  // Level 8 has its own pair of dreamy values.
   state.BloomTintExponentDreamy3 = "3.33";
   state.TvGammaExponentDreamy3 = "1.9";
-  for (int level = 6; level <= 8; ++level) {
+  const std::vector<std::vector<std::string>> tails = {
+      {"r_bloomtintexponent 2.2", "r_bloomtintb 0.11", "r_bloomtintg 0.59", "r_bloomtintr 0.3", "mat_monitorgamma_tv_exp 2.0"},
+      {"r_bloomtintexponent 1.8", "r_bloomtintb 0.11", "r_bloomtintg 0.59", "r_bloomtintr 0.3", "mat_monitorgamma_tv_exp 2.0"},
+      {"r_bloomtintexponent 1.2", "r_bloomtintb 0.11", "r_bloomtintg 0.59", "r_bloomtintr 0.3", "mat_monitorgamma_tv_exp 2.0"},
+      {"r_bloomtintexponent 1.0", "r_bloomtintb 0.11", "r_bloomtintg 0.59", "r_bloomtintr 0.3", "mat_monitorgamma_tv_exp 2.0"},
+      {"r_bloomtintexponent 1.", "r_bloomtintb 0.11", "r_bloomtintg 0.59", "r_bloomtintr 0.3", "mat_monitorgamma_tv_exp 2.0"},
+      {"r_bloomtintb 6.0", "r_bloomtintexponent 2.25", "r_bloomtintg 6.0", "r_bloomtintr 6.0", "mat_monitorgamma_tv_exp 1.6"},
+      {"r_bloomtintb 6.0", "r_bloomtintexponent 2.25", "r_bloomtintg 6.0", "r_bloomtintr 6.0", "mat_monitorgamma_tv_exp 1.6"},
+      {"r_bloomtintb 6.0", "r_bloomtintexponent 3.33", "r_bloomtintg 6.0", "r_bloomtintr 6.0", "mat_monitorgamma_tv_exp 1.9"}};
+  const std::string_view scales[] = {"3.59", "6.54", "8.55", "10.70", "16.80", "0.70", "1.20", "1.61"};
+  settings.EnhancedBloom = 1;
+  for (int level = 1; level <= 8; ++level) {
     settings.BloomLevel = level;
-    const bool third = level == 8;
-    const std::vector<std::string> expected = {
-        "mat_bloom_scalefactor_scalar " + state.BloomScaleValues[static_cast<std::size_t>(level)],
-        "mat_bloomscale 1", "mat_bloomamount_rate 0.05", "r_bloomtintb 6.0",
-        std::string("r_bloomtintexponent ") + (third ? "3.33" : "2.25"), "r_bloomtintg 6.0",
-        "r_bloomtintr 6.0", std::string("mat_monitorgamma_tv_exp ") + (third ? "1.9" : "1.6")};
+    std::vector<std::string> expected = {
+        "mat_bloom_scalefactor_scalar " + std::string(scales[level - 1]), "mat_bloomscale 1",
+        "mat_bloomamount_rate 0.05"};
+    expected.insert(expected.end(), tails[static_cast<std::size_t>(level - 1)].begin(),
+                    tails[static_cast<std::size_t>(level - 1)].end());
     EXPECT_EQ(expected, BloomLines()) << "level " << level;
   }
-  settings.BloomLevel = 1;
-  EXPECT_EQ("mat_bloom_scalefactor_scalar 3.59", BloomLines().front());
-  settings.BloomLevel = 6;
-  EXPECT_EQ("mat_bloom_scalefactor_scalar 0.70", BloomLines().front());
-
   for (const int level : {0, 9, -1}) {
     settings.BloomLevel = level;
     EXPECT_EQ(kDefaultBloom, BloomLines()) << "level " << level;
@@ -216,10 +173,8 @@ TEST_F(SettingsBlockTest, RemovalEntriesAndSeries) {
              entry.compare(entry.size() - line_end.size(), line_end.size(), line_end) == 0;
     });
   };
-  // Each series once per pass, with its own line end; the series carry two blanks
-  // (three for the tints) because the number text starts with one.
+  // Each series once per pass; the number text brings its own blank.
   for (const std::string_view line_end : {"\r\n", "\r"}) {
-    SCOPED_TRACE(line_end.size());
     EXPECT_EQ(501, count("mat_bloom_scalefactor_scalar  ", line_end));
     EXPECT_EQ(61, count("cl_detail_max_sway  ", line_end));
     EXPECT_EQ(601, count("r_bloomtintr   ", line_end));
@@ -228,38 +183,23 @@ TEST_F(SettingsBlockTest, RemovalEntriesAndSeries) {
     EXPECT_EQ(36, count("r_bloomtintexponent  ", line_end));
     EXPECT_EQ(26, count("mat_monitorgamma  ", line_end));
   }
-  const auto position = [&](std::string_view entry) {
-    return std::find(entries.begin(), entries.end(), entry) - entries.begin();
+  const auto has = [&](std::string_view entry) {
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
   };
-  const auto npos = static_cast<std::ptrdiff_t>(entries.size());
-  // Exact decimal steps: no 1.0999999 and no trailing zeros, no zero before the point.
+  // Exact decimal steps, no trailing zeros, no zero before the point.
   for (const std::string_view entry :
        {"mat_bloom_scalefactor_scalar  1\r\n", "mat_bloom_scalefactor_scalar  1.01\r\n",
         "mat_bloom_scalefactor_scalar  1.1\r\n", "mat_bloom_scalefactor_scalar  6\r\n",
-        "cl_detail_max_sway  0\r\n", "cl_detail_max_sway  .3\r\n", "r_bloomtintr   .25\r",
-        "r_bloomtintb   .07\r\n", "r_bloomtintexponent  3.5\r", "mat_monitorgamma  2.2\r\n"}) {
-    EXPECT_NE(npos, position(entry)) << entry;
+        "cl_detail_max_sway  .3\r\n", "r_bloomtintr   .25\r", "r_bloomtintexponent  3.5\r",
+        "mat_hdr_level 2\r\n\n", "mat_bloomscale 1\r\n\n", "r_bloomtintb 0.0\r"}) {
+    EXPECT_TRUE(has(entry)) << entry;
   }
   for (const std::string_view entry :
-       {"mat_bloom_scalefactor_scalar  1.10\r\n", "mat_bloom_scalefactor_scalar  .99\r\n",
-        "mat_bloom_scalefactor_scalar  6.01\r\n", "r_bloomtintr   0.25\r\n",
-        "mat_monitorgamma  .9\r\n", "mat_monitorgamma  3.6\r\n", "r_bloomtintexponent  3.6\r\n"}) {
-    EXPECT_EQ(npos, position(entry)) << entry;
+       {"mat_bloom_scalefactor_scalar  1.10\r\n", "mat_bloom_scalefactor_scalar  6.01\r\n",
+        "r_bloomtintr   0.25\r\n", "mat_monitorgamma  .9\r\n", "mat_bloomscale 1\r\n",
+        "r_bloomtintb 0.0\r\n"}) {
+    EXPECT_FALSE(has(entry)) << entry;
   }
-  // The order within a row and across the passes.
-  EXPECT_LT(position("rk_ppe_sharpen 2\r\n"), position("rk_ppe_sharpen 3\r\n"));
-  EXPECT_LT(position("rk_ppe_sharpen 1\r\n"), position("rk_ppe_sharpen 0\r\n"));
-  EXPECT_LT(position("mat_monitorgamma_tv_enabled 0\r\n"),
-            position("mat_monitorgamma_tv_enabled 1\r\n"));
-  EXPECT_GT(position("mat_monitorgamma_tv_enabled 0\r"),
-            position("mat_monitorgamma_tv_enabled 1\r"));
-  EXPECT_LT(position("r_bloomtintr   6\r\n"), position("r_bloomtintg   0\r\n"));
-  EXPECT_LT(position("mat_monitorgamma  3.5\r\n"), position("mat_forcemanagedtextureintohardware 1\r"));
-  EXPECT_NE(npos, position("mat_hdr_level 2\r\n\n"));
-  EXPECT_NE(npos, position("mat_bloomscale 1\r\n\n"));
-  EXPECT_EQ(npos, position("mat_bloomscale 1\r\n"));
-  EXPECT_NE(npos, position("r_bloomtintb 0.0\r"));
-  EXPECT_EQ(npos, position("r_bloomtintb 0.0\r\n"));
 }
 
 TEST_F(SettingsBlockTest, CutsAtTheFirstMarkerWhereverItStands) {
