@@ -5,6 +5,7 @@
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"
 #include "dialog/event_handler.h"
+#include "install/apply_phase.h"
 #include "platform/registry.h"
 
 namespace veyra::app {
@@ -33,6 +34,9 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   dialog::SettingsDialogEvents events(os, state);
   dialog->RunModal(events);
   dialog.reset();
+
+  if (state.CancelRequested != 0) return;
+  install::RunApplyPhase(os, state);
 }
 
 int RunConfigurator(platform::Os& os, ProgramState& state) {

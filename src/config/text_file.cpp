@@ -120,6 +120,9 @@ void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::
       ShowOpenFailureLed(os, "The following error occured while trying to open the file:", path,
                          error);
       break;
+    case OpenFailureMessage::kCreateMarker:
+      ShowOpenFailureLed(os, "Following error occured while trying to save the file:", path, error);
+      break;
     case OpenFailureMessage::kSave: ShowSaveFailure(os, path, error); break;
     case OpenFailureMessage::kSaveWithoutPath: ShowSaveFailure(os, std::nullopt, error); break;
   }

@@ -39,8 +39,9 @@ void ShowSaveFailure(platform::Os& os, const std::optional<std::string>& path,
 
 // Which message reports that a file could not be opened.
 // kOpenPresetFile is the open-failure message of the SweetFX preset file, which
-// has always begun "The following error".
-enum class OpenFailureMessage { kOpen, kOpenPresetFile, kSave, kSaveWithoutPath };
+// has always begun "The following error"; kCreateMarker that of the VR marker
+// file, which begins as the save-failure message and ends as the open-failure one.
+enum class OpenFailureMessage { kOpen, kOpenPresetFile, kCreateMarker, kSave, kSaveWithoutPath };
 
 // Shows the message for a failed file operation, or ends the program with exit
 // code 255 for the errors that are never shown.

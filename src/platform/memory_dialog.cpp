@@ -101,6 +101,7 @@ void MemoryDialog::Select(int id, int item) {
 void MemoryDialog::RunModal(DialogEvents& events) {
   shown_ = true;
   if (script_) script_(*this, events);
+  if (!ended_) events.OnCloseRequest(*this);  // the user closed the window
   ended_ = true;
 }
 

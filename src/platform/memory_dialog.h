@@ -45,8 +45,8 @@ class MemoryDialog : public Dialog {
   void SetFocus(FocusToken control) override { focus_ = control; }
   void EndDialog() override { ended_ = true; }
 
-  // Runs `script` (the user's actions) with the events; the dialog then counts as
-  // shown and closed. Without a script the dialog ends as soon as it is shown.
+  // Runs `script` (the user's actions) with the events. A dialog the script did
+  // not end is then closed as the system closes a window, with a close request.
   void RunModal(DialogEvents& events) override;
   void SetScript(std::function<void(MemoryDialog&, DialogEvents&)> script) {
     script_ = std::move(script);

@@ -1,0 +1,42 @@
+#include "install/anti_aliasing.h"
+
+#include "platform/registry.h"
+
+namespace veyra::install {
+namespace {
+
+constexpr const char* kValueNames[] = {"mat_antialias", "ScreenMSAA", "mat_aaquality",
+                                       "ScreenMSAAQuality"};
+
+struct SettingsKey {
+  const char* path;
+  const char* failure_message;
+};
+
+// The three games' keys are written twice; the two messages differ in one letter.
+constexpr SettingsKey kSettingsKeys[] = {
+    {"Software\\Valve\\Source\\ep2\\Settings", "Error writing AA settings in Registry!"},
+    {"Software\\Valve\\Source\\episodic\\Settings", "Error writing AA settings in Registry!"},
+    {"Software\\Valve\\Source\\hl2\\Settings", "Error writing AA settings in Registry!"},
+    {"Software\\Valve\\Source\\ep2\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\episodic\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\hl2\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\VYep2\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\VYepisodic\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\VYhl2\\Settings", "Error writing AA settings In Registry!"},
+};
+
+}  // namespace
+
+void ResetAntiAliasing(platform::Os& os) {
+  for (const SettingsKey& key : kSettingsKeys) {
+    for (const char* value : kValueNames) {
+      if (platform::RegWriteDword(os, 0, key.path, value, 0) == 0) {
+        os.ShowMessage(key.failure_message, "",
+                       platform::mb::kOk | platform::mb::kTaskModal | platform::mb::kSetForeground);
+      }
+    }
+  }
+}
+
+}  // namespace veyra::install

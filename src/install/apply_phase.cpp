@@ -1,0 +1,110 @@
+#include "install/apply_phase.h"
+
+#include "app/interface_texts.h"
+#include "config/text_file.h"
+#include "install/anti_aliasing.h"
+#include "install/directory_copy.h"
+#include "install/effect_files.h"
+#include "install/injectors.h"
+
+namespace veyra::install {
+namespace {
+
+constexpr const char* kLooseFiles = "\\custom\\1_VY_looseFiles\\";
+
+// The weapon set's folders, below the set's hl2 branch and below each game's
+// custom folder alike.
+constexpr const char* kWeaponFolders[] = {
+    "models\\weapons\\",      "scripts\\",
+    "sound\\weapons\\357\\",  "sound\\weapons\\ar1\\",
+    "sound\\weapons\\ar2\\",  "sound\\weapons\\Irifle\\",
+    "sound\\weapons\\pistol\\", "sound\\weapons\\rpg\\",
+    "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
+};
+
+void SwitchWeapons(platform::Os& os, const app::ProgramState& state) {
+  const std::string set = state.Settings.VeyraWeapons == 1 ? "HD_weapons" : "LO_weapons";
+  const struct {
+    const std::string& base;
+    const char* game;
+  } games[] = {{state.BasePath, "hl2"}, {state.EpisodicBasePath, "episodic"}, {state.Ep2BasePath, "ep2"}};
+  for (const auto& game : games) {
+    for (const char* folder : kWeaponFolders) {
+      GuardedCopy(os, game.base + "\\Repository\\" + set + "\\hl2\\" + folder + ">",
+                  game.base + "\\" + game.game + kLooseFiles + folder);
+    }
+  }
+}
+
+void SwitchSprites(platform::Os& os, const app::ProgramState& state) {
+  const std::string set =
+      state.Settings.AnamorphFlares == 1 ? "Show_Anamorph_Sprites" : "Hide_Anamorph_Sprites";
+  GuardedCopy(os, state.BasePath + "\\Repository\\" + set + "\\hl2\\materials\\sprites\\>",
+              state.BasePath + "\\hl2" + kLooseFiles + "materials\\sprites\\");
+}
+
+void SwitchDifficulty(platform::Os& os, const app::ProgramState& state) {
+  const std::string source = state.BasePath + "\\Repository\\" +
+                             (state.Settings.VeyraSkill == 1 ? "VY_Skill" : "VALVE_Skill") + "\\>";
+  for (const char* game : {"VYhl2", "VYepisodic", "VYep2"}) {
+    GuardedCopy(os, source, state.BasePath + "\\" + game + "\\cfg\\");
+  }
+}
+
+void SwitchCoastSequence(platform::Os& os, const app::ProgramState& state) {
+  const std::string maps = state.BasePath + "\\hl2" + kLooseFiles + "maps\\";
+  // Each time of day brings its maps and, where it has them, their node graphs.
+  const std::string set = state.Settings.CoastNight == 1 ? "NIGHT\\" : "DAYLIGHT\\";
+  GuardedCopy(os, maps + set + ">", maps);
+  GuardedCopy(os, maps + set + "graphs\\>", maps + "graphs\\");
+  os.Sleep(300);
+}
+
+// Runs a content switch in its wait window when the choice differs from what is installed.
+void SwitchWhenChanged(platform::Os& os, const app::ProgramState& state, int chosen, int installed,
+                       void (*switch_content)(platform::Os&, const app::ProgramState&)) {
+  if (chosen == installed) return;
+  auto window = ShowWaitWindow(os, state.SteamLanguage);
+  switch_content(os, state);
+}
+
+void ApplyVrTag(platform::Os& os, const app::ProgramState& state) {
+  const std::string tag = state.BasePath + "\\VR_TAG";
+  if (state.Settings.VrMode != 1) {
+    os.Delete(tag);
+    os.Sleep(50);
+    return;
+  }
+  if (config::FileExists(os, tag)) return;
+  platform::SystemError code = platform::error::kSuccess;
+  if (std::unique_ptr<platform::OpenFile> file = os.Open(tag, platform::FileAccess::kReadWrite, code)) {
+    std::size_t written = 0;
+    code = file->WriteFromStart("Holodeck\r\n", written);
+  }
+  os.Sleep(50);
+  if (!config::FileExists(os, tag)) {
+    config::ReportFileFailure(os, config::OpenFailureMessage::kCreateMarker, tag,
+                              config::FileErrorFor(code));
+  }
+}
+
+}  // namespace
+
+void RunApplyPhase(platform::Os& os, app::ProgramState& state) {
+  if (state.CancelRequested != 0) return;
+  const app::SettingsState& chosen = state.Settings;
+  const app::InstalledState& installed = state.Installed;
+
+  ApplySunraysChoice(os, state);
+  state.SteamLanguage = app::LanguageNameMapping(state.SteamLanguage);
+  ApplySweetFx(os, state);
+  ApplyReShade(os, state);
+  if (chosen.Fxaa == 1) ResetAntiAliasing(os);
+  SwitchWhenChanged(os, state, chosen.VeyraWeapons, installed.VeyraWeaponsInstalled, SwitchWeapons);
+  SwitchWhenChanged(os, state, chosen.AnamorphFlares, installed.AnamorphFlaresInstalled, SwitchSprites);
+  SwitchWhenChanged(os, state, chosen.VeyraSkill, installed.VeyraSkillInstalled, SwitchDifficulty);
+  ApplyVrTag(os, state);
+  SwitchWhenChanged(os, state, chosen.CoastNight, installed.CoastNightInstalled, SwitchCoastSequence);
+}
+
+}  // namespace veyra::install

@@ -1,0 +1,14 @@
+// After OK: brings the game folders in line with the confirmed options.
+#pragma once
+
+#include "app/program_state.h"
+#include "platform/os.h"
+
+namespace veyra::install {
+
+// The whole apply sequence; does nothing when the player cancelled. Content
+// sets and ReShade change only where the choice differs from what was
+// installed; the effect files, SweetFX, FXAA and VR steps run every time.
+void RunApplyPhase(platform::Os& os, app::ProgramState& state);
+
+}  // namespace veyra::install

@@ -1,0 +1,44 @@
+#include "install/directory_copy.h"
+
+#include "app/control_ids.h"
+#include "config/file_errors.h"
+#include "config/text_file.h"
+
+namespace veyra::install {
+
+int CopyDirFiles(platform::Os& os, const std::string& source, const std::string& destination) {
+  std::string_view remaining = source;
+  for (std::size_t end = remaining.find('>'); end != std::string_view::npos;
+       end = remaining.find('>')) {
+    const std::string item(remaining.substr(0, end));
+    remaining.remove_prefix(end + 1);
+    const bool is_folder = !item.empty() && (item.back() == '\\' || item.back() == ':');
+    for (const platform::DirEntry& entry : os.ListDirectory(is_folder ? item + "*.*" : item)) {
+      if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
+      const platform::SystemError code = os.Copy(item + entry.name, destination + entry.name);
+      if (code != platform::error::kSuccess) return config::FileErrorFor(code).number;
+    }
+  }
+  return 0;
+}
+
+bool SourceFolderExists(platform::Os& os, const std::string& source) {
+  std::string folder = source;
+  while (!folder.empty() && (folder.back() == '>' || folder.back() == '\\')) folder.pop_back();
+  return !folder.empty() && config::FileExists(os, folder);
+}
+
+void GuardedCopy(platform::Os& os, const std::string& source, const std::string& destination) {
+  if (SourceFolderExists(os, source)) CopyDirFiles(os, source, destination);
+}
+
+std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os, const std::string& language) {
+  const bool german = language == "german";
+  std::unique_ptr<platform::WaitWindow> window =
+      os.OpenWaitWindow(german ? "Kopiere Dateien" : "Copy files",
+                        german ? "Bitte warten Sie..." : "Please wait...", app::IDC_WAIT_TEXT);
+  if (!os.PumpOneMessage()) os.Sleep(1);
+  return window;
+}
+
+}  // namespace veyra::install
