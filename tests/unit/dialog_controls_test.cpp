@@ -18,6 +18,8 @@ using namespace app;
 struct DialogKind {
   const char* name;
   std::function<std::unique_ptr<Dialog>(Os&)> make;
+
+  friend void PrintTo(const DialogKind& kind, std::ostream* out) { *out << kind.name; }
 };
 
 class DialogControlsTest : public ::testing::TestWithParam<DialogKind> {
