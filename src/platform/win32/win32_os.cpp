@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 #include "platform/win32/dialog_template.h"
 #include "platform/win32/wide_text.h"
 
@@ -16,6 +18,107 @@ constexpr COLORREF kGreyText = RGB(128, 128, 128);
 
 // ---------------------------------------------------------------- dialog
 
+// Some texts are longer than their controls in the dialog's own font, even in
+// MS Sans Serif. Such a control gets the first font of a short list of
+// narrower or slightly smaller ones in which its text is whole: a designed
+// narrow face where the system has one, else the dialog's face squeezed. The
+// layout and every other control stay as they are.
+
+// Designed narrow faces, used where the system has them.
+constexpr const wchar_t* kNarrowFaces[] = {L"Arial Narrow", L"Liberation Sans Narrow",
+                                           L"Nimbus Sans Narrow", L"DejaVu Sans Condensed"};
+// The TrueType twin of the bitmap MS Sans Serif: only TrueType glyphs can be squeezed.
+constexpr const wchar_t* kScalableFace = L"Microsoft Sans Serif";
+// At most this many pixels smaller than the dialog's font, and squeezed to no less than 4/5.
+constexpr LONG kMostPixelsSmaller = 2;
+
+struct Realised {
+  std::wstring face;
+  TEXTMETRICW metrics;
+};
+
+Realised Realise(const LOGFONTW& font) {
+  Realised realised{};
+  HDC dc = GetDC(nullptr);
+  HFONT handle = CreateFontIndirectW(&font);
+  HGDIOBJ old = SelectObject(dc, handle);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  realised.face = face;
+  GetTextMetricsW(dc, &realised.metrics);
+  SelectObject(dc, old);
+  DeleteObject(handle);
+  ReleaseDC(nullptr, dc);
+  return realised;
+}
+
+// The fonts a text that overflows in `base` may get instead, best first.
+std::vector<LOGFONTW> NarrowerFonts(HFONT base) {
+  LOGFONTW font{};
+  GetObjectW(base, sizeof(font), &font);
+  font.lfWidth = 0;
+  std::vector<std::wstring> faces;
+  for (const wchar_t* face : kNarrowFaces) {
+    LOGFONTW narrow = font;
+    lstrcpynW(narrow.lfFaceName, face, LF_FACESIZE);
+    if (lstrcmpiW(Realise(narrow).face.c_str(), face) == 0) faces.push_back(face);
+  }
+  const bool scalable = Realise(font).metrics.tmPitchAndFamily & TMPF_TRUETYPE;
+  const std::wstring squeezable = scalable ? font.lfFaceName : kScalableFace;
+  faces.push_back(squeezable);
+
+  const LONG step = font.lfHeight < 0 ? 1 : -1;  // toward smaller, whichever sign the height has
+  std::vector<LOGFONTW> fonts;
+  for (const std::wstring& face : faces) {
+    for (LONG smaller = 0; smaller <= kMostPixelsSmaller; ++smaller) {
+      LOGFONTW candidate = font;
+      candidate.lfHeight = font.lfHeight + smaller * step;
+      lstrcpynW(candidate.lfFaceName, face.c_str(), LF_FACESIZE);
+      if (smaller > 0 || !scalable || face != squeezable) fonts.push_back(candidate);  // not `base`
+      if (face != squeezable) continue;
+      const LONG natural = Realise(candidate).metrics.tmAveCharWidth;
+      for (LONG width = natural - 1; width > 0 && width * 5 >= natural * 4; --width) {
+        candidate.lfWidth = width;
+        fonts.push_back(candidate);
+      }
+    }
+  }
+  return fonts;
+}
+
+// Whether the control shows its whole text in the font it has now.
+bool TextFits(HWND control, ControlKind kind) {
+  const int length = GetWindowTextLengthW(control);
+  if (length == 0 || kind == ControlKind::kDropDownList) return true;
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+  RECT client{};
+  GetClientRect(control, &client);
+  if (kind == ControlKind::kCheckBox) {
+    // The check box knows the room its box, gap and focus rectangle take.
+    SIZE ideal{};
+    return SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) &&
+           ideal.cx <= client.right;
+  }
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  bool fits = false;
+  if (kind == ControlKind::kLabel) {
+    RECT needed{0, 0, client.right, 0};
+    DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    fits = needed.right <= client.right && needed.bottom <= client.bottom;
+  } else {
+    // Buttons: inside their edges and focus rectangle; frames: inside the indent of their caption.
+    const int margins = kind == ControlKind::kFrame ? 16 : 4 * GetSystemMetrics(SM_CXEDGE);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    fits = extent.cx + margins <= client.right;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return fits;
+}
+
 class Win32Dialog : public Dialog {
  public:
   explicit Win32Dialog(const DialogSpec& spec) : spec_(spec) {
@@ -23,9 +126,11 @@ class Win32Dialog : public Dialog {
     hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                        reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
                                        &Win32Dialog::Proc, reinterpret_cast<LPARAM>(this));
+    for (const ControlSpec& control : spec.controls) FitText(control);
   }
   ~Win32Dialog() override {
     if (hwnd_) DestroyWindow(hwnd_);
+    for (HFONT font : narrower_fonts_) DeleteObject(font);
   }
 
   std::string Caption() override { return WindowText(hwnd_); }
@@ -33,6 +138,7 @@ class Win32Dialog : public Dialog {
   std::string Text(int id) override { return WindowText(Item(id)); }
   void SetText(int id, const std::string& text) override {
     SetWindowTextW(Item(id), Widen(text).c_str());
+    if (const ControlSpec* spec = Find(id)) FitText(*spec);
   }
 
   bool IsChecked(int id) override { return Send(id, BM_GETCHECK) == BST_CHECKED; }
@@ -124,6 +230,31 @@ class Win32Dialog : public Dialog {
     const ControlSpec* spec = Find(id);
     return spec && spec->kind == ControlKind::kDropDownList;
   }
+  // Gives the control the dialog's font or, where its text overflows there, the
+  // first narrower font in which it is whole.
+  void FitText(const ControlSpec& spec) {
+    HWND control = Item(spec.id);
+    if (!control) return;
+    const auto use = [control](HFONT font) {
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    };
+    const HFONT dialog_font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    use(dialog_font);
+    if (!TextFits(control, spec.kind)) {
+      if (narrower_fonts_.empty()) {
+        for (const LOGFONTW& font : NarrowerFonts(dialog_font)) {
+          narrower_fonts_.push_back(CreateFontIndirectW(&font));
+        }
+      }
+      const bool fitted = std::any_of(narrower_fonts_.begin(), narrower_fonts_.end(), [&](HFONT font) {
+        use(font);
+        return TextFits(control, spec.kind);
+      });
+      if (!fitted) use(dialog_font);  // nothing helps: the dialog's own, like every other control
+    }
+    InvalidateRect(control, nullptr, TRUE);
+  }
+
   bool IsGreyLabel(HWND control) const {
     const ControlSpec* spec = Find(GetDlgCtrlID(control));
     return spec && spec->grey_text;
@@ -170,6 +301,7 @@ class Win32Dialog : public Dialog {
   HWND hwnd_ = nullptr;
   DialogEvents* events_ = nullptr;
   bool ended_ = false;
+  std::vector<HFONT> narrower_fonts_;  // owned; made when a text first overflows
 };
 
 class Win32WaitWindow : public WaitWindow {
