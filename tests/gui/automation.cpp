@@ -70,6 +70,14 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
+std::wstring WindowsPath(std::wstring path) {
+  if (path.empty() || path[0] != L'/') return path;
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return L"Z:" + path;
+}
+
 std::wstring WindowText(HWND window) {
   const LRESULT length = SendTo(window, WM_GETTEXTLENGTH);
   if (length <= 0) return {};

@@ -14,6 +14,8 @@ namespace veyra::gui {
 bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& condition);
 
 std::string Utf8(const std::wstring& text);
+// A Unix path ("/a/b") as Wine's Z: drive sees it ("Z:\\a\\b"); any other path unchanged.
+std::wstring WindowsPath(std::wstring path);
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 

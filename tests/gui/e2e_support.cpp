@@ -9,14 +9,6 @@ namespace {
 
 std::wstring g_exe_path;
 
-std::wstring WindowsPath(std::wstring path) {
-  if (path.empty() || path[0] != L'/') return path;
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  return L"Z:" + path;
-}
-
 void CopyTree(const std::wstring& from, const std::wstring& to) {
   CreateDirectoryW(to.c_str(), nullptr);
   WIN32_FIND_DATAW entry;
@@ -60,7 +52,7 @@ constexpr const char* kSteamKey = "Software\\Valve\\Steam";
 
 const std::wstring& ExePath() { return g_exe_path; }
 
-GameFolder::GameFolder() {
+GameFolder::GameFolder(Content content) {
   static int counter = 0;
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
@@ -69,7 +61,9 @@ GameFolder::GameFolder() {
   DeleteTree(path_);  // a leftover of a crashed run
   CreateDirectoryW(path_.c_str(), nullptr);
   const wchar_t* sample = _wgetenv(L"VEYRA_SAMPLE_GAME");
-  if (sample && *sample) CopyTree(WindowsPath(sample), path_);
+  if (content == Content::kSampleGameIfNamed && sample && *sample) {
+    CopyTree(WindowsPath(sample), path_);
+  }
 }
 
 GameFolder::~GameFolder() { DeleteTree(path_); }
@@ -145,16 +139,33 @@ bool Configurator::Running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-HWND Configurator::WaitForDialog() const {
+void Configurator::AnswerMessageBoxes() {
+  for (HWND box : VisibleDialogs(process_.dwProcessId)) {
+    if (!IsMessageBox(box)) continue;
+    HWND button = FindWindowExW(box, nullptr, L"Button", nullptr);
+    if (!button) continue;
+    messages_.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
+    PostMessageW(button, BM_CLICK, 0, 0);
+    WaitUntil(kTimeoutMs, [&] { return !IsWindowVisible(box); });
+  }
+}
+
+HWND Configurator::WaitForDialog() {
   if (!process_.hProcess) return nullptr;
-  WaitForInputIdle(process_.hProcess, kTimeoutMs);
   HWND dialog = nullptr;
-  WaitUntil(kTimeoutMs, [&] { return (dialog = FindMainDialog(process_.dwProcessId)) != nullptr; });
+  WaitUntil(kTimeoutMs, [&] {
+    AnswerMessageBoxes();
+    return (dialog = FindMainDialog(process_.dwProcessId)) != nullptr || !Running();
+  });
   return dialog;
 }
 
-std::optional<DWORD> Configurator::WaitForExit() const {
-  if (!process_.hProcess || WaitForSingleObject(process_.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
+std::optional<DWORD> Configurator::WaitForExit() {
+  if (!process_.hProcess) return std::nullopt;
+  if (!WaitUntil(kTimeoutMs, [&] {
+        AnswerMessageBoxes();
+        return !Running();
+      })) {
     return std::nullopt;
   }
   DWORD code = 0;

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace veyra::gui {
 
@@ -16,11 +17,12 @@ inline constexpr DWORD kTimeoutMs = 30000;
 // taken as Wine's Z: drive).
 const std::wstring& ExePath();
 
-// A fresh, empty folder, or a copy of the sample game that the environment
-// variable VEYRA_SAMPLE_GAME names; removed again at the end.
+// A fresh folder, removed again at the end: a copy of the sample game that
+// the environment variable VEYRA_SAMPLE_GAME names, or an empty one.
 class GameFolder {
  public:
-  GameFolder();
+  enum class Content { kSampleGameIfNamed, kNothing };
+  explicit GameFolder(Content content = Content::kSampleGameIfNamed);
   ~GameFolder();
   GameFolder(const GameFolder&) = delete;
   GameFolder& operator=(const GameFolder&) = delete;
@@ -47,7 +49,14 @@ class SteamLanguageValue {
   DWORD saved_type_ = REG_SZ;
 };
 
-// VeyraConfig.exe started in a folder; ended by force if still running at the end.
+struct MessageSeen {
+  std::wstring caption;
+  std::wstring text;
+};
+
+// VeyraConfig.exe started in a folder; ended by force if still running at the
+// end. While waiting it answers every message box the program shows with the
+// box's first button, and remembers it.
 class Configurator {
  public:
   explicit Configurator(const std::wstring& folder);
@@ -58,12 +67,16 @@ class Configurator {
   DWORD id() const { return process_.dwProcessId; }
   bool Running() const;
   // The visible settings dialog, or null when none showed within the timeout.
-  HWND WaitForDialog() const;
+  HWND WaitForDialog();
   // The exit code, or nothing when the process is still running at the timeout.
-  std::optional<DWORD> WaitForExit() const;
+  std::optional<DWORD> WaitForExit();
+  const std::vector<MessageSeen>& messages() const { return messages_; }
 
  private:
+  void AnswerMessageBoxes();
+
   PROCESS_INFORMATION process_{};
+  std::vector<MessageSeen> messages_;
 };
 
 }  // namespace veyra::gui

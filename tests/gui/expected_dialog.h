@@ -156,13 +156,19 @@ inline constexpr ExpectedItem kExpectedItems[] = {
 inline constexpr const wchar_t* kDialogFontFace = L"MS Sans Serif";
 inline constexpr WORD kDialogFontPoints = 8;
 
+// The preset list holds the game folder's presets, not texts of the program.
+inline constexpr int kPresetListId = 1084;
+
 inline constexpr int kExpectedDialogWidth = 601;  // dialog units, client area
 inline constexpr int kExpectedDialogHeight = 329;
 inline constexpr const wchar_t* kExpectedCaptionEnglish = L"Configurator";
 inline constexpr const wchar_t* kExpectedCaptionGerman = L"Konfigurator";
 
-// Controls that are disabled when the dialog opens in a fresh game folder.
-inline constexpr int kDisabledAtStart[] = {1048};
+// Controls that are disabled when the dialog opens in a folder that holds no
+// game: none of the files that would enable them exists.
+inline constexpr int kDisabledInEmptyFolder[] = {1048, 1049, 1070, 1075, 1084, 1085, 1086};
+// The captions of the two file messages.
+inline constexpr const wchar_t* kFileMessageCaptions[] = {L"File error!", L"Save file error!"};
 
 inline constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
 

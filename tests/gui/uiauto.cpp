@@ -1,6 +1,7 @@
 // uiauto: drives the configurator's dialog from the command line.
-//   uiauto wait [--timeout MS]  waits for the dialog of a running VeyraConfig.exe;
-//                               prints its caption, then "x y width height" (screen pixels)
+//   uiauto wait [--timeout MS]  waits for the dialog of a running VeyraConfig.exe, has it
+//                               painted, prints its caption, then "x y width height"
+//                               (its window in screen pixels)
 //   uiauto click ID             clicks the control with that ID
 //   uiauto dump                 prints every control, one per line
 //   uiauto startup PROGRAM      starts PROGRAM, prints the milliseconds until its
@@ -46,6 +47,9 @@ int Wait(DWORD timeout_ms) {
     fprintf(stderr, "uiauto: no VeyraConfig.exe dialog within %lu ms\n", timeout_ms);
     return 1;
   }
+  // Have it painted before anyone looks at the screen.
+  RedrawWindow(dialog, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT rect{};
   GetWindowRect(dialog, &rect);
   Print(Utf8(WindowText(dialog)) + "\n");
@@ -95,7 +99,8 @@ int Dump() {
   return 0;
 }
 
-int Startup(const wchar_t* program) {
+int Startup(const std::wstring& program_path) {
+  const wchar_t* program = program_path.c_str();
   std::wstring command = L"\"" + std::wstring(program) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -148,6 +153,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"click" && argc == 3) return ClickControl(_wtoi(argv[2]));
   if (command == L"dump" && argc == 2) return Dump();
-  if (command == L"startup" && argc == 3) return Startup(argv[2]);
+  if (command == L"startup" && argc == 3) return Startup(WindowsPath(argv[2]));
   return Usage();
 }
