@@ -13,9 +13,12 @@ int CopyDirFiles(platform::Os& os, const std::string& source, const std::string&
     const std::string item(remaining.substr(0, end));
     remaining.remove_prefix(end + 1);
     const bool is_folder = !item.empty() && (item.back() == '\\' || item.back() == ':');
+    // The listing gives plain names; an item that is a pattern ("...\*.cfg")
+    // names them in the folder the pattern lies in.
+    const std::string folder = item.substr(0, item.find_last_of("\\:") + 1);
     for (const platform::DirEntry& entry : os.ListDirectory(is_folder ? item + "*.*" : item)) {
       if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
-      const platform::SystemError code = os.Copy(item + entry.name, destination + entry.name);
+      const platform::SystemError code = os.Copy(folder + entry.name, destination + entry.name);
       if (code != platform::error::kSuccess) return config::FileErrorFor(code).number;
     }
   }

@@ -11,7 +11,8 @@ namespace veyra::install {
 // Copies every plain file (hidden, read-only and system files included, folders
 // not) of each item of `source` into `destination` (a folder path ending in a
 // backslash), overwriting files of the same name. `source` is one or more
-// folder paths, each ending in a backslash and closed by '>'. Returns 0, or the
+// folder paths, each ending in a backslash (or a pattern such as "...\*.cfg")
+// and closed by '>'. Returns 0, or the
 // file-error number of the first copy that failed, which ends the whole call.
 // A folder that cannot be listed copies nothing; text after the last '>' is ignored.
 int CopyDirFiles(platform::Os& os, const std::string& source, const std::string& destination);

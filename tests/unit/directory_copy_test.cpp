@@ -1,0 +1,270 @@
+#include "install/directory_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/doubles/operation_log_os.h"
+#include "tests/doubles/test_os.h"
+
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+
+#include "platform/win32/wide_text.h"
+#else
+#include <sys/stat.h>
+
+#include "platform/posix/posix_os.h"
+#endif
+
+namespace veyra::install {
+namespace {
+
+using Kind = testing::OperationLogOs::Kind;
+namespace error = platform::error;
+
+// Hidden files are dot-files for the posix backend (as for Wine); on Windows
+// the attribute is set as well.
+void SetAttributes(const std::string& path, bool read_only, bool hidden) {
+#ifdef _WIN32
+  SetFileAttributesW(platform::win32::WidePath(path).c_str(),
+                     (read_only ? FILE_ATTRIBUTE_READONLY : 0) | (hidden ? FILE_ATTRIBUTE_HIDDEN : 0) |
+                         (read_only || hidden ? 0 : FILE_ATTRIBUTE_NORMAL));
+#else
+  (void)hidden;
+  chmod(platform::posix::NativePath(path).c_str(), read_only ? 0444 : 0644);
+#endif
+}
+
+class DirectoryCopyTest : public ::testing::Test {
+ protected:
+  // A folder `name` below the scratch folder holding `files` (name -> bytes).
+  std::string Folder(const std::string& name, const std::map<std::string, std::string>& files) {
+    const std::string path = scratch.Join(name);
+    testing::MakeFolder(path);
+    for (const auto& [file, bytes] : files) testing::WriteFileBytes(path + "\\" + file, bytes);
+    return path + "\\";
+  }
+
+  // The plain files of a folder with their bytes.
+  std::map<std::string, std::string> Files(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const platform::DirEntry& entry : real->ListDirectory(folder + "*")) {
+      if ((entry.attributes & platform::attribute::kDirectory) == 0) {
+        files[entry.name] = testing::ReadFileBytes(folder + entry.name);
+      }
+    }
+    return files;
+  }
+
+  // The plain file names of a folder in the order the platform lists them.
+  std::vector<std::string> ListedNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const platform::DirEntry& entry : real->ListDirectory(folder + "*.*")) {
+      if ((entry.attributes & platform::attribute::kDirectory) == 0) names.push_back(entry.name);
+    }
+    return names;
+  }
+
+  std::vector<std::string> FileOperations() const { return os.Lines({Kind::kFind, Kind::kList}); }
+
+  std::string Shown(const std::string& path) const { return os.Show(path); }
+
+  testing::ScratchFolder scratch;
+  std::unique_ptr<platform::Os> real = testing::MakeRealOs();
+  testing::OperationLogOs os{*real, scratch.path()};
+};
+
+const std::map<std::string, std::string> kThreeFiles = {
+    {"a.vmt", "first\r\n"}, {"b.vtf", std::string("\0\1\2binary", 9)}, {"c", "no extension"}};
+
+TEST_F(DirectoryCopyTest, CopiesThePlainFilesOfAFolderAndNothingBelowIt) {
+  const std::string source = Folder("src", kThreeFiles);
+  Folder("src\\sub", {{"inner.txt", "below"}});
+  const std::string destination = Folder("dst", {});
+
+  EXPECT_EQ(0, CopyDirFiles(os, source + ">", destination));
+  EXPECT_EQ(kThreeFiles, Files(destination));
+  EXPECT_FALSE(testing::PathExists(destination + "sub"));
+  EXPECT_EQ(std::vector<std::string>{"list " + Shown(source) + "*.*"}, os.Lines({Kind::kFile}));
+}
+
+TEST_F(DirectoryCopyTest, HiddenAndReadOnlyFilesAreCopiedLikeAnyOther) {
+  const std::string source =
+      Folder("src", {{".hidden.cfg", "hidden"}, {"locked.cfg", "read-only"}, {"plain.cfg", "x"}});
+  SetAttributes(source + ".hidden.cfg", false, true);
+  SetAttributes(source + "locked.cfg", true, false);
+  const std::string destination = Folder("dst", {});
+  std::map<std::string, std::uint32_t> attributes;
+  for (const platform::DirEntry& entry : real->ListDirectory(source + "*")) {
+    attributes[entry.name] = entry.attributes;
+  }
+  ASSERT_NE(0u, attributes[".hidden.cfg"] & platform::attribute::kHidden) << attributes[".hidden.cfg"];
+  ASSERT_NE(0u, attributes["locked.cfg"] & platform::attribute::kReadOnly) << attributes["locked.cfg"];
+
+  const int result = CopyDirFiles(os, source + ">", destination);
+  const std::map<std::string, std::string> copied = Files(destination);
+  for (const std::string& folder : {source, destination}) {
+    SetAttributes(folder + ".hidden.cfg", false, false);
+    SetAttributes(folder + "locked.cfg", false, false);
+  }
+  EXPECT_EQ(0, result);
+  EXPECT_EQ(Files(source), copied);
+}
+
+TEST_F(DirectoryCopyTest, ReplacesAFileOfTheSameNameWhole) {
+  const std::string source = Folder("src", {{"skill.cfg", "new"}});
+  const std::string destination =
+      Folder("dst", {{"skill.cfg", "an older and much longer text"}, {"other.cfg", "kept"}});
+
+  EXPECT_EQ(0, CopyDirFiles(os, source + ">", destination));
+  EXPECT_EQ((std::map<std::string, std::string>{{"skill.cfg", "new"}, {"other.cfg", "kept"}}),
+            Files(destination));
+}
+
+TEST_F(DirectoryCopyTest, FirstFailedCopyEndsTheCallWithItsErrorNumber) {
+  const struct {
+    platform::SystemError code;
+    int number;
+  } kFailures[] = {{error::kAccessDenied, 70},   {error::kSharingViolation, 70},
+                   {error::kDiskFull, 61},       {error::kPathNotFound, 76},
+                   {error::kWriteFault, 72},     {1450, 75}};
+  const std::string source = Folder("src", kThreeFiles);
+  const std::string second_source = Folder("src2", {{"later.cfg", "never copied"}});
+  const std::vector<std::string> order = ListedNames(source);
+  ASSERT_EQ(3u, order.size());
+
+  for (const auto& failure : kFailures) {
+    testing::ScratchFolder target;
+    const std::string destination = target.path() + "\\";
+    testing::OperationLogOs failing{*real, scratch.path()};
+    failing.FailCopiesTo(destination + order[1], failure.code);
+
+    EXPECT_EQ(failure.number, CopyDirFiles(failing, source + ">" + second_source + ">", destination))
+        << "system error " << failure.code;
+    // The copy before the failure stays; nothing after it is tried.
+    EXPECT_EQ((std::map<std::string, std::string>{{order[0], kThreeFiles.at(order[0])}}),
+              Files(destination))
+        << "system error " << failure.code;
+    EXPECT_EQ(2u, failing.Lines({Kind::kFind, Kind::kList}).size()) << "system error " << failure.code;
+  }
+}
+
+TEST_F(DirectoryCopyTest, MissingDestinationFolderFailsTheFirstCopy) {
+  const std::string source = Folder("src", kThreeFiles);
+  const std::string destination = scratch.Join("missing\\");
+
+  EXPECT_EQ(76, CopyDirFiles(os, source + ">", destination));
+  EXPECT_EQ(1u, FileOperations().size()) << ::testing::PrintToString(FileOperations());
+  EXPECT_FALSE(testing::PathExists(destination));
+}
+
+TEST_F(DirectoryCopyTest, MissingOrEmptySourceCopiesNothingAndSucceeds) {
+  const std::string destination = Folder("dst", {{"kept.cfg", "kept"}});
+  for (const std::string& source : {scratch.Join("missing\\"), Folder("empty", {})}) {
+    EXPECT_EQ(0, CopyDirFiles(os, source + ">", destination)) << source;
+  }
+  EXPECT_EQ(std::vector<std::string>{}, FileOperations());
+  EXPECT_EQ((std::map<std::string, std::string>{{"kept.cfg", "kept"}}), Files(destination));
+}
+
+TEST_F(DirectoryCopyTest, SeveralItemsAreCopiedInTheirOrder) {
+  const std::string first = Folder("first", {{"shared.cfg", "first"}, {"one.cfg", "1"}});
+  const std::string second = Folder("second", {{"shared.cfg", "second"}, {"two.cfg", "2"}});
+  const std::string destination = Folder("dst", {});
+
+  EXPECT_EQ(0, CopyDirFiles(os, first + ">" + second + ">", destination));
+  EXPECT_EQ((std::map<std::string, std::string>{
+                {"shared.cfg", "second"}, {"one.cfg", "1"}, {"two.cfg", "2"}}),
+            Files(destination));
+  EXPECT_EQ((std::vector<std::string>{"list " + Shown(first) + "*.*", "list " + Shown(second) + "*.*"}),
+            os.Lines({Kind::kFile}));
+}
+
+TEST_F(DirectoryCopyTest, AnItemThatIsAPatternCopiesItsMatchesFromItsFolder) {
+  const std::string source = Folder("src", {{"a.cfg", "a"}, {"b.cfg", "b"}, {"c.txt", "c"}});
+  const std::string destination = Folder("dst", {});
+
+  EXPECT_EQ(0, CopyDirFiles(os, source + "*.cfg>", destination));
+  EXPECT_EQ((std::map<std::string, std::string>{{"a.cfg", "a"}, {"b.cfg", "b"}}), Files(destination));
+}
+
+TEST_F(DirectoryCopyTest, IncompleteItemsAreNotCopiedAndTheCallEnds) {
+  const std::string source = Folder("src", {{"a.cfg", "a"}});
+  const std::string other = Folder("other", {{"b.cfg", "b"}});
+  const struct {
+    std::string specification;
+    std::map<std::string, std::string> copied;
+  } kCases[] = {
+      {"", {}},
+      {source, {}},
+      {source + ">" + other, {{"a.cfg", "a"}}},
+      {source + ">tail", {{"a.cfg", "a"}}},
+  };
+  for (const auto& test : kCases) {
+    testing::ScratchFolder target;
+    EXPECT_EQ(0, CopyDirFiles(os, test.specification, target.path() + "\\")) << test.specification;
+    EXPECT_EQ(test.copied, Files(target.path() + "\\")) << test.specification;
+  }
+}
+
+TEST_F(DirectoryCopyTest, SourceAsItsOwnDestinationLeavesTheFolderAsItWas) {
+  const std::string folder = Folder("src", kThreeFiles);
+  CopyDirFiles(os, folder + ">", folder);
+  EXPECT_EQ(kThreeFiles, Files(folder));
+}
+
+TEST_F(DirectoryCopyTest, GuardAsksForTheSourceFolderWithoutItsMarker) {
+  const std::string present = Folder("set\\sprites", {{"glow.vmt", "glow"}});
+  const std::string missing = scratch.Join("set\\missing\\");
+  const std::string destination = Folder("dst", {});
+
+  GuardedCopy(os, present + ">", destination);
+  GuardedCopy(os, missing + ">", destination);
+  EXPECT_EQ((std::vector<std::string>{
+                "find BASE\\set\\sprites: yes",
+                "list BASE\\set\\sprites\\*.*",
+                "copy BASE\\set\\sprites\\glow.vmt -> BASE\\dst\\glow.vmt",
+                "find BASE\\set\\missing: no",
+            }),
+            os.Lines({Kind::kFileContent}));
+}
+
+TEST_F(DirectoryCopyTest, WaitWindowSpeaksGermanOnlyForGerman) {
+  const struct {
+    const char* language;
+    const char* caption;
+    const char* label;
+  } kCases[] = {
+      {"german", "Kopiere Dateien", "Bitte warten Sie..."},
+      {"english", "Copy files", "Please wait..."},
+      {"German", "Copy files", "Please wait..."},
+      {"french", "Copy files", "Please wait..."},
+      {"", "Copy files", "Please wait..."},
+  };
+  for (const auto& test : kCases) {
+    testing::OperationLogOs shown{*real, ""};
+    ShowWaitWindow(shown, test.language);
+    EXPECT_EQ((std::vector<std::string>{
+                  std::string("wait window \"") + test.caption + "\" \"" + test.label + "\" label 1035",
+                  "pump: none", "sleep 1", "wait window closed"}),
+              shown.Lines())
+        << test.language;
+  }
+}
+
+TEST_F(DirectoryCopyTest, WaitWindowTakesOnePendingMessageInsteadOfPausing) {
+  os.pending_messages = 2;
+  {
+    auto window = ShowWaitWindow(os, "english");
+    os.Sleep(7);  // the step's work runs while the window is shown
+  }
+  EXPECT_EQ((std::vector<std::string>{"wait window \"Copy files\" \"Please wait...\" label 1035",
+                                      "pump: message", "sleep 7", "wait window closed"}),
+            os.Lines());
+  EXPECT_EQ(1, os.pending_messages);
+}
+
+}  // namespace
+}  // namespace veyra::install
