@@ -52,6 +52,14 @@ void InstallSweetFx(platform::Os& os, const app::ProgramState& state) {
   const std::string preset_file = base + "\\bin\\SweetFX_preset.txt";
   os.Copy(base + "\\SweetFX_Resources\\Main\\SweetFX_preset.txt", preset_file);
   os.Sleep(50);
+  // The rewrite would pass a read-only preset file over in silence, leaving it
+  // naming another preset than the one chosen: that is reported instead.
+  platform::SystemError code = platform::error::kSuccess;
+  if (!os.Open(preset_file, platform::FileAccess::kReadWrite, code)) {
+    config::ReportFileFailure(os, config::OpenFailureMessage::kOpenPresetFile, preset_file,
+                              config::FileErrorFor(code));
+    return;
+  }
   config::WriteWholeFile(os, preset_file, config::OpenFailureMessage::kOpenPresetFile,
                          include_line + "\r\n");
 }

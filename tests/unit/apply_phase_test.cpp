@@ -1,0 +1,668 @@
+#include "install/apply_phase.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "tests/doubles/fault_injecting_os.h"
+#include "tests/doubles/operation_log_os.h"
+#include "tests/doubles/test_os.h"
+
+namespace veyra::install {
+namespace {
+
+using Kind = testing::OperationLogOs::Kind;
+using Lines = std::vector<std::string>;
+namespace error = platform::error;
+
+constexpr const char* kGames[] = {"hl2", "episodic", "ep2"};
+constexpr const char* kModFolders[] = {"VYhl2", "VYepisodic", "VYep2"};
+constexpr const char* kLoose = "\\custom\\1_VY_looseFiles\\";
+constexpr const char* kWeaponSounds[] = {"357", "ar1", "ar2", "Irifle", "pistol", "rpg", "shotgun", "smg1"};
+constexpr const char* kWeaponFolders[] = {
+    "models\\weapons\\",         "scripts\\",
+    "sound\\weapons\\357\\",     "sound\\weapons\\ar1\\",
+    "sound\\weapons\\ar2\\",     "sound\\weapons\\Irifle\\",
+    "sound\\weapons\\pistol\\",  "sound\\weapons\\rpg\\",
+    "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
+};
+
+struct SettingsKey {
+  const char* path;
+  const char* message;
+};
+constexpr SettingsKey kSettingsKeys[] = {
+    {"Software\\Valve\\Source\\ep2\\Settings", "Error writing AA settings in Registry!"},
+    {"Software\\Valve\\Source\\episodic\\Settings", "Error writing AA settings in Registry!"},
+    {"Software\\Valve\\Source\\hl2\\Settings", "Error writing AA settings in Registry!"},
+    {"Software\\Valve\\Source\\ep2\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\episodic\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\hl2\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\VYep2\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\VYepisodic\\Settings", "Error writing AA settings In Registry!"},
+    {"Software\\Valve\\Source\\VYhl2\\Settings", "Error writing AA settings In Registry!"},
+};
+constexpr const char* kAntiAliasingValues[] = {"mat_antialias", "ScreenMSAA", "mat_aaquality",
+                                               "ScreenMSAAQuality"};
+
+struct Removal {
+  const char* file;
+  bool kept_for_reshade;
+};
+constexpr Removal kSweetFxFiles[] = {
+    {"\\bin\\d3d9.dll", true},          {"\\bin\\d3d9.log", true},
+    {"\\bin\\ReShade.fx", true},        {"\\bin\\dxgi.dll", false},
+    {"\\bin\\d3d9.fx", false},          {"\\bin\\dxgi.fx", false},
+    {"\\bin\\injector.ini", false},     {"\\bin\\shader.fx", false},
+    {"\\log.log", false},               {"\\bin\\SweetFX_settings.txt", false},
+    {"\\bin\\SweetFX_preset.txt", false}, {"\\d3d9.dll", true},
+    {"\\d3d9.fx", false},               {"\\dxgi.dll", false},
+    {"\\dxgi.fx", false},               {"\\shader.fx", false},
+    {"\\injector.ini", false},          {"\\SweetFX_preset.txt", false},
+    {"\\SweetFX_settings.txt", false},  {"\\SweetFX readme.txt", false},
+};
+constexpr const char* kReShadeOnlyFiles[] = {
+    "\\d3d9SMAA.dll", "\\d3dx9_26.dll", "\\Reshadebloom.fx", "\\Reshadepalette.bmp",
+    "\\Reshadeseries.ini", "\\injector.ini", "\\SMAA.fx", "\\SMAA.h", "\\Reshadetag_bloom",
+};
+
+constexpr const char* kPresetFile = "\\bin\\SweetFX_preset.txt";
+
+std::string Pattern(const std::string& effect, char digit) {
+  return effect + "\"\n\t\t\"effect_start_enabled\"\t\t\"" + digit + '"';
+}
+
+// A precache list as the modification ships it: LF line ends, two tabs.
+std::string PrecacheList(char sunrays, char strong) {
+  std::string text = "\"postprocessing_precache\"\n{\n";
+  for (const auto& [effect, digit] :
+       {std::pair<std::string, char>{"ppe_bloom", '1'}, {"ppe_sunrays", sunrays},
+        {"ppe_sunrays_strong", strong}, {"ppe_vignette", '0'}}) {
+    text += "\t\"effect\"\n\t{\n\t\t\"file\"\t\t\"shadereditorui/effects/" + Pattern(effect + ".txt", digit) +
+            "\n\t}\n";
+  }
+  return text + "}\n";
+}
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+::testing::AssertionResult SameLog(const Lines& expected, const Lines& actual) {
+  if (expected == actual) return ::testing::AssertionSuccess();
+  std::size_t first = 0;
+  while (first < expected.size() && first < actual.size() && expected[first] == actual[first]) ++first;
+  auto result = ::testing::AssertionFailure() << "logs differ from line " << first << "\n";
+  for (std::size_t i = first; i < std::max(expected.size(), actual.size()) && i < first + 12; ++i) {
+    result << "  " << i << " expected: " << (i < expected.size() ? expected[i] : "(none)") << "\n"
+           << "  " << i << " actual:   " << (i < actual.size() ? actual[i] : "(none)") << "\n";
+  }
+  return result << "(" << expected.size() << " lines expected, " << actual.size() << " logged)";
+}
+
+// A small but complete game folder: the games' custom folders, the
+// modification's folders with their precache lists, the content sets of the
+// repository and the injector resources. HD_weapons lacks sound\weapons\ar1.
+class ApplyPhaseTest : public ::testing::Test {
+ protected:
+  ApplyPhaseTest() {
+    for (const char* game : kGames) {
+      for (const char* folder : kWeaponFolders) testing::MakeFolder(Path("\\" + std::string(game) + kLoose + folder));
+      Put("\\" + std::string(game) + kLoose + "sound\\weapons\\ar1\\fire1.wav", "installed ar1");
+    }
+    Put("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\glow01.vmt", "installed glow");
+    Put("\\hl2\\custom\\1_VY_looseFiles\\maps\\graphs\\d2_coast_01.ain", "installed graph");
+    for (const char* mod : kModFolders) {
+      testing::MakeFolder(Path("\\" + std::string(mod) + "\\cfg"));
+      Put("\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt", PrecacheList('1', '0'));
+    }
+    Put("\\bin\\engine.dll", "engine");
+    for (const char* set : {"HD_weapons", "LO_weapons"}) {
+      const std::string branch = "\\Repository\\" + std::string(set) + "\\hl2\\";
+      Put(branch + "models\\weapons\\tag", set);
+      Put(branch + "models\\weapons\\v_pistol.mdl", set);
+      Put(branch + "models\\weapons\\v_smg1.mdl", set);
+      Put(branch + "scripts\\weapon_pistol.txt", set);
+      for (const char* sound : kWeaponSounds) {
+        if (std::string(set) == "HD_weapons" && std::string(sound) == "ar1") continue;
+        Put(branch + "sound\\weapons\\" + sound + "\\fire1.wav", set);
+      }
+    }
+    for (const char* set : {"Show_Anamorph_Sprites", "Hide_Anamorph_Sprites"}) {
+      Put("\\Repository\\" + std::string(set) + "\\hl2\\materials\\sprites\\tag", set);
+      Put("\\Repository\\" + std::string(set) + "\\hl2\\materials\\sprites\\glow01.vmt", set);
+    }
+    for (const char* set : {"VY_Skill", "VALVE_Skill"}) {
+      Put("\\Repository\\" + std::string(set) + "\\tag", set);
+      Put("\\Repository\\" + std::string(set) + "\\skill.cfg", set);
+    }
+    for (const char* time : {"NIGHT", "DAYLIGHT"}) {
+      const std::string maps = "\\hl2\\custom\\1_VY_looseFiles\\maps\\" + std::string(time);
+      Put(maps + "\\tag", time);
+      Put(maps + "\\d2_coast_01.bsp", time);
+      Put(maps + "\\graphs\\d2_coast_01.ain", time);
+    }
+    Put("\\SweetFX_Resources\\bin\\d3d9.dll", "SweetFX d3d9");
+    Put("\\SweetFX_Resources\\bin\\injector.ini", "SweetFX injector");
+    Put("\\SweetFX_Resources\\Main\\SweetFX_preset.txt",
+        "// template\r\n#include \"SweetFX\\Presets\\Default.txt\"\r\n");
+    for (const char* preset : {"Default", "SMAA_Sharp", "smaa_soft"}) {
+      Put("\\SweetFX\\Presets\\" + std::string(preset) + ".txt", preset);
+    }
+    Put("\\Reshade_Resources\\ReShade.fx", "ReShade fx");
+    Put("\\Reshade_Resources\\d3d9.dll", "ReShade d3d9");
+    Put("\\Reshade_Resources\\Reshadebloom.fx", "ReShade bloom");
+
+    app::SetStartDirectory(state, game.path());
+    state.SteamLanguage = "english";
+    state.SunraysOnPattern = Pattern("ppe_sunrays.txt", '1');
+    state.SunraysOffPattern = Pattern("ppe_sunrays.txt", '0');
+    state.SunraysStrongOnPattern = Pattern("ppe_sunrays_strong.txt", '1');
+    state.SunraysStrongOffPattern = Pattern("ppe_sunrays_strong.txt", '0');
+  }
+
+  // `relative` begins with a backslash, as the paths below the base do.
+  std::string Path(const std::string& relative) const { return game.path() + relative; }
+  static std::string Shown(const std::string& relative) { return "BASE" + relative; }
+  void Put(const std::string& relative, const std::string& bytes) {
+    const std::string path = Path(relative);
+    testing::MakeFolder(path.substr(0, path.rfind('\\')));
+    testing::WriteFileBytes(path, bytes);
+  }
+  std::string Read(const std::string& relative) const { return testing::ReadFileBytes(Path(relative)); }
+  bool Exists(const std::string& relative) const { return testing::PathExists(Path(relative)); }
+
+  // What the apply phase did, without the listings inside the copies and the
+  // reads and writes inside an open file.
+  Lines Logged() const { return os.Lines({Kind::kList, Kind::kFileContent}); }
+
+  // ----- the expected log, step by step
+
+  static Lines WaitWindow(bool german = false) {
+    return {german ? "wait window \"Kopiere Dateien\" \"Bitte warten Sie...\" label 1035"
+                   : "wait window \"Copy files\" \"Please wait...\" label 1035",
+            "pump: none", "sleep 1"};
+  }
+
+  // A guarded copy: the existence test of the source folder, then a copy of
+  // each of its files in the order the platform lists them.
+  Lines GuardedCopy(const std::string& from, const std::string& to) const {
+    const std::string folder = from.substr(0, from.size() - 1);
+    if (!Exists(folder)) return {"find " + Shown(folder) + ": no"};
+    Lines lines{"find " + Shown(folder) + ": yes"};
+    for (const platform::DirEntry& entry : real->ListDirectory(Path(from) + "*.*")) {
+      if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
+      lines.push_back("copy " + Shown(from + entry.name) + " -> " + Shown(to + entry.name));
+    }
+    return lines;
+  }
+
+  // A whole-file rewrite: the new content is written beside the file and takes its place.
+  static Lines Replaced(const std::string& file) {
+    return {"open " + Shown(file) + " rw", "open " + Shown(file) + ".veyra-new rw",
+            "move " + Shown(file) + ".veyra-new -> " + Shown(file)};
+  }
+
+  Lines Sunrays() const {
+    Lines lines;
+    for (const char* mod : kModFolders) {
+      if (mod != kModFolders[0]) lines.push_back("sleep 300");
+      const std::string list = "\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt";
+      lines.push_back("find " + Shown(list) + (Exists(list) ? ": yes" : ": no"));
+      if (Exists(list)) lines = Join({lines, Replaced(list)});
+    }
+    return lines;
+  }
+
+  static Lines SweetFxRemoval(bool reshade_chosen) {
+    Lines lines;
+    for (const Removal& removal : kSweetFxFiles) {
+      if (removal.kept_for_reshade && reshade_chosen) continue;
+      lines.insert(lines.end(), {"delete " + Shown(removal.file), "sleep 50"});
+    }
+    return lines;
+  }
+
+  // One reset of the anti-aliasing values; the writes in `refused_key` fail.
+  static Lines Reset(const std::string& refused_key = "") {
+    Lines lines;
+    for (const SettingsKey& key : kSettingsKeys) {
+      for (const char* value : kAntiAliasingValues) {
+        const std::string write = "registry HKCU\\" + std::string(key.path) + " " + value + " = 0";
+        if (key.path != refused_key) {
+          lines.push_back(write);
+          continue;
+        }
+        lines.push_back(write + " refused");
+        lines.push_back("message \"\" 0x12000: " + std::string(key.message));
+      }
+    }
+    return lines;
+  }
+
+  // The SweetFX installation with a preset whose name holds "SMAA" (`resets`)
+  // or not, and whose file exists or not.
+  Lines SweetFxInstall(const std::string& preset, bool resets) const {
+    const std::string preset_source = "\\SweetFX\\Presets\\" + preset + ".txt";
+    Lines lines = Join({WaitWindow(), GuardedCopy("\\SweetFX_Resources\\bin\\", "\\bin\\"), {"sleep 50"}});
+    if (resets) lines = Join({lines, Reset()});
+    lines.push_back("find " + Shown(preset_source) + (Exists(preset_source) ? ": yes" : ": no"));
+    if (Exists(preset_source)) {
+      const std::string template_file = "\\SweetFX_Resources\\Main\\SweetFX_preset.txt";
+      lines.push_back("copy " + Shown(template_file) + " -> " + Shown(kPresetFile) +
+                      (Exists(template_file) ? "" : ": error 2"));
+      lines = Join({lines, {"sleep 50", "open " + Shown(kPresetFile) + " rw"}, Replaced(kPresetFile)});
+    }
+    lines.push_back("wait window closed");
+    return lines;
+  }
+
+  Lines ReShadeSwitch(bool install, bool sweetfx_chosen) const {
+    Lines lines{"delete BASE\\bin\\d3d9.log", "sleep 50", "delete BASE\\bin\\ReShade.fx", "sleep 50"};
+    const Lines shared{"delete BASE\\bin\\d3d9.dll", "sleep 50", "delete BASE\\d3d9.dll", "sleep 50"};
+    if (!sweetfx_chosen) lines = Join({lines, shared});
+    lines = Join({lines, WaitWindow()});
+    if (install) {
+      const Lines copy = Join({GuardedCopy("\\Reshade_Resources\\", "\\bin\\"), {"sleep 50"}});
+      lines = Join({lines, copy, copy});
+    } else {
+      if (!sweetfx_chosen) lines = Join({lines, shared});
+      for (const char* file : kReShadeOnlyFiles) lines.insert(lines.end(), {"delete " + Shown(file), "sleep 50"});
+    }
+    lines.push_back("wait window closed");
+    return lines;
+  }
+
+  static Lines RegistryWrites(const testing::OperationLogOs& log) {
+    return log.Lines({Kind::kFind, Kind::kList, Kind::kFile, Kind::kFileContent, Kind::kMessage, Kind::kSleep,
+                      Kind::kWindow, Kind::kProcess});
+  }
+
+  static Lines VrTagDeleted() { return {"delete BASE\\VR_TAG", "sleep 50"}; }
+
+  struct Steps {
+    std::optional<Lines> sweetfx;  // the removal when not given
+    Lines before_vr_tag;           // ReShade, FXAA and the first three switches
+    std::optional<Lines> vr_tag;   // the deletion when not given
+    Lines coast;
+  };
+  // The whole sequence: the steps of every confirmation around the ones given.
+  Lines Applied(const Steps& steps = {}) const {
+    return Join({Sunrays(), steps.sweetfx.value_or(SweetFxRemoval(state.Settings.ReShade == 1)),
+                 steps.before_vr_tag, steps.vr_tag.value_or(VrTagDeleted()), steps.coast});
+  }
+
+  // Every file and folder below the base with its content.
+  std::map<std::string, std::string> Tree(const std::string& relative = "") const {
+    std::map<std::string, std::string> tree;
+    for (const platform::DirEntry& entry : real->ListDirectory(Path(relative) + "\\*")) {
+      const std::string child = relative + "\\" + entry.name;
+      if ((entry.attributes & platform::attribute::kDirectory) == 0) {
+        tree[child] = Read(child);
+        continue;
+      }
+      tree[child] = "(folder)";
+      tree.merge(Tree(child));
+    }
+    return tree;
+  }
+
+  testing::ScratchFolder game;
+  std::unique_ptr<platform::Os> real = testing::MakeRealOs();
+  testing::FaultInjectingOs faults{*real};
+  testing::OperationLogOs os{faults, game.path()};
+  app::ProgramState state;
+};
+
+
+TEST_F(ApplyPhaseTest, CancelLeavesFoldersAndRegistryAlone) {
+  app::SettingsState& chosen = state.Settings;
+  chosen.Sunrays = chosen.SweetFx = chosen.ReShade = chosen.Fxaa = chosen.VeyraWeapons = 1;
+  chosen.AnamorphFlares = chosen.VeyraSkill = chosen.CoastNight = chosen.VrMode = 1;
+  chosen.SelectedSweetFxPreset = "SMAA_Sharp";
+  Put("\\VR_TAG", "old tag");
+  state.CancelRequested = 1;
+  const auto before = Tree();
+
+  RunApplyPhase(os, state);
+  EXPECT_TRUE(SameLog({}, os.Lines()));
+  EXPECT_EQ(before, Tree());
+}
+
+TEST_F(ApplyPhaseTest, ChoicesEqualToTheInstalledStateSwitchNothing) {
+  for (const int installed : {0, 1}) {
+    testing::OperationLogOs log{faults, game.path()};
+    state.Installed = {installed, installed, installed, installed, installed};
+    app::SettingsState& chosen = state.Settings;
+    chosen.AnamorphFlares = chosen.VeyraWeapons = chosen.CoastNight = chosen.VeyraSkill = chosen.ReShade =
+        installed;
+
+    RunApplyPhase(log, state);
+    EXPECT_TRUE(SameLog(Applied(), log.Lines({Kind::kList, Kind::kFileContent}))) << "installed " << installed;
+  }
+}
+
+TEST_F(ApplyPhaseTest, WeaponSetsComeFromTheirHl2BranchIntoEveryGame) {
+  // HD_weapons lacks sound\weapons\ar1: that folder is passed over for each game.
+  for (const int chosen : {1, 0}) {
+    testing::OperationLogOs log{faults, game.path()};
+    const std::string set = chosen == 1 ? "HD_weapons" : "LO_weapons";
+    state.Settings.VeyraWeapons = chosen;
+    state.Installed.VeyraWeaponsInstalled = 1 - chosen;
+
+    RunApplyPhase(log, state);
+    Lines weapons = WaitWindow();
+    for (const char* game_folder : kGames) {
+      for (const char* folder : kWeaponFolders) {
+        weapons = Join({weapons, GuardedCopy("\\Repository\\" + set + "\\hl2\\" + folder,
+                                             "\\" + std::string(game_folder) + kLoose + folder)});
+      }
+    }
+    weapons.push_back("wait window closed");
+    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = weapons}), log.Lines({Kind::kList, Kind::kFileContent})))
+        << set;
+    EXPECT_EQ(30, std::count_if(weapons.begin(), weapons.end(),
+                                [](const std::string& line) { return line.rfind("find ", 0) == 0; }));
+    for (const char* game_folder : kGames) {
+      const std::string loose = "\\" + std::string(game_folder) + kLoose;
+      EXPECT_EQ(set, Read(loose + "models\\weapons\\v_smg1.mdl")) << game_folder;
+      EXPECT_EQ(set, Read(loose + "sound\\weapons\\smg1\\fire1.wav")) << game_folder;
+      EXPECT_EQ(chosen == 1 ? "installed ar1" : set, Read(loose + "sound\\weapons\\ar1\\fire1.wav"))
+          << game_folder;
+    }
+  }
+}
+
+TEST_F(ApplyPhaseTest, SpriteSetGoesIntoTheHl2CustomFolderOnly) {
+  for (const int chosen : {1, 0}) {
+    testing::OperationLogOs log{faults, game.path()};
+    const std::string set = chosen == 1 ? "Show_Anamorph_Sprites" : "Hide_Anamorph_Sprites";
+    state.Settings.AnamorphFlares = chosen;
+    state.Installed.AnamorphFlaresInstalled = 1 - chosen;
+
+    RunApplyPhase(log, state);
+    const Lines sprites = Join({WaitWindow(),
+                                GuardedCopy("\\Repository\\" + set + "\\hl2\\materials\\sprites\\",
+                                            "\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\"),
+                                {"wait window closed"}});
+    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = sprites}), log.Lines({Kind::kList, Kind::kFileContent})))
+        << set;
+    EXPECT_EQ(set, Read("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\glow01.vmt"));
+    EXPECT_EQ(set, Read("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\tag"));
+    EXPECT_FALSE(Exists("\\episodic\\custom\\1_VY_looseFiles\\materials"));
+    EXPECT_FALSE(Exists("\\ep2\\custom\\1_VY_looseFiles\\materials"));
+  }
+}
+
+TEST_F(ApplyPhaseTest, DifficultySetGoesIntoTheThreeCfgFolders) {
+  for (const int chosen : {1, 0}) {
+    testing::OperationLogOs log{faults, game.path()};
+    const std::string set = chosen == 1 ? "VY_Skill" : "VALVE_Skill";
+    state.Settings.VeyraSkill = chosen;
+    state.Installed.VeyraSkillInstalled = 1 - chosen;
+
+    RunApplyPhase(log, state);
+    Lines skill = WaitWindow();
+    for (const char* mod : kModFolders) {
+      skill = Join({skill, GuardedCopy("\\Repository\\" + set + "\\", "\\" + std::string(mod) + "\\cfg\\")});
+      EXPECT_EQ(set, Read("\\" + std::string(mod) + "\\cfg\\skill.cfg")) << mod;
+    }
+    skill.push_back("wait window closed");
+    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = skill}), log.Lines({Kind::kList, Kind::kFileContent})))
+        << set;
+  }
+}
+
+TEST_F(ApplyPhaseTest, CoastSequenceBringsItsMapsAndTheirGraphs) {
+  for (const int chosen : {1, 0}) {
+    testing::OperationLogOs log{faults, game.path()};
+    const std::string time = chosen == 1 ? "NIGHT" : "DAYLIGHT";
+    const std::string maps = "\\hl2\\custom\\1_VY_looseFiles\\maps\\";
+    state.Settings.CoastNight = chosen;
+    state.Installed.CoastNightInstalled = 1 - chosen;
+
+    RunApplyPhase(log, state);
+    const Lines coast = Join({WaitWindow(), GuardedCopy(maps + time + "\\", maps),
+                              GuardedCopy(maps + time + "\\graphs\\", maps + "graphs\\"),
+                              {"sleep 300", "wait window closed"}});
+    EXPECT_TRUE(SameLog(Applied({.coast = coast}), log.Lines({Kind::kList, Kind::kFileContent}))) << time;
+    EXPECT_EQ(time, Read(maps + "d2_coast_01.bsp"));
+    EXPECT_EQ(time, Read(maps + "graphs\\d2_coast_01.ain"));
+  }
+}
+
+TEST_F(ApplyPhaseTest, WaitWindowsSpeakTheMappedSteamLanguage) {
+  const struct {
+    const char* language;
+    const char* mapped;
+    bool german;
+  } kCases[] = {{"deutsch", "german", true}, {"german", "german", true}, {"englisch", "english", false},
+                {"english", "english", false}, {"Deutsch", "Deutsch", false}};
+  for (const auto& test : kCases) {
+    testing::OperationLogOs log{faults, game.path()};
+    state.SteamLanguage = test.language;
+    state.Settings.AnamorphFlares = 1;
+
+    RunApplyPhase(log, state);
+    EXPECT_EQ(test.mapped, state.SteamLanguage);
+    ASSERT_EQ(1u, log.wait_windows.size()) << test.language;
+    EXPECT_EQ(WaitWindow(test.german)[0], log.Lines({Kind::kFind, Kind::kList, Kind::kFile, Kind::kFileContent,
+                                                    Kind::kSleep})[0])
+        << test.language;
+  }
+}
+
+TEST_F(ApplyPhaseTest, SweetFxIsInstalledWithTheChosenPreset) {
+  const struct {
+    const char* preset;
+    bool resets;
+    bool preset_written;
+  } kCases[] = {{"SMAA_Sharp", true, true},
+                {"Default", false, true},
+                {"smaa_soft", false, true},
+                {"Missing", false, false},
+                {"", false, false}};
+  const std::string old_preset = "// my notes\r\n#include \"SweetFX\\Presets\\Old.txt\"\r\nmore\r\n";
+  for (const auto& test : kCases) {
+    testing::OperationLogOs log{faults, game.path()};
+    Put(kPresetFile, old_preset);
+    state.Settings.SweetFx = 1;
+    state.Settings.SelectedSweetFxPreset = test.preset;
+
+    RunApplyPhase(log, state);
+    EXPECT_TRUE(SameLog(Applied({.sweetfx = SweetFxInstall(test.preset, test.resets)}),
+                        log.Lines({Kind::kList, Kind::kFileContent})))
+        << test.preset;
+    EXPECT_EQ("SweetFX injector", Read("\\bin\\injector.ini")) << test.preset;
+    EXPECT_EQ(test.preset_written ? "#include \"SweetFX\\Presets\\" + std::string(test.preset) + ".txt\"\r\n"
+                                  : old_preset,
+              Read(kPresetFile))
+        << test.preset;
+    EXPECT_EQ(test.resets ? 36u : 0u, RegistryWrites(log).size()) << test.preset;
+    EXPECT_TRUE(log.messages.empty()) << test.preset << ": " << log.messages[0].text;
+  }
+}
+
+TEST_F(ApplyPhaseTest, PresetFileIsWrittenWithoutItsTemplate) {
+  ASSERT_EQ(error::kSuccess, real->Delete(Path("\\SweetFX_Resources\\Main\\SweetFX_preset.txt")));
+  state.Settings.SweetFx = 1;
+  state.Settings.SelectedSweetFxPreset = "Default";
+
+  RunApplyPhase(os, state);
+  EXPECT_TRUE(SameLog(Applied({.sweetfx = SweetFxInstall("Default", false)}), Logged()));
+  EXPECT_EQ("#include \"SweetFX\\Presets\\Default.txt\"\r\n", Read(kPresetFile));
+  EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
+}
+
+TEST_F(ApplyPhaseTest, PresetFileThatCannotBeWrittenIsReported) {
+  // Held open by another program (neither open works), or read-only (only reading works).
+  for (const bool read_only : {false, true}) {
+    testing::FaultInjectingOs failing{*real};
+    testing::OperationLogOs log{failing, game.path()};
+    failing.Inject({testing::FileOp::kOpenReadWrite,
+                    read_only ? error::kAccessDenied : error::kSharingViolation, "SweetFX_preset.txt"});
+    if (!read_only) failing.Inject({testing::FileOp::kOpenReadOnly, error::kSharingViolation, "SweetFX_preset.txt"});
+    state.Settings.SweetFx = 1;
+    state.Settings.SelectedSweetFxPreset = "Default";
+
+    RunApplyPhase(log, state);
+    ASSERT_EQ(1u, log.messages.size()) << "read-only " << read_only;
+    EXPECT_EQ("The following error occured while trying to open the file:\r\n" + Path(kPresetFile) +
+                  "\r\nError: 70, Permission denied\r\n\r\nThe file could not be opened.",
+              log.messages[0].text);
+    EXPECT_EQ("File error!", log.messages[0].caption);
+    EXPECT_EQ(0x2030u, log.messages[0].flags);
+    // The rest of the sequence goes on.
+    const Lines logged = log.Lines();
+    EXPECT_EQ(VrTagDeleted(), Lines(logged.end() - 2, logged.end())) << "read-only " << read_only;
+  }
+}
+
+TEST_F(ApplyPhaseTest, ReShadeSwitchKeepsTheLibrarySweetFxShares) {
+  const struct {
+    int reshade;
+    int sweetfx;
+  } kCases[] = {{1, 0}, {1, 1}, {0, 0}, {0, 1}};
+  for (const auto& test : kCases) {
+    testing::OperationLogOs log{faults, game.path()};
+    for (const char* file : {"\\bin\\d3d9.dll", "\\d3d9.dll", "\\bin\\d3d9.log", "\\Reshadebloom.fx", "\\SMAA.h"}) {
+      Put(file, "installed");
+    }
+    state.Settings.ReShade = test.reshade;
+    state.Installed.ReShadeInstalled = 1 - test.reshade;
+    state.Settings.SweetFx = test.sweetfx;
+    state.Settings.SelectedSweetFxPreset = "Default";
+
+    RunApplyPhase(log, state);
+    const Lines sweetfx = test.sweetfx == 1 ? SweetFxInstall("Default", false) : SweetFxRemoval(test.reshade == 1);
+    EXPECT_TRUE(SameLog(Applied({.sweetfx = sweetfx, .before_vr_tag = ReShadeSwitch(test.reshade == 1, test.sweetfx == 1)}),
+                        log.Lines({Kind::kList, Kind::kFileContent})))
+        << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+    const bool library_stays = test.reshade == 1 || test.sweetfx == 1;
+    EXPECT_EQ(library_stays, Exists("\\bin\\d3d9.dll")) << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+    EXPECT_EQ(test.sweetfx == 1, Exists("\\d3d9.dll")) << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+    EXPECT_EQ(test.reshade == 1, Exists("\\bin\\ReShade.fx")) << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+    EXPECT_EQ(test.reshade == 1, Exists("\\Reshadebloom.fx")) << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+  }
+}
+
+TEST_F(ApplyPhaseTest, FxaaWithAnSmaaPresetResetsAntiAliasingTwice) {
+  state.Settings.Fxaa = 1;
+  state.Settings.SweetFx = 1;
+  state.Settings.SelectedSweetFxPreset = "SMAA_Sharp";
+
+  RunApplyPhase(os, state);
+  EXPECT_TRUE(SameLog(Applied({.sweetfx = SweetFxInstall("SMAA_Sharp", true), .before_vr_tag = Reset()}), Logged()));
+  EXPECT_EQ(72u, RegistryWrites(os).size());
+  std::map<std::pair<std::string, std::string>, std::uint32_t> zeroes;
+  for (const SettingsKey& key : kSettingsKeys) {
+    for (const char* value : kAntiAliasingValues) zeroes[{key.path, value}] = 0;
+  }
+  EXPECT_EQ(zeroes, os.registry);
+}
+
+TEST_F(ApplyPhaseTest, KeyThatRefusesWritesIsReportedForEachValue) {
+  state.Settings.Fxaa = 1;
+  for (const SettingsKey& refused : kSettingsKeys) {
+    testing::OperationLogOs log{faults, game.path()};
+    log.refusing_keys = {refused.path};
+
+    RunApplyPhase(log, state);
+    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = Reset(refused.path)}), log.Lines({Kind::kList, Kind::kFileContent})))
+        << refused.path;
+    const std::size_t rows = std::count_if(std::begin(kSettingsKeys), std::end(kSettingsKeys),
+                                           [&](const SettingsKey& key) { return key.path == refused.path; });
+    EXPECT_EQ(4 * rows, log.messages.size()) << refused.path;
+    EXPECT_EQ(4 * (6 - 1), log.registry.size()) << refused.path;
+  }
+}
+
+TEST_F(ApplyPhaseTest, VrTagFollowsTheVrMode) {
+  const struct {
+    int vr_mode;
+    bool present;
+    Lines step;
+    const char* content_after;  // nullptr: no file
+  } kCases[] = {
+      {1, false, {"find BASE\\VR_TAG: no", "open BASE\\VR_TAG rw", "sleep 50", "find BASE\\VR_TAG: yes"}, "Holodeck\r\n"},
+      {1, true, {"find BASE\\VR_TAG: yes"}, "kept"},
+      {0, true, VrTagDeleted(), nullptr},
+      {0, false, VrTagDeleted(), nullptr},
+  };
+  for (const auto& test : kCases) {
+    testing::OperationLogOs log{faults, game.path()};
+    if (test.present) Put("\\VR_TAG", "kept");
+    state.Settings.VrMode = test.vr_mode;
+
+    RunApplyPhase(log, state);
+    EXPECT_TRUE(SameLog(Applied({.vr_tag = test.step}), log.Lines({Kind::kList, Kind::kFileContent})))
+        << "VR " << test.vr_mode << ", present " << test.present;
+    EXPECT_EQ(test.content_after != nullptr, Exists("\\VR_TAG"));
+    if (test.content_after) EXPECT_EQ(test.content_after, Read("\\VR_TAG"));
+    EXPECT_TRUE(log.messages.empty()) << log.messages[0].text;
+  }
+}
+
+TEST_F(ApplyPhaseTest, VrTagThatCannotBeCreatedIsReported) {
+  faults.Inject({testing::FileOp::kOpenReadWrite, error::kAccessDenied, "VR_TAG"});
+  state.Settings.VrMode = 1;
+  state.Settings.CoastNight = 1;
+
+  RunApplyPhase(os, state);
+  const std::string maps = "\\hl2\\custom\\1_VY_looseFiles\\maps\\";
+  EXPECT_TRUE(SameLog(Applied({.vr_tag = Lines{"find BASE\\VR_TAG: no", "open BASE\\VR_TAG rw: error 5", "sleep 50",
+                                          "find BASE\\VR_TAG: no",
+                                          "message \"File error!\" 0x2030: Following error occured while trying "
+                                          "to save the file:\\r\\n" +
+                                              Path("\\VR_TAG") +
+                                              "\\r\\nError: 70, Permission denied\\r\\n\\r\\nThe file could not be "
+                                              "opened."},
+                               .coast = Join({WaitWindow(), GuardedCopy(maps + "NIGHT\\", maps),
+                                              GuardedCopy(maps + "NIGHT\\graphs\\", maps + "graphs\\"),
+                                              {"sleep 300", "wait window closed"}})}),
+                      Logged()));
+}
+
+TEST_F(ApplyPhaseTest, SunraysChoiceSwitchesBothEntriesOfEveryList) {
+  const struct {
+    int sunrays;
+    int level;
+    char normal;
+    char strong;
+  } kCases[] = {{1, 2, '0', '1'}, {1, 1, '1', '0'}, {1, 0, '1', '0'}, {0, 1, '0', '0'}, {0, 2, '0', '0'}};
+  for (const auto& test : kCases) {
+    for (const char* mod : kModFolders) {
+      Put("\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt", PrecacheList('1', '1'));
+    }
+    state.Settings.Sunrays = test.sunrays;
+    state.Settings.SunraysLevel = test.level;
+
+    // The same confirmation twice gives the same lists.
+    for (int run = 1; run <= 2; ++run) {
+      RunApplyPhase(os, state);
+      for (const char* mod : kModFolders) {
+        EXPECT_EQ(PrecacheList(test.normal, test.strong),
+                  Read("\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt"))
+            << mod << ", sunrays " << test.sunrays << ", level " << test.level << ", run " << run;
+      }
+    }
+  }
+}
+
+TEST_F(ApplyPhaseTest, MissingPrecacheListIsPassedOverAndThePausesStay) {
+  ASSERT_EQ(error::kSuccess, real->Delete(Path("\\VYepisodic\\shadereditorui\\postprocessing_precache.txt")));
+  state.Settings.Sunrays = 1;
+
+  RunApplyPhase(os, state);
+  EXPECT_TRUE(SameLog(Applied(), Logged()));
+  EXPECT_FALSE(Exists("\\VYepisodic\\shadereditorui\\postprocessing_precache.txt"));
+  EXPECT_EQ(PrecacheList('1', '0'), Read("\\VYep2\\shadereditorui\\postprocessing_precache.txt"));
+  EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
+}
+
+}  // namespace
+}  // namespace veyra::install
