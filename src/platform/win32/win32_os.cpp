@@ -119,6 +119,42 @@ bool TextFits(HWND control, ControlKind kind) {
   return fits;
 }
 
+// The frames without a caption are thin boxes around rows of check boxes, and
+// they overlap the rows next to theirs. A themed group box first paints its
+// parent's background over all of itself, which cuts off whatever part of a
+// neighbour was painted before it; these paint their etched lines and nothing else.
+void PaintFrameLines(HWND frame, HDC dc) {
+  RECT box{};
+  GetClientRect(frame, &box);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(frame, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  box.top += metrics.tmHeight / 2 - 1;  // where a caption's middle would be, as group boxes do
+  DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
+}
+
+LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wparam, LPARAM lparam) {
+  const auto base = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(frame, GWLP_USERDATA));
+  if (GetWindowTextLengthW(frame) != 0) return CallWindowProcW(base, frame, message, wparam, lparam);
+  switch (message) {
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(frame, &paint);
+      PaintFrameLines(frame, dc);
+      EndPaint(frame, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintFrameLines(frame, reinterpret_cast<HDC>(wparam));
+      return 0;
+    default:
+      return CallWindowProcW(base, frame, message, wparam, lparam);
+  }
+}
+
 class Win32Dialog : public Dialog {
  public:
   explicit Win32Dialog(const DialogSpec& spec) : spec_(spec) {
@@ -126,7 +162,10 @@ class Win32Dialog : public Dialog {
     hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                        reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
                                        &Win32Dialog::Proc, reinterpret_cast<LPARAM>(this));
-    for (const ControlSpec& control : spec.controls) FitText(control);
+    for (const ControlSpec& control : spec.controls) {
+      FitText(control);
+      if (control.kind == ControlKind::kFrame) PaintLinesWithoutCaption(Item(control.id));
+    }
   }
   ~Win32Dialog() override {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -230,6 +269,12 @@ class Win32Dialog : public Dialog {
     const ControlSpec* spec = Find(id);
     return spec && spec->kind == ControlKind::kDropDownList;
   }
+  static void PaintLinesWithoutCaption(HWND frame) {
+    if (!frame) return;
+    SetWindowLongPtrW(frame, GWLP_USERDATA, GetWindowLongPtrW(frame, GWLP_WNDPROC));
+    SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FrameProc));
+  }
+
   // Gives the control the dialog's font or, where its text overflows there, the
   // first narrower font in which it is whole.
   void FitText(const ControlSpec& spec) {
