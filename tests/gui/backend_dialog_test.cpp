@@ -34,6 +34,21 @@ bool IsFrame(HWND control) {
   return ClassName(control) == L"Button" && type == BS_GROUPBOX;
 }
 
+// How far down a label can be seen: a control below it that reaches into it
+// covers the rest (frames are only lines).
+LONG SeenHeight(HWND label) {
+  const RECT own = RectInParent(label);
+  LONG bottom = own.bottom;
+  for (HWND other = GetWindow(label, GW_HWNDFIRST); other; other = GetWindow(other, GW_HWNDNEXT)) {
+    if (other == label || IsFrame(other)) continue;
+    const RECT rect = RectInParent(other);
+    if (rect.left < own.right && own.left < rect.right && own.top < rect.top && rect.top < bottom) {
+      bottom = rect.top;
+    }
+  }
+  return bottom - own.top;
+}
+
 // What the control needs for its whole text, and what it has, in pixels:
 // widths for buttons and frames, the wrapped height for labels.
 Room RoomOf(HWND control, const std::wstring& text) {
@@ -52,7 +67,7 @@ Room RoomOf(HWND control, const std::wstring& text) {
     RECT wrapped{0, 0, client.right, 0};
     DrawTextW(dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     room = wrapped.right > client.right ? Room{wrapped.right, client.right}
-                                        : Room{wrapped.bottom, client.bottom};
+                                        : Room{wrapped.bottom, SeenHeight(control)};
   } else {
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);

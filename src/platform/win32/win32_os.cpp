@@ -86,8 +86,9 @@ std::vector<LOGFONTW> NarrowerFonts(HFONT base) {
   return fonts;
 }
 
-// Whether the control shows its whole text in the font it has now.
-bool TextFits(HWND control, ControlKind kind) {
+// Whether the control shows its whole text in the font it has now; a label's
+// text has `label_height` pixels, what its neighbours below leave of it.
+bool TextFits(HWND control, ControlKind kind, LONG label_height) {
   const int length = GetWindowTextLengthW(control);
   if (length == 0 || kind == ControlKind::kDropDownList) return true;
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -106,7 +107,7 @@ bool TextFits(HWND control, ControlKind kind) {
   if (kind == ControlKind::kLabel) {
     RECT needed{0, 0, client.right, 0};
     DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-    fits = needed.right <= client.right && needed.bottom <= client.bottom;
+    fits = needed.right <= client.right && needed.bottom <= label_height;
   } else {
     // Buttons: inside their edges and focus rectangle; frames: inside the indent of their caption.
     const int margins = kind == ControlKind::kFrame ? 16 : 4 * GetSystemMetrics(SM_CXEDGE);
@@ -269,6 +270,26 @@ class Win32Dialog : public Dialog {
     const ControlSpec* spec = Find(id);
     return spec && spec->kind == ControlKind::kDropDownList;
   }
+  // Pixels from the control's top down to the first control that overlaps it
+  // from below (frames are only lines), or to its bottom.
+  LONG UncoveredHeight(const ControlSpec& spec) {
+    RECT own = ItemRect(spec.id);
+    for (const ControlSpec& other : spec_.controls) {
+      if (other.id == spec.id || other.kind == ControlKind::kFrame) continue;
+      const RECT rect = ItemRect(other.id);
+      if (rect.left < own.right && own.left < rect.right && own.top < rect.top && rect.top < own.bottom) {
+        own.bottom = rect.top;
+      }
+    }
+    return own.bottom - own.top;
+  }
+  RECT ItemRect(int id) {
+    RECT rect{};
+    GetWindowRect(Item(id), &rect);
+    MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  }
+
   static void PaintLinesWithoutCaption(HWND frame) {
     if (!frame) return;
     SetWindowLongPtrW(frame, GWLP_USERDATA, GetWindowLongPtrW(frame, GWLP_WNDPROC));
@@ -284,8 +305,9 @@ class Win32Dialog : public Dialog {
       SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     };
     const HFONT dialog_font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    const LONG label_height = UncoveredHeight(spec);
     use(dialog_font);
-    if (!TextFits(control, spec.kind)) {
+    if (!TextFits(control, spec.kind, label_height)) {
       if (narrower_fonts_.empty()) {
         for (const LOGFONTW& font : NarrowerFonts(dialog_font)) {
           narrower_fonts_.push_back(CreateFontIndirectW(&font));
@@ -293,7 +315,7 @@ class Win32Dialog : public Dialog {
       }
       const bool fitted = std::any_of(narrower_fonts_.begin(), narrower_fonts_.end(), [&](HFONT font) {
         use(font);
-        return TextFits(control, spec.kind);
+        return TextFits(control, spec.kind, label_height);
       });
       if (!fitted) use(dialog_font);  // nothing helps: the dialog's own, like every other control
     }
