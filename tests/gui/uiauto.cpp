@@ -45,6 +45,12 @@ int Wait(DWORD timeout_ms) {
   HWND dialog = nullptr;
   if (!WaitUntil(timeout_ms, [&] { return (dialog = FindConfiguratorDialog()) != nullptr; })) {
     fprintf(stderr, "uiauto: no VeyraConfig.exe dialog within %lu ms\n", timeout_ms);
+    for (DWORD process : ProcessesNamed(L"VeyraConfig.exe")) {
+      for (HWND box : VisibleDialogs(process)) {
+        fprintf(stderr, "uiauto: a message box is open: %s: %s\n", Utf8(WindowText(box)).c_str(),
+                Utf8(WindowText(GetDlgItem(box, 0xFFFF))).c_str());
+      }
+    }
     return 1;
   }
   // Have it painted before anyone looks at the screen.
