@@ -74,7 +74,7 @@ TEST_P(InterfaceLanguageTest, DialogShowsEveryControlOfTheTableInItsLanguage) {
   const GameFolder game;
   Configurator program(game.path());
   const HWND dialog = program.WaitForDialog();
-  ASSERT_NE(nullptr, dialog) << "no dialog within " << kTimeoutMs << " ms";
+  ASSERT_NE(nullptr, dialog) << "no dialog within " << kTimeoutMs << " ms: " << program.Status();
   const DialogUnits units(kDialogFontFace, kDialogFontPoints);
   ASSERT_TRUE(units.valid());
 
@@ -139,7 +139,7 @@ TEST(NoGameFolderTest, DialogOpensAfterFileErrorsWithNothingCheckedOrSelected) {
   const GameFolder nothing(GameFolder::Content::kNothing);
   Configurator program(nothing.path());
   const HWND dialog = program.WaitForDialog();
-  ASSERT_NE(nullptr, dialog) << "no dialog within " << kTimeoutMs << " ms";
+  ASSERT_NE(nullptr, dialog) << "no dialog within " << kTimeoutMs << " ms: " << program.Status();
 
   EXPECT_FALSE(program.messages().empty()) << "the configuration files cannot be created here";
   for (const MessageSeen& message : program.messages()) {
@@ -170,7 +170,7 @@ class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dialog_ = program_.WaitForDialog();
-    ASSERT_NE(nullptr, dialog_) << "no dialog within " << kTimeoutMs << " ms";
+    ASSERT_NE(nullptr, dialog_) << "no dialog within " << kTimeoutMs << " ms: " << program_.Status();
   }
 
   // The control with the keyboard focus once there is one.
@@ -325,11 +325,14 @@ TEST_P(ClosingTest, EndsTheProcessWithExitCodeZero) {
   const GameFolder game;
   Configurator program(game.path());
   const HWND dialog = program.WaitForDialog();
-  ASSERT_NE(nullptr, dialog) << "no dialog within " << kTimeoutMs << " ms";
+  ASSERT_NE(nullptr, dialog) << "no dialog within " << kTimeoutMs << " ms: " << program.Status();
   GetParam().close(dialog);
   const std::optional<DWORD> exit_code = program.WaitForExit();
-  ASSERT_TRUE(exit_code.has_value()) << "still running after " << kTimeoutMs << " ms";
+  ASSERT_TRUE(exit_code.has_value()) << "still running after " << kTimeoutMs << " ms: " << program.Status();
   EXPECT_EQ(0u, *exit_code);
+  if (game.holds_game()) {  // a game folder gives no cause for any message
+    EXPECT_TRUE(program.messages().empty()) << program.Status();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialog, ClosingTest, ::testing::ValuesIn(kClosingCases),

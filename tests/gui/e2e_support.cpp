@@ -63,6 +63,7 @@ GameFolder::GameFolder(Content content) {
   const wchar_t* sample = _wgetenv(L"VEYRA_SAMPLE_GAME");
   if (content == Content::kSampleGameIfNamed && sample && *sample) {
     CopyTree(WindowsPath(sample), path_);
+    holds_game_ = true;
   }
 }
 
@@ -148,6 +149,23 @@ void Configurator::AnswerMessageBoxes() {
     PostMessageW(button, BM_CLICK, 0, 0);
     WaitUntil(kTimeoutMs, [&] { return !IsWindowVisible(box); });
   }
+}
+
+std::string Configurator::Status() const {
+  std::string status = "the program ";
+  DWORD code = 0;
+  if (!process_.hProcess) {
+    status += "did not start";
+  } else if (Running()) {
+    status += "is running";
+  } else {
+    GetExitCodeProcess(process_.hProcess, &code);
+    status += "ended with exit code " + std::to_string(code);
+  }
+  for (const MessageSeen& message : messages_) {
+    status += "; it said \"" + Utf8(message.caption) + ": " + Utf8(message.text) + "\"";
+  }
+  return status;
 }
 
 HWND Configurator::WaitForDialog() {

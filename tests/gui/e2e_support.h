@@ -27,9 +27,11 @@ class GameFolder {
   GameFolder(const GameFolder&) = delete;
   GameFolder& operator=(const GameFolder&) = delete;
   const std::wstring& path() const { return path_; }
+  bool holds_game() const { return holds_game_; }
 
  private:
   std::wstring path_;
+  bool holds_game_ = false;
 };
 
 // HKCU\Software\Valve\Steam "Language" set to a value, or deleted for null,
@@ -71,6 +73,8 @@ class Configurator {
   // The exit code, or nothing when the process is still running at the timeout.
   std::optional<DWORD> WaitForExit();
   const std::vector<MessageSeen>& messages() const { return messages_; }
+  // For failure messages: running or its exit code, and the messages answered.
+  std::string Status() const;
 
  private:
   void AnswerMessageBoxes();
