@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"

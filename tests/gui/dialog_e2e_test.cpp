@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -243,10 +242,19 @@ TEST_F(SettingsDialogTest, DropDownListsOpenWithinTheirGivenHeight) {
     RECT opened{};
     GetWindowRect(list, &opened);
     MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&opened), 2);
+    RECT inside{};
+    GetClientRect(list, &inside);
+    const LRESULT items = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    const LRESULT item_height = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
     SendMessageTimeoutW(combo, CB_SHOWDROPDOWN, FALSE, 0, SMTO_ABORTIFHUNG, kTimeoutMs, nullptr);
     EXPECT_EQ(Text({field.left, field.bottom, field.right, opened.bottom}), Text(opened))
         << "the list opens right below the field, as wide as it";
+    // It uses the given height: it ends there, less than an item short, unless
+    // all of its items show in less.
     EXPECT_LE(opened.bottom, given.bottom) << "given " << Text(given);
+    EXPECT_TRUE(inside.bottom >= items * item_height || given.bottom - opened.bottom < item_height)
+        << items << " items of " << item_height << " px in " << Text(opened) << ", given "
+        << Text(given);
     ASSERT_TRUE(WaitUntil(kTimeoutMs, [&] { return OpenComboList(program_.id()) == nullptr; }));
   }
 }
