@@ -86,4 +86,80 @@ class RecordingOs : public ForwardingOs {
   [[noreturn]] void Terminate(int exit_code) override { throw TerminateCalled(exit_code); }
 };
 
+// ---------------------------------------------------------------- the dialog as the player sees it
+
+struct ControlState {
+  std::string name;
+  bool checked = false;
+  bool enabled = true;
+  int selection = 0;
+  std::vector<std::string> items;
+
+  bool operator==(const ControlState&) const = default;
+};
+
+// Every control of a dialog, by ID.
+using DialogState = std::map<int, ControlState>;
+
+inline DialogState StateOf(platform::DialogControls& dialog, const platform::DialogSpec& spec) {
+  DialogState state;
+  for (const platform::ControlSpec& control : spec.controls) {
+    ControlState& seen = state[control.id];
+    seen.name = control.name;
+    seen.checked = dialog.IsChecked(control.id);
+    seen.enabled = dialog.IsEnabled(control.id);
+    seen.selection = dialog.Selection(control.id);
+    for (int item = 1; item <= dialog.ItemCount(control.id); ++item) {
+      seen.items.push_back(dialog.ItemText(control.id, item));
+    }
+  }
+  return state;
+}
+
+// One line for each control whose state differs; "" when they all agree.
+inline std::string Differences(const DialogState& expected, const DialogState& actual) {
+  const auto describe = [](const ControlState& control) {
+    std::string text = std::string(control.checked ? "checked" : "unchecked") +
+                       (control.enabled ? " enabled" : " disabled") + " item " +
+                       std::to_string(control.selection) + " of [";
+    for (const std::string& item : control.items) text += item + ";";
+    return text + "]";
+  };
+  std::string lines;
+  for (const auto& [id, want] : expected) {
+    const auto got = actual.find(id);
+    if (got == actual.end()) {
+      lines += want.name + ": missing\n";
+    } else if (!(got->second == want)) {
+      lines += want.name + ": " + describe(got->second) + ", expected " + describe(want) + "\n";
+    }
+  }
+  return lines;
+}
+
+// A property of one control that an action is expected to set.
+struct Change {
+  enum Property { kCheck, kEnable, kSelect };
+  int control;
+  Property property;
+  int value;  // 1 or 0 for check and enable, the 1-based item for select
+};
+
+inline Change Checked(int control) { return {control, Change::kCheck, 1}; }
+inline Change Unchecked(int control) { return {control, Change::kCheck, 0}; }
+inline Change Enabled(int control) { return {control, Change::kEnable, 1}; }
+inline Change Disabled(int control) { return {control, Change::kEnable, 0}; }
+inline Change Selected(int control, int item) { return {control, Change::kSelect, item}; }
+
+inline void Apply(DialogState& state, const std::vector<Change>& changes) {
+  for (const Change& change : changes) {
+    ControlState& control = state.at(change.control);
+    switch (change.property) {
+      case Change::kCheck: control.checked = change.value == 1; break;
+      case Change::kEnable: control.enabled = change.value == 1; break;
+      case Change::kSelect: control.selection = change.value; break;
+    }
+  }
+}
+
 }  // namespace veyra::testing
