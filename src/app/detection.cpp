@@ -38,8 +38,10 @@ bool Contains(const std::string& text, std::string_view what) {
   return text.find(what) != std::string::npos;
 }
 
-// The whole file, opened as every rewrite opens it; an open failure is reported
-// with `message` and gives nothing.
+// The whole file, opened as every rewrite opens it; a failure to open or read
+// it is reported with `message` and gives nothing. A file that could not be
+// read must not pass for an empty one: the dialog would show settings the
+// player never made.
 std::optional<std::string> ReadWhole(platform::Os& os, const std::string& path,
                                      OpenFailureMessage message) {
   config::OpenedForRewrite opened = config::OpenForRewrite(os, path);
@@ -48,7 +50,11 @@ std::optional<std::string> ReadWhole(platform::Os& os, const std::string& path,
     return std::nullopt;
   }
   std::string text;
-  opened.file->ReadAll(text);
+  if (const platform::SystemError code = opened.file->ReadAll(text);
+      code != platform::error::kSuccess) {
+    config::ReportFileFailure(os, message, path, config::FileErrorFor(code));
+    return std::nullopt;
+  }
   return text;
 }
 
