@@ -58,11 +58,11 @@ class DialogRulesTest : public ::testing::Test {
     }
   }
   // A click as the dialog reports it: an automatic check box has toggled already.
-  bool Click(int id, int code = 0) {
+  bool Click(int id) {
     if (dialog.Find(id)->kind == platform::ControlKind::kCheckBox) {
       dialog.SetChecked(id, !dialog.IsChecked(id));
     }
-    return events.OnCommand(dialog, id, code);
+    return events.OnCommand(dialog, id, 0);
   }
   DialogState Now() { return testing::StateOf(dialog, SettingsDialogSpec()); }
 
