@@ -74,7 +74,8 @@ void CopyDirFiles(benchmark::State& run) {
   const std::string destination = Set().Destination("copydirfiles");
   veyra::install::CopyDirFiles(os, source, destination);  // the copies exist from here on
   for (auto _ : run) {
-    if (veyra::install::CopyDirFiles(os, source, destination) != 0) run.SkipWithError("copy failed");
+    if (veyra::install::CopyDirFiles(os, source, destination) != 0)
+      run.SkipWithError("copy failed");
   }
   Finish(run);
 }
@@ -108,7 +109,10 @@ void BackendCopyLoop(benchmark::State& run) {
 
 // Disk copies vary from run to run: the medians of a few repetitions are compared.
 void Measure(benchmark::internal::Benchmark* benchmark) {
-  benchmark->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)
+  benchmark->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(1)
+      ->Repetitions(5)
       ->ReportAggregatesOnly(true);
 }
 BENCHMARK(CopyDirFiles)->Apply(Measure);
@@ -139,8 +143,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const char* name : {"CopyFileLoop", "BackendCopyLoop"}) {
       const auto reference = times_.find(name);
       if (reference == times_.end()) continue;
-      std::printf("CopyDirFiles / %-16s %5.2f times the real time, %5.2f times the CPU time\n", name,
-                  copied->second.real / reference->second.real,
+      std::printf("CopyDirFiles / %-16s %5.2f times the real time, %5.2f times the CPU time\n",
+                  name, copied->second.real / reference->second.real,
                   copied->second.cpu / reference->second.cpu);
     }
   }

@@ -38,7 +38,8 @@ class OperationLogOs : public RecordingOs {
     std::string text;
   };
 
-  OperationLogOs(platform::Os& inner, std::string base) : RecordingOs(inner), base_(std::move(base)) {}
+  OperationLogOs(platform::Os& inner, std::string base)
+      : RecordingOs(inner), base_(std::move(base)) {}
 
   std::vector<Entry> log;
 
@@ -78,10 +79,17 @@ class OperationLogOs : public RecordingOs {
     std::string escaped;
     for (const char c : text) {
       switch (c) {
-        case '\r': escaped += "\\r"; break;
-        case '\n': escaped += "\\n"; break;
-        case '\t': escaped += "\\t"; break;
-        default: escaped += c;
+        case '\r':
+          escaped += "\\r";
+          break;
+        case '\n':
+          escaped += "\\n";
+          break;
+        case '\t':
+          escaped += "\\t";
+          break;
+        default:
+          escaped += c;
       }
     }
     return escaped;
@@ -135,10 +143,10 @@ class OperationLogOs : public RecordingOs {
                                            const std::string& value_name,
                                            std::uint32_t value) override {
     const bool refused = refusing_keys.count(key) != 0;
-    Add(Kind::kRegistry, "registry " +
-                             (root == platform::hkey::kCurrentUser ? std::string("HKCU") : Hex(root)) +
-                             "\\" + key + " " + value_name + " = " + std::to_string(value) +
-                             (refused ? " refused" : ""));
+    Add(Kind::kRegistry,
+        "registry " + (root == platform::hkey::kCurrentUser ? std::string("HKCU") : Hex(root)) +
+            "\\" + key + " " + value_name + " = " + std::to_string(value) +
+            (refused ? " refused" : ""));
     if (refused) return platform::error::kAccessDenied;
     registry[{key, value_name}] = value;
     return platform::error::kSuccess;
@@ -148,8 +156,8 @@ class OperationLogOs : public RecordingOs {
                                                        const std::string& label,
                                                        int label_id) override {
     RecordingOs::OpenWaitWindow(caption, label, label_id);
-    Add(Kind::kWindow, "wait window \"" + caption + "\" \"" + label + "\" label " +
-                           std::to_string(label_id));
+    Add(Kind::kWindow,
+        "wait window \"" + caption + "\" \"" + label + "\" label " + std::to_string(label_id));
     return std::make_unique<LoggedWaitWindow>(*this);
   }
   bool PumpOneMessage() override {
@@ -209,7 +217,8 @@ class OperationLogOs : public RecordingOs {
     }
     platform::SystemError Truncate(std::uint64_t size) override {
       const platform::SystemError error = inner_->Truncate(size);
-      os_.Add(Kind::kFileContent, "truncate " + shown_ + " at " + std::to_string(size) + Outcome(error));
+      os_.Add(Kind::kFileContent,
+              "truncate " + shown_ + " at " + std::to_string(size) + Outcome(error));
       return error;
     }
     platform::SystemError Flush() override {

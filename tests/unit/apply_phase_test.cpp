@@ -20,7 +20,8 @@ namespace error = platform::error;
 constexpr const char* kGames[] = {"hl2", "episodic", "ep2"};
 constexpr const char* kModFolders[] = {"VYhl2", "VYepisodic", "VYep2"};
 constexpr const char* kLoose = "\\custom\\1_VY_looseFiles\\";
-constexpr const char* kWeaponSounds[] = {"357", "ar1", "ar2", "Irifle", "pistol", "rpg", "shotgun", "smg1"};
+constexpr const char* kWeaponSounds[] = {"357",    "ar1", "ar2",     "Irifle",
+                                         "pistol", "rpg", "shotgun", "smg1"};
 constexpr const char* kWeaponFolders[] = {
     "models\\weapons\\",         "scripts\\",
     "sound\\weapons\\357\\",     "sound\\weapons\\ar1\\",
@@ -52,20 +53,31 @@ struct Removal {
   bool kept_for_reshade;
 };
 constexpr Removal kSweetFxFiles[] = {
-    {"\\bin\\d3d9.dll", true},          {"\\bin\\d3d9.log", true},
-    {"\\bin\\ReShade.fx", true},        {"\\bin\\dxgi.dll", false},
-    {"\\bin\\d3d9.fx", false},          {"\\bin\\dxgi.fx", false},
-    {"\\bin\\injector.ini", false},     {"\\bin\\shader.fx", false},
-    {"\\log.log", false},               {"\\bin\\SweetFX_settings.txt", false},
-    {"\\bin\\SweetFX_preset.txt", false}, {"\\d3d9.dll", true},
-    {"\\d3d9.fx", false},               {"\\dxgi.dll", false},
-    {"\\dxgi.fx", false},               {"\\shader.fx", false},
-    {"\\injector.ini", false},          {"\\SweetFX_preset.txt", false},
-    {"\\SweetFX_settings.txt", false},  {"\\SweetFX readme.txt", false},
+    {"\\bin\\d3d9.dll", true},
+    {"\\bin\\d3d9.log", true},
+    {"\\bin\\ReShade.fx", true},
+    {"\\bin\\dxgi.dll", false},
+    {"\\bin\\d3d9.fx", false},
+    {"\\bin\\dxgi.fx", false},
+    {"\\bin\\injector.ini", false},
+    {"\\bin\\shader.fx", false},
+    {"\\log.log", false},
+    {"\\bin\\SweetFX_settings.txt", false},
+    {"\\bin\\SweetFX_preset.txt", false},
+    {"\\d3d9.dll", true},
+    {"\\d3d9.fx", false},
+    {"\\dxgi.dll", false},
+    {"\\dxgi.fx", false},
+    {"\\shader.fx", false},
+    {"\\injector.ini", false},
+    {"\\SweetFX_preset.txt", false},
+    {"\\SweetFX_settings.txt", false},
+    {"\\SweetFX readme.txt", false},
 };
 constexpr const char* kReShadeOnlyFiles[] = {
-    "\\d3d9SMAA.dll", "\\d3dx9_26.dll", "\\Reshadebloom.fx", "\\Reshadepalette.bmp",
-    "\\Reshadeseries.ini", "\\injector.ini", "\\SMAA.fx", "\\SMAA.h", "\\Reshadetag_bloom",
+    "\\d3d9SMAA.dll",      "\\d3dx9_26.dll", "\\Reshadebloom.fx", "\\Reshadepalette.bmp",
+    "\\Reshadeseries.ini", "\\injector.ini", "\\SMAA.fx",         "\\SMAA.h",
+    "\\Reshadetag_bloom",
 };
 
 constexpr const char* kPresetFile = "\\bin\\SweetFX_preset.txt";
@@ -77,11 +89,12 @@ std::string Pattern(const std::string& effect, char digit) {
 // A precache list as the modification ships it: LF line ends, two tabs.
 std::string PrecacheList(char sunrays, char strong) {
   std::string text = "\"postprocessing_precache\"\n{\n";
-  for (const auto& [effect, digit] :
-       {std::pair<std::string, char>{"ppe_bloom", '1'}, {"ppe_sunrays", sunrays},
-        {"ppe_sunrays_strong", strong}, {"ppe_vignette", '0'}}) {
-    text += "\t\"effect\"\n\t{\n\t\t\"file\"\t\t\"shadereditorui/effects/" + Pattern(effect + ".txt", digit) +
-            "\n\t}\n";
+  for (const auto& [effect, digit] : {std::pair<std::string, char>{"ppe_bloom", '1'},
+                                      {"ppe_sunrays", sunrays},
+                                      {"ppe_sunrays_strong", strong},
+                                      {"ppe_vignette", '0'}}) {
+    text += "\t\"effect\"\n\t{\n\t\t\"file\"\t\t\"shadereditorui/effects/" +
+            Pattern(effect + ".txt", digit) + "\n\t}\n";
   }
   return text + "}\n";
 }
@@ -95,7 +108,8 @@ Lines Join(std::initializer_list<Lines> parts) {
 ::testing::AssertionResult SameLog(const Lines& expected, const Lines& actual) {
   if (expected == actual) return ::testing::AssertionSuccess();
   std::size_t first = 0;
-  while (first < expected.size() && first < actual.size() && expected[first] == actual[first]) ++first;
+  while (first < expected.size() && first < actual.size() && expected[first] == actual[first])
+    ++first;
   auto result = ::testing::AssertionFailure() << "logs differ from line " << first << "\n";
   for (std::size_t i = first; i < std::max(expected.size(), actual.size()) && i < first + 12; ++i) {
     result << "  " << i << " expected: " << (i < expected.size() ? expected[i] : "(none)") << "\n"
@@ -111,14 +125,16 @@ class ApplyPhaseTest : public ::testing::Test {
  protected:
   ApplyPhaseTest() {
     for (const char* game : kGames) {
-      for (const char* folder : kWeaponFolders) testing::MakeFolder(Path("\\" + std::string(game) + kLoose + folder));
+      for (const char* folder : kWeaponFolders)
+        testing::MakeFolder(Path("\\" + std::string(game) + kLoose + folder));
       Put("\\" + std::string(game) + kLoose + "sound\\weapons\\ar1\\fire1.wav", "installed ar1");
     }
     Put("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\glow01.vmt", "installed glow");
     Put("\\hl2\\custom\\1_VY_looseFiles\\maps\\graphs\\d2_coast_01.ain", "installed graph");
     for (const char* mod : kModFolders) {
       testing::MakeFolder(Path("\\" + std::string(mod) + "\\cfg"));
-      Put("\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt", PrecacheList('1', '0'));
+      Put("\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt",
+          PrecacheList('1', '0'));
     }
     Put("\\bin\\engine.dll", "engine");
     for (const char* set : {"HD_weapons", "LO_weapons"}) {
@@ -173,7 +189,9 @@ class ApplyPhaseTest : public ::testing::Test {
     testing::MakeFolder(path.substr(0, path.rfind('\\')));
     testing::WriteFileBytes(path, bytes);
   }
-  std::string Read(const std::string& relative) const { return testing::ReadFileBytes(Path(relative)); }
+  std::string Read(const std::string& relative) const {
+    return testing::ReadFileBytes(Path(relative));
+  }
   bool Exists(const std::string& relative) const { return testing::PathExists(Path(relative)); }
 
   // What the apply phase did, without the listings inside the copies and the
@@ -211,7 +229,8 @@ class ApplyPhaseTest : public ::testing::Test {
     Lines lines;
     for (const char* mod : kModFolders) {
       if (mod != kModFolders[0]) lines.push_back("sleep 300");
-      const std::string list = "\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt";
+      const std::string list =
+          "\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt";
       lines.push_back("find " + Shown(list) + (Exists(list) ? ": yes" : ": no"));
       if (Exists(list)) lines = Join({lines, Replaced(list)});
     }
@@ -248,22 +267,26 @@ class ApplyPhaseTest : public ::testing::Test {
   // or not, and whose file exists or not.
   Lines SweetFxInstall(const std::string& preset, bool resets) const {
     const std::string preset_source = "\\SweetFX\\Presets\\" + preset + ".txt";
-    Lines lines = Join({WaitWindow(), GuardedCopy("\\SweetFX_Resources\\bin\\", "\\bin\\"), {"sleep 50"}});
+    Lines lines =
+        Join({WaitWindow(), GuardedCopy("\\SweetFX_Resources\\bin\\", "\\bin\\"), {"sleep 50"}});
     if (resets) lines = Join({lines, Reset()});
     lines.push_back("find " + Shown(preset_source) + (Exists(preset_source) ? ": yes" : ": no"));
     if (Exists(preset_source)) {
       const std::string template_file = "\\SweetFX_Resources\\Main\\SweetFX_preset.txt";
       lines.push_back("copy " + Shown(template_file) + " -> " + Shown(kPresetFile) +
                       (Exists(template_file) ? "" : ": error 2"));
-      lines = Join({lines, {"sleep 50", "open " + Shown(kPresetFile) + " rw"}, Replaced(kPresetFile)});
+      lines =
+          Join({lines, {"sleep 50", "open " + Shown(kPresetFile) + " rw"}, Replaced(kPresetFile)});
     }
     lines.push_back("wait window closed");
     return lines;
   }
 
   Lines ReShadeSwitch(bool install, bool sweetfx_chosen) const {
-    Lines lines{"delete BASE\\bin\\d3d9.log", "sleep 50", "delete BASE\\bin\\ReShade.fx", "sleep 50"};
-    const Lines shared{"delete BASE\\bin\\d3d9.dll", "sleep 50", "delete BASE\\d3d9.dll", "sleep 50"};
+    Lines lines{"delete BASE\\bin\\d3d9.log", "sleep 50", "delete BASE\\bin\\ReShade.fx",
+                "sleep 50"};
+    const Lines shared{"delete BASE\\bin\\d3d9.dll", "sleep 50", "delete BASE\\d3d9.dll",
+                       "sleep 50"};
     if (!sweetfx_chosen) lines = Join({lines, shared});
     lines = Join({lines, WaitWindow()});
     if (install) {
@@ -271,15 +294,16 @@ class ApplyPhaseTest : public ::testing::Test {
       lines = Join({lines, copy, copy});
     } else {
       if (!sweetfx_chosen) lines = Join({lines, shared});
-      for (const char* file : kReShadeOnlyFiles) lines.insert(lines.end(), {"delete " + Shown(file), "sleep 50"});
+      for (const char* file : kReShadeOnlyFiles)
+        lines.insert(lines.end(), {"delete " + Shown(file), "sleep 50"});
     }
     lines.push_back("wait window closed");
     return lines;
   }
 
   static Lines RegistryWrites(const testing::OperationLogOs& log) {
-    return log.Lines({Kind::kFind, Kind::kList, Kind::kFile, Kind::kFileContent, Kind::kMessage, Kind::kSleep,
-                      Kind::kWindow, Kind::kProcess});
+    return log.Lines({Kind::kFind, Kind::kList, Kind::kFile, Kind::kFileContent, Kind::kMessage,
+                      Kind::kSleep, Kind::kWindow, Kind::kProcess});
   }
 
   static Lines VrTagDeleted() { return {"delete BASE\\VR_TAG", "sleep 50"}; }
@@ -318,7 +342,6 @@ class ApplyPhaseTest : public ::testing::Test {
   app::ProgramState state;
 };
 
-
 TEST_F(ApplyPhaseTest, CancelLeavesFoldersAndRegistryAlone) {
   app::SettingsState& chosen = state.Settings;
   chosen.Sunrays = chosen.SweetFx = chosen.ReShade = chosen.Fxaa = chosen.VeyraWeapons = 1;
@@ -338,11 +361,12 @@ TEST_F(ApplyPhaseTest, ChoicesEqualToTheInstalledStateSwitchNothing) {
     testing::OperationLogOs log{faults, game.path()};
     state.Installed = {installed, installed, installed, installed, installed};
     app::SettingsState& chosen = state.Settings;
-    chosen.AnamorphFlares = chosen.VeyraWeapons = chosen.CoastNight = chosen.VeyraSkill = chosen.ReShade =
-        installed;
+    chosen.AnamorphFlares = chosen.VeyraWeapons = chosen.CoastNight = chosen.VeyraSkill =
+        chosen.ReShade = installed;
 
     RunApplyPhase(log, state);
-    EXPECT_TRUE(SameLog(Applied(), log.Lines({Kind::kList, Kind::kFileContent}))) << "installed " << installed;
+    EXPECT_TRUE(SameLog(Applied(), log.Lines({Kind::kList, Kind::kFileContent})))
+        << "installed " << installed;
   }
 }
 
@@ -363,10 +387,12 @@ TEST_F(ApplyPhaseTest, WeaponSetsComeFromTheirHl2BranchIntoEveryGame) {
       }
     }
     weapons.push_back("wait window closed");
-    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = weapons}), log.Lines({Kind::kList, Kind::kFileContent})))
+    EXPECT_TRUE(
+        SameLog(Applied({.before_vr_tag = weapons}), log.Lines({Kind::kList, Kind::kFileContent})))
         << set;
-    EXPECT_EQ(30, std::count_if(weapons.begin(), weapons.end(),
-                                [](const std::string& line) { return line.rfind("find ", 0) == 0; }));
+    EXPECT_EQ(30, std::count_if(weapons.begin(), weapons.end(), [](const std::string& line) {
+                return line.rfind("find ", 0) == 0;
+              }));
     for (const char* game_folder : kGames) {
       const std::string loose = "\\" + std::string(game_folder) + kLoose;
       EXPECT_EQ(set, Read(loose + "models\\weapons\\v_smg1.mdl")) << game_folder;
@@ -389,7 +415,8 @@ TEST_F(ApplyPhaseTest, SpriteSetGoesIntoTheHl2CustomFolderOnly) {
                                 GuardedCopy("\\Repository\\" + set + "\\hl2\\materials\\sprites\\",
                                             "\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\"),
                                 {"wait window closed"}});
-    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = sprites}), log.Lines({Kind::kList, Kind::kFileContent})))
+    EXPECT_TRUE(
+        SameLog(Applied({.before_vr_tag = sprites}), log.Lines({Kind::kList, Kind::kFileContent})))
         << set;
     EXPECT_EQ(set, Read("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\glow01.vmt"));
     EXPECT_EQ(set, Read("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\tag"));
@@ -408,11 +435,13 @@ TEST_F(ApplyPhaseTest, DifficultySetGoesIntoTheThreeCfgFolders) {
     RunApplyPhase(log, state);
     Lines skill = WaitWindow();
     for (const char* mod : kModFolders) {
-      skill = Join({skill, GuardedCopy("\\Repository\\" + set + "\\", "\\" + std::string(mod) + "\\cfg\\")});
+      skill = Join(
+          {skill, GuardedCopy("\\Repository\\" + set + "\\", "\\" + std::string(mod) + "\\cfg\\")});
       EXPECT_EQ(set, Read("\\" + std::string(mod) + "\\cfg\\skill.cfg")) << mod;
     }
     skill.push_back("wait window closed");
-    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = skill}), log.Lines({Kind::kList, Kind::kFileContent})))
+    EXPECT_TRUE(
+        SameLog(Applied({.before_vr_tag = skill}), log.Lines({Kind::kList, Kind::kFileContent})))
         << set;
   }
 }
@@ -426,10 +455,12 @@ TEST_F(ApplyPhaseTest, CoastSequenceBringsItsMapsAndTheirGraphs) {
     state.Installed.CoastNightInstalled = 1 - chosen;
 
     RunApplyPhase(log, state);
-    const Lines coast = Join({WaitWindow(), GuardedCopy(maps + time + "\\", maps),
+    const Lines coast = Join({WaitWindow(),
+                              GuardedCopy(maps + time + "\\", maps),
                               GuardedCopy(maps + time + "\\graphs\\", maps + "graphs\\"),
                               {"sleep 300", "wait window closed"}});
-    EXPECT_TRUE(SameLog(Applied({.coast = coast}), log.Lines({Kind::kList, Kind::kFileContent}))) << time;
+    EXPECT_TRUE(SameLog(Applied({.coast = coast}), log.Lines({Kind::kList, Kind::kFileContent})))
+        << time;
     EXPECT_EQ(time, Read(maps + "d2_coast_01.bsp"));
     EXPECT_EQ(time, Read(maps + "graphs\\d2_coast_01.ain"));
   }
@@ -440,8 +471,11 @@ TEST_F(ApplyPhaseTest, WaitWindowsSpeakTheMappedSteamLanguage) {
     const char* language;
     const char* mapped;
     bool german;
-  } kCases[] = {{"deutsch", "german", true}, {"german", "german", true}, {"englisch", "english", false},
-                {"english", "english", false}, {"Deutsch", "Deutsch", false}};
+  } kCases[] = {{"deutsch", "german", true},
+                {"german", "german", true},
+                {"englisch", "english", false},
+                {"english", "english", false},
+                {"Deutsch", "Deutsch", false}};
   for (const auto& test : kCases) {
     testing::OperationLogOs log{faults, game.path()};
     state.SteamLanguage = test.language;
@@ -450,8 +484,9 @@ TEST_F(ApplyPhaseTest, WaitWindowsSpeakTheMappedSteamLanguage) {
     RunApplyPhase(log, state);
     EXPECT_EQ(test.mapped, state.SteamLanguage);
     ASSERT_EQ(1u, log.wait_windows.size()) << test.language;
-    EXPECT_EQ(WaitWindow(test.german)[0], log.Lines({Kind::kFind, Kind::kList, Kind::kFile, Kind::kFileContent,
-                                                    Kind::kSleep})[0])
+    EXPECT_EQ(test.german ? "Kopiere Dateien" : "Copy files", log.wait_windows[0].caption)
+        << test.language;
+    EXPECT_EQ(test.german ? "Bitte warten Sie..." : "Please wait...", log.wait_windows[0].label)
         << test.language;
   }
 }
@@ -466,7 +501,8 @@ TEST_F(ApplyPhaseTest, SweetFxIsInstalledWithTheChosenPreset) {
                 {"smaa_soft", false, true},
                 {"Missing", false, false},
                 {"", false, false}};
-  const std::string old_preset = "// my notes\r\n#include \"SweetFX\\Presets\\Old.txt\"\r\nmore\r\n";
+  const std::string old_preset =
+      "// my notes\r\n#include \"SweetFX\\Presets\\Old.txt\"\r\nmore\r\n";
   for (const auto& test : kCases) {
     testing::OperationLogOs log{faults, game.path()};
     Put(kPresetFile, old_preset);
@@ -478,8 +514,9 @@ TEST_F(ApplyPhaseTest, SweetFxIsInstalledWithTheChosenPreset) {
                         log.Lines({Kind::kList, Kind::kFileContent})))
         << test.preset;
     EXPECT_EQ("SweetFX injector", Read("\\bin\\injector.ini")) << test.preset;
-    EXPECT_EQ(test.preset_written ? "#include \"SweetFX\\Presets\\" + std::string(test.preset) + ".txt\"\r\n"
-                                  : old_preset,
+    EXPECT_EQ(test.preset_written
+                  ? "#include \"SweetFX\\Presets\\" + std::string(test.preset) + ".txt\"\r\n"
+                  : old_preset,
               Read(kPresetFile))
         << test.preset;
     EXPECT_EQ(test.resets ? 36u : 0u, RegistryWrites(log).size()) << test.preset;
@@ -504,8 +541,11 @@ TEST_F(ApplyPhaseTest, PresetFileThatCannotBeWrittenIsReported) {
     testing::FaultInjectingOs failing{*real};
     testing::OperationLogOs log{failing, game.path()};
     failing.Inject({testing::FileOp::kOpenReadWrite,
-                    read_only ? error::kAccessDenied : error::kSharingViolation, "SweetFX_preset.txt"});
-    if (!read_only) failing.Inject({testing::FileOp::kOpenReadOnly, error::kSharingViolation, "SweetFX_preset.txt"});
+                    read_only ? error::kAccessDenied : error::kSharingViolation,
+                    "SweetFX_preset.txt"});
+    if (!read_only)
+      failing.Inject(
+          {testing::FileOp::kOpenReadOnly, error::kSharingViolation, "SweetFX_preset.txt"});
     state.Settings.SweetFx = 1;
     state.Settings.SelectedSweetFxPreset = "Default";
 
@@ -529,7 +569,8 @@ TEST_F(ApplyPhaseTest, ReShadeSwitchKeepsTheLibrarySweetFxShares) {
   } kCases[] = {{1, 0}, {1, 1}, {0, 0}, {0, 1}};
   for (const auto& test : kCases) {
     testing::OperationLogOs log{faults, game.path()};
-    for (const char* file : {"\\bin\\d3d9.dll", "\\d3d9.dll", "\\bin\\d3d9.log", "\\Reshadebloom.fx", "\\SMAA.h"}) {
+    for (const char* file :
+         {"\\bin\\d3d9.dll", "\\d3d9.dll", "\\bin\\d3d9.log", "\\Reshadebloom.fx", "\\SMAA.h"}) {
       Put(file, "installed");
     }
     state.Settings.ReShade = test.reshade;
@@ -538,15 +579,22 @@ TEST_F(ApplyPhaseTest, ReShadeSwitchKeepsTheLibrarySweetFxShares) {
     state.Settings.SelectedSweetFxPreset = "Default";
 
     RunApplyPhase(log, state);
-    const Lines sweetfx = test.sweetfx == 1 ? SweetFxInstall("Default", false) : SweetFxRemoval(test.reshade == 1);
-    EXPECT_TRUE(SameLog(Applied({.sweetfx = sweetfx, .before_vr_tag = ReShadeSwitch(test.reshade == 1, test.sweetfx == 1)}),
-                        log.Lines({Kind::kList, Kind::kFileContent})))
+    const Lines sweetfx =
+        test.sweetfx == 1 ? SweetFxInstall("Default", false) : SweetFxRemoval(test.reshade == 1);
+    EXPECT_TRUE(
+        SameLog(Applied({.sweetfx = sweetfx,
+                         .before_vr_tag = ReShadeSwitch(test.reshade == 1, test.sweetfx == 1)}),
+                log.Lines({Kind::kList, Kind::kFileContent})))
         << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
     const bool library_stays = test.reshade == 1 || test.sweetfx == 1;
-    EXPECT_EQ(library_stays, Exists("\\bin\\d3d9.dll")) << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
-    EXPECT_EQ(test.sweetfx == 1, Exists("\\d3d9.dll")) << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
-    EXPECT_EQ(test.reshade == 1, Exists("\\bin\\ReShade.fx")) << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
-    EXPECT_EQ(test.reshade == 1, Exists("\\Reshadebloom.fx")) << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+    EXPECT_EQ(library_stays, Exists("\\bin\\d3d9.dll"))
+        << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+    EXPECT_EQ(test.sweetfx == 1, Exists("\\d3d9.dll"))
+        << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+    EXPECT_EQ(test.reshade == 1, Exists("\\bin\\ReShade.fx"))
+        << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
+    EXPECT_EQ(test.reshade == 1, Exists("\\Reshadebloom.fx"))
+        << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
   }
 }
 
@@ -556,7 +604,9 @@ TEST_F(ApplyPhaseTest, FxaaWithAnSmaaPresetResetsAntiAliasingTwice) {
   state.Settings.SelectedSweetFxPreset = "SMAA_Sharp";
 
   RunApplyPhase(os, state);
-  EXPECT_TRUE(SameLog(Applied({.sweetfx = SweetFxInstall("SMAA_Sharp", true), .before_vr_tag = Reset()}), Logged()));
+  EXPECT_TRUE(
+      SameLog(Applied({.sweetfx = SweetFxInstall("SMAA_Sharp", true), .before_vr_tag = Reset()}),
+              Logged()));
   EXPECT_EQ(72u, RegistryWrites(os).size());
   std::map<std::pair<std::string, std::string>, std::uint32_t> zeroes;
   for (const SettingsKey& key : kSettingsKeys) {
@@ -572,10 +622,12 @@ TEST_F(ApplyPhaseTest, KeyThatRefusesWritesIsReportedForEachValue) {
     log.refusing_keys = {refused.path};
 
     RunApplyPhase(log, state);
-    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = Reset(refused.path)}), log.Lines({Kind::kList, Kind::kFileContent})))
+    EXPECT_TRUE(SameLog(Applied({.before_vr_tag = Reset(refused.path)}),
+                        log.Lines({Kind::kList, Kind::kFileContent})))
         << refused.path;
-    const std::size_t rows = std::count_if(std::begin(kSettingsKeys), std::end(kSettingsKeys),
-                                           [&](const SettingsKey& key) { return key.path == refused.path; });
+    const std::size_t rows =
+        std::count_if(std::begin(kSettingsKeys), std::end(kSettingsKeys),
+                      [&](const SettingsKey& key) { return key.path == refused.path; });
     EXPECT_EQ(4 * rows, log.messages.size()) << refused.path;
     EXPECT_EQ(4 * (6 - 1), log.registry.size()) << refused.path;
   }
@@ -588,7 +640,10 @@ TEST_F(ApplyPhaseTest, VrTagFollowsTheVrMode) {
     Lines step;
     const char* content_after;  // nullptr: no file
   } kCases[] = {
-      {1, false, {"find BASE\\VR_TAG: no", "open BASE\\VR_TAG rw", "sleep 50", "find BASE\\VR_TAG: yes"}, "Holodeck\r\n"},
+      {1,
+       false,
+       {"find BASE\\VR_TAG: no", "open BASE\\VR_TAG rw", "sleep 50", "find BASE\\VR_TAG: yes"},
+       "Holodeck\r\n"},
       {1, true, {"find BASE\\VR_TAG: yes"}, "kept"},
       {0, true, VrTagDeleted(), nullptr},
       {0, false, VrTagDeleted(), nullptr},
@@ -599,7 +654,8 @@ TEST_F(ApplyPhaseTest, VrTagFollowsTheVrMode) {
     state.Settings.VrMode = test.vr_mode;
 
     RunApplyPhase(log, state);
-    EXPECT_TRUE(SameLog(Applied({.vr_tag = test.step}), log.Lines({Kind::kList, Kind::kFileContent})))
+    EXPECT_TRUE(
+        SameLog(Applied({.vr_tag = test.step}), log.Lines({Kind::kList, Kind::kFileContent})))
         << "VR " << test.vr_mode << ", present " << test.present;
     EXPECT_EQ(test.content_after != nullptr, Exists("\\VR_TAG"));
     if (test.content_after) EXPECT_EQ(test.content_after, Read("\\VR_TAG"));
@@ -614,17 +670,20 @@ TEST_F(ApplyPhaseTest, VrTagThatCannotBeCreatedIsReported) {
 
   RunApplyPhase(os, state);
   const std::string maps = "\\hl2\\custom\\1_VY_looseFiles\\maps\\";
-  EXPECT_TRUE(SameLog(Applied({.vr_tag = Lines{"find BASE\\VR_TAG: no", "open BASE\\VR_TAG rw: error 5", "sleep 50",
-                                          "find BASE\\VR_TAG: no",
-                                          "message \"File error!\" 0x2030: Following error occured while trying "
-                                          "to save the file:\\r\\n" +
-                                              Path("\\VR_TAG") +
-                                              "\\r\\nError: 70, Permission denied\\r\\n\\r\\nThe file could not be "
-                                              "opened."},
-                               .coast = Join({WaitWindow(), GuardedCopy(maps + "NIGHT\\", maps),
-                                              GuardedCopy(maps + "NIGHT\\graphs\\", maps + "graphs\\"),
-                                              {"sleep 300", "wait window closed"}})}),
-                      Logged()));
+  EXPECT_TRUE(SameLog(
+      Applied({.vr_tag =
+                   Lines{"find BASE\\VR_TAG: no", "open BASE\\VR_TAG rw: error 5", "sleep 50",
+                         "find BASE\\VR_TAG: no",
+                         "message \"File error!\" 0x2030: Following error occured while trying "
+                         "to save the file:\\r\\n" +
+                             Path("\\VR_TAG") +
+                             "\\r\\nError: 70, Permission denied\\r\\n\\r\\nThe file could not be "
+                             "opened."},
+               .coast = Join({WaitWindow(),
+                              GuardedCopy(maps + "NIGHT\\", maps),
+                              GuardedCopy(maps + "NIGHT\\graphs\\", maps + "graphs\\"),
+                              {"sleep 300", "wait window closed"}})}),
+      Logged()));
 }
 
 TEST_F(ApplyPhaseTest, SunraysChoiceSwitchesBothEntriesOfEveryList) {
@@ -633,10 +692,12 @@ TEST_F(ApplyPhaseTest, SunraysChoiceSwitchesBothEntriesOfEveryList) {
     int level;
     char normal;
     char strong;
-  } kCases[] = {{1, 2, '0', '1'}, {1, 1, '1', '0'}, {1, 0, '1', '0'}, {0, 1, '0', '0'}, {0, 2, '0', '0'}};
+  } kCases[] = {
+      {1, 2, '0', '1'}, {1, 1, '1', '0'}, {1, 0, '1', '0'}, {0, 1, '0', '0'}, {0, 2, '0', '0'}};
   for (const auto& test : kCases) {
     for (const char* mod : kModFolders) {
-      Put("\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt", PrecacheList('1', '1'));
+      Put("\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt",
+          PrecacheList('1', '1'));
     }
     state.Settings.Sunrays = test.sunrays;
     state.Settings.SunraysLevel = test.level;
@@ -654,7 +715,8 @@ TEST_F(ApplyPhaseTest, SunraysChoiceSwitchesBothEntriesOfEveryList) {
 }
 
 TEST_F(ApplyPhaseTest, MissingPrecacheListIsPassedOverAndThePausesStay) {
-  ASSERT_EQ(error::kSuccess, real->Delete(Path("\\VYepisodic\\shadereditorui\\postprocessing_precache.txt")));
+  ASSERT_EQ(error::kSuccess,
+            real->Delete(Path("\\VYepisodic\\shadereditorui\\postprocessing_precache.txt")));
   state.Settings.Sunrays = 1;
 
   RunApplyPhase(os, state);

@@ -29,7 +29,8 @@ namespace error = platform::error;
 void SetAttributes(const std::string& path, bool read_only, bool hidden) {
 #ifdef _WIN32
   SetFileAttributesW(platform::win32::WidePath(path).c_str(),
-                     (read_only ? FILE_ATTRIBUTE_READONLY : 0) | (hidden ? FILE_ATTRIBUTE_HIDDEN : 0) |
+                     (read_only ? FILE_ATTRIBUTE_READONLY : 0) |
+                         (hidden ? FILE_ATTRIBUTE_HIDDEN : 0) |
                          (read_only || hidden ? 0 : FILE_ATTRIBUTE_NORMAL));
 #else
   (void)hidden;
@@ -100,8 +101,10 @@ TEST_F(DirectoryCopyTest, HiddenAndReadOnlyFilesAreCopiedLikeAnyOther) {
   for (const platform::DirEntry& entry : real->ListDirectory(source + "*")) {
     attributes[entry.name] = entry.attributes;
   }
-  ASSERT_NE(0u, attributes[".hidden.cfg"] & platform::attribute::kHidden) << attributes[".hidden.cfg"];
-  ASSERT_NE(0u, attributes["locked.cfg"] & platform::attribute::kReadOnly) << attributes["locked.cfg"];
+  ASSERT_NE(0u, attributes[".hidden.cfg"] & platform::attribute::kHidden)
+      << attributes[".hidden.cfg"];
+  ASSERT_NE(0u, attributes["locked.cfg"] & platform::attribute::kReadOnly)
+      << attributes["locked.cfg"];
 
   const int result = CopyDirFiles(os, source + ">", destination);
   const std::map<std::string, std::string> copied = Files(destination);
@@ -127,9 +130,9 @@ TEST_F(DirectoryCopyTest, FirstFailedCopyEndsTheCallWithItsErrorNumber) {
   const struct {
     platform::SystemError code;
     int number;
-  } kFailures[] = {{error::kAccessDenied, 70},   {error::kSharingViolation, 70},
-                   {error::kDiskFull, 61},       {error::kPathNotFound, 76},
-                   {error::kWriteFault, 72},     {1450, 75}};
+  } kFailures[] = {{error::kAccessDenied, 70}, {error::kSharingViolation, 70},
+                   {error::kDiskFull, 61},     {error::kPathNotFound, 76},
+                   {error::kWriteFault, 72},   {1450, 75}};
   const std::string source = Folder("src", kThreeFiles);
   const std::string second_source = Folder("src2", {{"later.cfg", "never copied"}});
   const std::vector<std::string> order = ListedNames(source);
@@ -141,13 +144,15 @@ TEST_F(DirectoryCopyTest, FirstFailedCopyEndsTheCallWithItsErrorNumber) {
     testing::OperationLogOs failing{*real, scratch.path()};
     failing.FailCopiesTo(destination + order[1], failure.code);
 
-    EXPECT_EQ(failure.number, CopyDirFiles(failing, source + ">" + second_source + ">", destination))
+    EXPECT_EQ(failure.number,
+              CopyDirFiles(failing, source + ">" + second_source + ">", destination))
         << "system error " << failure.code;
     // The copy before the failure stays; nothing after it is tried.
     EXPECT_EQ((std::map<std::string, std::string>{{order[0], kThreeFiles.at(order[0])}}),
               Files(destination))
         << "system error " << failure.code;
-    EXPECT_EQ(2u, failing.Lines({Kind::kFind, Kind::kList}).size()) << "system error " << failure.code;
+    EXPECT_EQ(2u, failing.Lines({Kind::kFind, Kind::kList}).size())
+        << "system error " << failure.code;
   }
 }
 
@@ -178,8 +183,9 @@ TEST_F(DirectoryCopyTest, SeveralItemsAreCopiedInTheirOrder) {
   EXPECT_EQ((std::map<std::string, std::string>{
                 {"shared.cfg", "second"}, {"one.cfg", "1"}, {"two.cfg", "2"}}),
             Files(destination));
-  EXPECT_EQ((std::vector<std::string>{"list " + Shown(first) + "*.*", "list " + Shown(second) + "*.*"}),
-            os.Lines({Kind::kFile}));
+  EXPECT_EQ(
+      (std::vector<std::string>{"list " + Shown(first) + "*.*", "list " + Shown(second) + "*.*"}),
+      os.Lines({Kind::kFile}));
 }
 
 TEST_F(DirectoryCopyTest, AnItemThatIsAPatternCopiesItsMatchesFromItsFolder) {
@@ -187,7 +193,8 @@ TEST_F(DirectoryCopyTest, AnItemThatIsAPatternCopiesItsMatchesFromItsFolder) {
   const std::string destination = Folder("dst", {});
 
   EXPECT_EQ(0, CopyDirFiles(os, source + "*.cfg>", destination));
-  EXPECT_EQ((std::map<std::string, std::string>{{"a.cfg", "a"}, {"b.cfg", "b"}}), Files(destination));
+  EXPECT_EQ((std::map<std::string, std::string>{{"a.cfg", "a"}, {"b.cfg", "b"}}),
+            Files(destination));
 }
 
 TEST_F(DirectoryCopyTest, IncompleteItemsAreNotCopiedAndTheCallEnds) {
@@ -246,9 +253,9 @@ TEST_F(DirectoryCopyTest, WaitWindowSpeaksGermanOnlyForGerman) {
   for (const auto& test : kCases) {
     testing::OperationLogOs shown{*real, ""};
     ShowWaitWindow(shown, test.language);
-    EXPECT_EQ((std::vector<std::string>{
-                  std::string("wait window \"") + test.caption + "\" \"" + test.label + "\" label 1035",
-                  "pump: none", "sleep 1", "wait window closed"}),
+    EXPECT_EQ((std::vector<std::string>{std::string("wait window \"") + test.caption + "\" \"" +
+                                            test.label + "\" label 1035",
+                                        "pump: none", "sleep 1", "wait window closed"}),
               shown.Lines())
         << test.language;
   }
