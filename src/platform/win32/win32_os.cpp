@@ -170,7 +170,9 @@ class Win32Dialog : public Dialog {
   }
   ~Win32Dialog() override {
     if (hwnd_) DestroyWindow(hwnd_);
-    for (HFONT font : narrower_fonts_) DeleteObject(font);
+    for (HFONT font : narrower_fonts_) {
+      if (font) DeleteObject(font);
+    }
   }
 
   std::string Caption() override { return WindowText(hwnd_); }
@@ -273,21 +275,19 @@ class Win32Dialog : public Dialog {
   // Pixels from the control's top down to the first control that overlaps it
   // from below (frames are only lines), or to its bottom.
   LONG UncoveredHeight(const ControlSpec& spec) {
-    RECT own = ItemRect(spec.id);
+    RECT client{};
+    GetClientRect(Item(spec.id), &client);
+    const ControlSpec* cover = nullptr;
     for (const ControlSpec& other : spec_.controls) {
       if (other.id == spec.id || other.kind == ControlKind::kFrame) continue;
-      const RECT rect = ItemRect(other.id);
-      if (rect.left < own.right && own.left < rect.right && own.top < rect.top && rect.top < own.bottom) {
-        own.bottom = rect.top;
-      }
+      const bool beside = other.x < spec.x + spec.width && spec.x < other.x + other.width;
+      const bool below = spec.y < other.y && other.y < spec.y + spec.height;
+      if (beside && below && (!cover || other.y < cover->y)) cover = &other;
     }
-    return own.bottom - own.top;
-  }
-  RECT ItemRect(int id) {
-    RECT rect{};
-    GetWindowRect(Item(id), &rect);
-    MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    if (!cover) return client.bottom;
+    RECT tops{0, spec.y, 0, cover->y};
+    MapDialogRect(hwnd_, &tops);
+    return std::min<LONG>(client.bottom, tops.bottom - tops.top);
   }
 
   static void PaintLinesWithoutCaption(HWND frame) {
@@ -305,21 +305,23 @@ class Win32Dialog : public Dialog {
       SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     };
     const HFONT dialog_font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
-    const LONG label_height = UncoveredHeight(spec);
-    use(dialog_font);
+    const HFONT before = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const LONG label_height = spec.kind == ControlKind::kLabel ? UncoveredHeight(spec) : 0;
+    HFONT chosen = dialog_font;
+    if (before != dialog_font) use(dialog_font);
     if (!TextFits(control, spec.kind, label_height)) {
-      if (narrower_fonts_.empty()) {
-        for (const LOGFONTW& font : NarrowerFonts(dialog_font)) {
-          narrower_fonts_.push_back(CreateFontIndirectW(&font));
-        }
+      if (candidates_.empty()) {
+        candidates_ = NarrowerFonts(dialog_font);
+        narrower_fonts_.assign(candidates_.size(), nullptr);
       }
-      const bool fitted = std::any_of(narrower_fonts_.begin(), narrower_fonts_.end(), [&](HFONT font) {
-        use(font);
-        return TextFits(control, spec.kind, label_height);
-      });
-      if (!fitted) use(dialog_font);  // nothing helps: the dialog's own, like every other control
+      for (std::size_t i = 0; i < candidates_.size() && chosen == dialog_font; ++i) {
+        if (!narrower_fonts_[i]) narrower_fonts_[i] = CreateFontIndirectW(&candidates_[i]);
+        use(narrower_fonts_[i]);
+        if (TextFits(control, spec.kind, label_height)) chosen = narrower_fonts_[i];
+      }
+      if (chosen == dialog_font) use(dialog_font);  // nothing helps: the dialog's own, like the rest
     }
-    InvalidateRect(control, nullptr, TRUE);
+    if (chosen != before) InvalidateRect(control, nullptr, TRUE);
   }
 
   bool IsGreyLabel(HWND control) const {
@@ -368,7 +370,8 @@ class Win32Dialog : public Dialog {
   HWND hwnd_ = nullptr;
   DialogEvents* events_ = nullptr;
   bool ended_ = false;
-  std::vector<HFONT> narrower_fonts_;  // owned; made when a text first overflows
+  std::vector<LOGFONTW> candidates_;   // for texts that overflow, best first
+  std::vector<HFONT> narrower_fonts_;  // owned; each made when first tried
 };
 
 class Win32WaitWindow : public WaitWindow {
