@@ -309,13 +309,14 @@ class ApplyPhaseTest : public ::testing::Test {
   static Lines VrTagDeleted() { return {"delete BASE\\VR_TAG", "sleep 50"}; }
 
   struct Steps {
-    std::optional<Lines> sweetfx;  // the removal when not given
-    Lines before_vr_tag;           // ReShade, FXAA and the first three switches
-    std::optional<Lines> vr_tag;   // the deletion when not given
-    Lines coast;
+    std::optional<Lines> sweetfx = {};  // the removal when not given
+    Lines before_vr_tag = {};           // ReShade, FXAA and the first three switches
+    std::optional<Lines> vr_tag = {};   // the deletion when not given
+    Lines coast = {};
   };
   // The whole sequence: the steps of every confirmation around the ones given.
-  Lines Applied(const Steps& steps = {}) const {
+  Lines Applied() const { return Applied(Steps{}); }
+  Lines Applied(const Steps& steps) const {
     return Join({Sunrays(), steps.sweetfx.value_or(SweetFxRemoval(state.Settings.ReShade == 1)),
                  steps.before_vr_tag, steps.vr_tag.value_or(VrTagDeleted()), steps.coast});
   }
@@ -658,7 +659,9 @@ TEST_F(ApplyPhaseTest, VrTagFollowsTheVrMode) {
         SameLog(Applied({.vr_tag = test.step}), log.Lines({Kind::kList, Kind::kFileContent})))
         << "VR " << test.vr_mode << ", present " << test.present;
     EXPECT_EQ(test.content_after != nullptr, Exists("\\VR_TAG"));
-    if (test.content_after) EXPECT_EQ(test.content_after, Read("\\VR_TAG"));
+    if (test.content_after) {
+      EXPECT_EQ(test.content_after, Read("\\VR_TAG"));
+    }
     EXPECT_TRUE(log.messages.empty()) << log.messages[0].text;
   }
 }

@@ -8,7 +8,9 @@
 #include "tests/doubles/test_os.h"
 
 #ifdef _WIN32
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 #include "platform/win32/wide_text.h"
