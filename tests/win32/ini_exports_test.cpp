@@ -40,9 +40,7 @@ std::string TakeByteString(BSTR result) {
 class IniExportsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* exe = std::getenv("VEYRA_EXE");
-    ASSERT_NE(nullptr, exe) << "VEYRA_EXE names the configurator to load";
-    module = LoadLibraryA(WindowsPath(exe).c_str());
+    module = LoadLibraryA(ConfiguratorPath().c_str());
     ASSERT_NE(nullptr, module) << "LoadLibrary failed with " << GetLastError();
     get = reinterpret_cast<GetIniData>(reinterpret_cast<void*>(GetProcAddress(module, "GETINIDATA")));
     write = reinterpret_cast<WriteIniData>(
@@ -53,6 +51,15 @@ class IniExportsTest : public ::testing::Test {
   }
   void TearDown() override {
     if (module) FreeLibrary(module);
+  }
+
+  // VEYRA_EXE, or else the configurator the build put one folder above this program.
+  static std::string ConfiguratorPath() {
+    if (const char* exe = std::getenv("VEYRA_EXE")) return WindowsPath(exe);
+    char self[MAX_PATH];
+    std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+    path.erase(path.find_last_of('\\'));
+    return path.substr(0, path.find_last_of('\\')) + "\\VeyraConfig.exe";
   }
 
   // A Unix path handed over by the build becomes the drive Wine maps "/" to.
