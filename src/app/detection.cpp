@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/control_ids.h"
+#include "app/option_controls.h"
 #include "config/default_autoexec.h"
 #include "config/settings_block.h"
 #include "config/text_file.h"
@@ -79,128 +80,93 @@ struct Change {
 using Changes = std::initializer_list<Change>;
 
 // One test on the console settings: `before` runs in any case, then the text
-// is looked for. The tests run in this order, each on its own, so a later one
+// is looked for; when found, `chosen` (what every level of a row means) runs
+// before `found`. The tests run in this order, each on its own, so a later one
 // may undo what an earlier one set.
 struct SettingTest {
-  Changes before;
-  const char* text;
-  Changes found;
+  Changes before = {};
+  const char* text = "";
+  Changes chosen = {};
+  Changes found = {};
   Changes not_found = {};
   bool skip_next_when_found = false;
 };
 
+const Changes kSharpenChosen = {{Op::kEnable, IDC_SHARPEN_STRONGER}, {Op::kCheck, IDC_SHARPEN}};
+const Changes kUnchartedChosen = {
+    {Op::kUncheck, IDC_HPD},           {Op::kDisable, IDC_HPD_STRONGER},
+    {Op::kDisable, IDC_HPD_STRONGEST}, {Op::kEnable, IDC_UNCHARTED_STRONGER},
+    {Op::kEnable, IDC_UNCHARTED_STRONGEST}, {Op::kCheck, IDC_UNCHARTED},
+};
+const Changes kHpdChosen = {
+    {Op::kUncheck, IDC_UNCHARTED},           {Op::kDisable, IDC_UNCHARTED_STRONGER},
+    {Op::kDisable, IDC_UNCHARTED_STRONGEST}, {Op::kEnable, IDC_HPD_STRONGER},
+    {Op::kEnable, IDC_HPD_STRONGEST},        {Op::kCheck, IDC_HPD},
+};
+
 const SettingTest kSettingTests[] = {
-    {{}, "mat_forcemanagedtextureintohardware 1", {{Op::kCheck, IDC_LARGE_VRAM}}},
-    {{}, "rk_ppe_filmic 1", {{Op::kCheck, IDC_FILMIC}}},
-    {{}, "rk_ppe_fxaa 1", {{Op::kCheck, IDC_FXAA}}},
-    {{{Op::kDisable, IDC_SHARPEN_STRONGER}},
-     "rk_ppe_sharpen 1",
-     {{Op::kEnable, IDC_SHARPEN_STRONGER}, {Op::kCheck, IDC_SHARPEN}}},
-    {{},
-     "rk_ppe_sharpen 2",
-     {{Op::kEnable, IDC_SHARPEN_STRONGER},
-      {Op::kCheck, IDC_SHARPEN},
-      {Op::kCheck, IDC_SHARPEN_STRONGER},
-      {Op::kUncheck, IDC_SHARPEN_STRONGEST}}},
-    {{},
-     "rk_ppe_sharpen 3",
-     {{Op::kEnable, IDC_SHARPEN_STRONGER},
-      {Op::kCheck, IDC_SHARPEN},
-      {Op::kCheck, IDC_SHARPEN_STRONGEST},
-      {Op::kUncheck, IDC_SHARPEN_STRONGER}}},
-    {{{Op::kDisable, IDC_UNCHARTED_STRONGER}, {Op::kDisable, IDC_UNCHARTED_STRONGEST}},
-     "rk_ppe_uncharted 1",
-     {{Op::kUncheck, IDC_HPD},
-      {Op::kDisable, IDC_HPD_STRONGER},
-      {Op::kDisable, IDC_HPD_STRONGEST},
-      {Op::kEnable, IDC_UNCHARTED_STRONGER},
-      {Op::kEnable, IDC_UNCHARTED_STRONGEST},
-      {Op::kCheck, IDC_UNCHARTED}}},
-    {{},
-     "rk_ppe_uncharted 2",
-     {{Op::kUncheck, IDC_HPD},
-      {Op::kDisable, IDC_HPD_STRONGER},
-      {Op::kDisable, IDC_HPD_STRONGEST},
-      {Op::kEnable, IDC_UNCHARTED_STRONGER},
-      {Op::kEnable, IDC_UNCHARTED_STRONGEST},
-      {Op::kCheck, IDC_UNCHARTED},
-      {Op::kCheck, IDC_UNCHARTED_STRONGER},
-      {Op::kUncheck, IDC_UNCHARTED_STRONGEST}}},
-    {{},
-     "rk_ppe_uncharted 3",
-     {{Op::kUncheck, IDC_HPD},
-      {Op::kDisable, IDC_HPD_STRONGER},
-      {Op::kDisable, IDC_HPD_STRONGEST},
-      {Op::kEnable, IDC_UNCHARTED_STRONGER},
-      {Op::kEnable, IDC_UNCHARTED_STRONGEST},
-      {Op::kCheck, IDC_UNCHARTED},
-      {Op::kUncheck, IDC_UNCHARTED_STRONGER},
-      {Op::kCheck, IDC_UNCHARTED_STRONGEST}}},
-    {{{Op::kDisable, IDC_HPD_STRONGER}, {Op::kDisable, IDC_HPD_STRONGEST}},
-     "rk_ppe_hpd 1",
-     {{Op::kUncheck, IDC_UNCHARTED},
-      {Op::kDisable, IDC_UNCHARTED_STRONGER},
-      {Op::kDisable, IDC_UNCHARTED_STRONGEST},
-      {Op::kEnable, IDC_HPD_STRONGER},
-      {Op::kEnable, IDC_HPD_STRONGEST},
-      {Op::kCheck, IDC_HPD}}},
-    {{},
-     "rk_ppe_hpd 2",
-     {{Op::kUncheck, IDC_UNCHARTED},
-      {Op::kDisable, IDC_UNCHARTED_STRONGER},
-      {Op::kDisable, IDC_UNCHARTED_STRONGEST},
-      {Op::kEnable, IDC_HPD_STRONGER},
-      {Op::kEnable, IDC_HPD_STRONGEST},
-      {Op::kCheck, IDC_HPD},
-      {Op::kCheck, IDC_HPD_STRONGER},
-      {Op::kUncheck, IDC_HPD_STRONGEST}}},
-    {{},
-     "rk_ppe_hpd 3",
-     {{Op::kUncheck, IDC_UNCHARTED},
-      {Op::kDisable, IDC_UNCHARTED_STRONGER},
-      {Op::kDisable, IDC_UNCHARTED_STRONGEST},
-      {Op::kEnable, IDC_HPD_STRONGER},
-      {Op::kEnable, IDC_HPD_STRONGEST},
-      {Op::kCheck, IDC_HPD},
-      {Op::kUncheck, IDC_HPD_STRONGER},
-      {Op::kCheck, IDC_HPD_STRONGEST}}},
-    {{}, "rk_ppe_bokehdof 1", {{Op::kCheck, IDC_DOF}, {Op::kUncheck, IDC_GAUSS_BLUR}}},
-    {{},
-     "rk_ppe_bokehdof 2",
-     {{Op::kCheck, IDC_DOF}, {Op::kCheck, IDC_DOF_CHROMATIC}, {Op::kUncheck, IDC_GAUSS_BLUR}}},
-    {{},
-     "rk_ppe_bokehdof 3",
-     {{Op::kCheck, IDC_DOF},
-      {Op::kCheck, IDC_DOF_CHROMATIC},
-      {Op::kCheck, IDC_DOF_STRONGER},
-      {Op::kUncheck, IDC_GAUSS_BLUR}}},
-    {{}, "rk_ppe_filmgrain 1", {{Op::kCheck, IDC_FILMGRAIN}}},
-    {{}, "crosshair 0", {{Op::kCheck, IDC_HIDE_CROSSHAIR}}},
-    {{}, "rk_weapons_recoil 1", {{Op::kCheck, IDC_RECOIL}}},
-    {{}, "RK_viewbob_enabled 1", {{Op::kCheck, IDC_HEADBOB}}},
-    {{}, "rk_ppe_vignette 1", {{Op::kCheck, IDC_VIGNETTE}}},
-    {{}, "ae_ssao 1", {{Op::kCheck, IDC_SSAO}}},
-    {{{Op::kDisable, IDC_GAUSS_HORIZONTAL}},
-     "rk_ppe_gaussblur 1",
-     {{Op::kEnable, IDC_GAUSS_HORIZONTAL},
-      {Op::kCheck, IDC_GAUSS_BLUR},
-      {Op::kUncheck, IDC_GAUSS_HORIZONTAL}},
-     {},
-     true},
-    {{},
-     "rk_ppe_gaussblur 2",
-     {{Op::kEnable, IDC_GAUSS_HORIZONTAL},
-      {Op::kCheck, IDC_GAUSS_BLUR},
-      {Op::kCheck, IDC_GAUSS_HORIZONTAL}}},
-    {{}, "rk_ppe_desaturate 1", {{Op::kCheck, IDC_FILM_NOIR}}},
-    {{}, "rk_ppe_glass_effect 1", {{Op::kCheck, IDC_HEV_GLASS}}},
-    {{}, "rk_ppe_glass_effect 2", {{Op::kCheck, IDC_HEV_GLASS}}},
-    {{},
-     "npc_citizen_dont_precache_all 1",
-     {{Op::kUncheck, IDC_PRELOAD_NPC}},
-     {{Op::kCheck, IDC_PRELOAD_NPC}}},
-    {{}, "sv_forcepreload 1", {{Op::kCheck, IDC_PRELOAD_OTHER}}},
-    {{}, "cl_new_impact_effects 1", {{Op::kCheck, IDC_PARTICLES}}},
+    {.text = "mat_forcemanagedtextureintohardware 1", .found = {{Op::kCheck, IDC_LARGE_VRAM}}},
+    {.text = "rk_ppe_filmic 1", .found = {{Op::kCheck, IDC_FILMIC}}},
+    {.text = "rk_ppe_fxaa 1", .found = {{Op::kCheck, IDC_FXAA}}},
+    {.before = {{Op::kDisable, IDC_SHARPEN_STRONGER}},
+     .text = "rk_ppe_sharpen 1",
+     .chosen = kSharpenChosen},
+    {.text = "rk_ppe_sharpen 2",
+     .chosen = kSharpenChosen,
+     .found = {{Op::kCheck, IDC_SHARPEN_STRONGER}, {Op::kUncheck, IDC_SHARPEN_STRONGEST}}},
+    {.text = "rk_ppe_sharpen 3",
+     .chosen = kSharpenChosen,
+     .found = {{Op::kCheck, IDC_SHARPEN_STRONGEST}, {Op::kUncheck, IDC_SHARPEN_STRONGER}}},
+    {.before = {{Op::kDisable, IDC_UNCHARTED_STRONGER}, {Op::kDisable, IDC_UNCHARTED_STRONGEST}},
+     .text = "rk_ppe_uncharted 1",
+     .chosen = kUnchartedChosen},
+    {.text = "rk_ppe_uncharted 2",
+     .chosen = kUnchartedChosen,
+     .found = {{Op::kCheck, IDC_UNCHARTED_STRONGER}, {Op::kUncheck, IDC_UNCHARTED_STRONGEST}}},
+    {.text = "rk_ppe_uncharted 3",
+     .chosen = kUnchartedChosen,
+     .found = {{Op::kUncheck, IDC_UNCHARTED_STRONGER}, {Op::kCheck, IDC_UNCHARTED_STRONGEST}}},
+    {.before = {{Op::kDisable, IDC_HPD_STRONGER}, {Op::kDisable, IDC_HPD_STRONGEST}},
+     .text = "rk_ppe_hpd 1",
+     .chosen = kHpdChosen},
+    {.text = "rk_ppe_hpd 2",
+     .chosen = kHpdChosen,
+     .found = {{Op::kCheck, IDC_HPD_STRONGER}, {Op::kUncheck, IDC_HPD_STRONGEST}}},
+    {.text = "rk_ppe_hpd 3",
+     .chosen = kHpdChosen,
+     .found = {{Op::kUncheck, IDC_HPD_STRONGER}, {Op::kCheck, IDC_HPD_STRONGEST}}},
+    {.text = "rk_ppe_bokehdof 1", .found = {{Op::kCheck, IDC_DOF}, {Op::kUncheck, IDC_GAUSS_BLUR}}},
+    {.text = "rk_ppe_bokehdof 2",
+     .found = {{Op::kCheck, IDC_DOF}, {Op::kCheck, IDC_DOF_CHROMATIC}, {Op::kUncheck, IDC_GAUSS_BLUR}}},
+    {.text = "rk_ppe_bokehdof 3",
+     .found = {{Op::kCheck, IDC_DOF},
+               {Op::kCheck, IDC_DOF_CHROMATIC},
+               {Op::kCheck, IDC_DOF_STRONGER},
+               {Op::kUncheck, IDC_GAUSS_BLUR}}},
+    {.text = "rk_ppe_filmgrain 1", .found = {{Op::kCheck, IDC_FILMGRAIN}}},
+    {.text = "crosshair 0", .found = {{Op::kCheck, IDC_HIDE_CROSSHAIR}}},
+    {.text = "rk_weapons_recoil 1", .found = {{Op::kCheck, IDC_RECOIL}}},
+    {.text = "RK_viewbob_enabled 1", .found = {{Op::kCheck, IDC_HEADBOB}}},
+    {.text = "rk_ppe_vignette 1", .found = {{Op::kCheck, IDC_VIGNETTE}}},
+    {.text = "ae_ssao 1", .found = {{Op::kCheck, IDC_SSAO}}},
+    {.before = {{Op::kDisable, IDC_GAUSS_HORIZONTAL}},
+     .text = "rk_ppe_gaussblur 1",
+     .found = {{Op::kEnable, IDC_GAUSS_HORIZONTAL},
+               {Op::kCheck, IDC_GAUSS_BLUR},
+               {Op::kUncheck, IDC_GAUSS_HORIZONTAL}},
+     .skip_next_when_found = true},
+    {.text = "rk_ppe_gaussblur 2",
+     .found = {{Op::kEnable, IDC_GAUSS_HORIZONTAL},
+               {Op::kCheck, IDC_GAUSS_BLUR},
+               {Op::kCheck, IDC_GAUSS_HORIZONTAL}}},
+    {.text = "rk_ppe_desaturate 1", .found = {{Op::kCheck, IDC_FILM_NOIR}}},
+    {.text = "rk_ppe_glass_effect 1", .found = {{Op::kCheck, IDC_HEV_GLASS}}},
+    {.text = "rk_ppe_glass_effect 2", .found = {{Op::kCheck, IDC_HEV_GLASS}}},
+    {.text = "npc_citizen_dont_precache_all 1",
+     .found = {{Op::kUncheck, IDC_PRELOAD_NPC}},
+     .not_found = {{Op::kCheck, IDC_PRELOAD_NPC}}},
+    {.text = "sv_forcepreload 1", .found = {{Op::kCheck, IDC_PRELOAD_OTHER}}},
+    {.text = "cl_new_impact_effects 1", .found = {{Op::kCheck, IDC_PARTICLES}}},
 };
 
 // Bloom values are tried in this order; the first found names the level.
@@ -227,6 +193,7 @@ void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const st
     }
     ApplyChanges(dialog, test.before);
     const bool found = Contains(text, test.text);
+    if (found) ApplyChanges(dialog, test.chosen);
     ApplyChanges(dialog, found ? test.found : test.not_found);
     skip = found && test.skip_next_when_found;
   }
@@ -246,47 +213,10 @@ void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const st
   }
 }
 
-// The settings flags that follow their controls right after the console settings
-// are read; the others are only taken when the player confirms.
-struct DetectedFlag {
-  int control;
-  int SettingsState::*flag;
-};
-
-constexpr DetectedFlag kDetectedFlags[] = {
-    {IDC_LARGE_VRAM, &SettingsState::LargeVramMode},
-    {IDC_PRELOAD_NPC, &SettingsState::PreloadNpcResources},
-    {IDC_PRELOAD_OTHER, &SettingsState::PreloadOtherResources},
-    {IDC_BLOOM, &SettingsState::EnhancedBloom},
-    {IDC_PARTICLES, &SettingsState::EnhancedParticles},
-    {IDC_HEADBOB, &SettingsState::Headbob},
-    {IDC_HIDE_CROSSHAIR, &SettingsState::HideCrosshair},
-    {IDC_FILM_NOIR, &SettingsState::FilmNoir},
-    {IDC_VIGNETTE, &SettingsState::Vignette},
-    {IDC_SSAO, &SettingsState::Ssao},
-    {IDC_GAUSS_BLUR, &SettingsState::GaussBlur},
-    {IDC_HEV_GLASS, &SettingsState::HevGlass},
-    {IDC_RECOIL, &SettingsState::WeaponRecoil},
-    {IDC_DOF, &SettingsState::DepthOfField},
-    {IDC_DOF_CHROMATIC, &SettingsState::DofChromatic},
-    {IDC_DOF_STRONGER, &SettingsState::DofStronger},
-    {IDC_FILMGRAIN, &SettingsState::FilmGrain},
-    {IDC_FILMIC, &SettingsState::FilmicTonemapping},
-    {IDC_FXAA, &SettingsState::Fxaa},
-    {IDC_SHARPEN, &SettingsState::Sharpen},
-    {IDC_SHARPEN_STRONGER, &SettingsState::SharpenStronger},
-    {IDC_SHARPEN_STRONGEST, &SettingsState::SharpenStrongest},
-    {IDC_UNCHARTED, &SettingsState::UnchartedTonemapping},
-    {IDC_UNCHARTED_STRONGER, &SettingsState::UnchartedStronger},
-    {IDC_UNCHARTED_STRONGEST, &SettingsState::UnchartedStrongest},
-    {IDC_HPD, &SettingsState::HpdTonemapping},
-    {IDC_HPD_STRONGER, &SettingsState::HpdStronger},
-    {IDC_HPD_STRONGEST, &SettingsState::HpdStrongest},
-};
-
+// Once the console settings are read, the options they decide follow their boxes.
 void TakeDetectedFlags(ProgramState& state, DialogControls& dialog) {
-  for (const DetectedFlag& entry : kDetectedFlags) {
-    state.Settings.*entry.flag = dialog.IsChecked(entry.control) ? 1 : 0;
+  for (const CheckBoxOption& option : CheckBoxOptions()) {
+    if (option.taken_at_start) state.Settings.*option.flag = dialog.IsChecked(option.control) ? 1 : 0;
   }
 }
 

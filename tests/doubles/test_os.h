@@ -3,6 +3,7 @@
 // against it, so they hold for the program as it ships.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,10 @@
 namespace veyra::testing {
 
 std::unique_ptr<platform::Os> MakeRealOs();
+
+// A program path (backslashes, UTF-8) as the file system library takes it, and back.
+std::filesystem::path FileSystemPath(const std::string& path);
+std::string ProgramPath(const std::filesystem::path& path);
 
 // A fresh, empty folder for one test, as a path in the program's own form
 // (backslashes on Windows); removed with everything in it at destruction.

@@ -1,0 +1,41 @@
+// The file helpers of the tests, the same on every platform; only the
+// conversion between the program's paths and the file system's differs.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "tests/doubles/test_os.h"
+
+namespace veyra::testing {
+namespace fs = std::filesystem;
+
+ScratchFolder::ScratchFolder() {
+  std::random_device random;
+  const fs::path folder = fs::temp_directory_path() /
+                          ("veyra-test-" + std::to_string(random()) + std::to_string(random()));
+  fs::create_directories(folder);
+  path_ = ProgramPath(folder);
+  while (!path_.empty() && path_.back() == '\\') path_.pop_back();
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  fs::remove_all(FileSystemPath(path_), ignored);
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(FileSystemPath(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(FileSystemPath(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool PathExists(const std::string& path) { return fs::exists(FileSystemPath(path)); }
+
+void MakeFolder(const std::string& path) { fs::create_directories(FileSystemPath(path)); }
+
+}  // namespace veyra::testing
