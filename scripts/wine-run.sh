@@ -58,6 +58,9 @@ fi
     "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 </dev/null 9>&-
     # A crashing program ends at once instead of waiting in the debugger.
     "$wine" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 </dev/null 9>&-
+    # The desktop settings apply to the next start of Wine's session.
+    "$server" -k >/dev/null 2>&1 </dev/null 9>&-
+    "$server" -w >/dev/null 2>&1 </dev/null 9>&-
     touch "$WINEPREFIX/.veyra-ready-2"
   fi
   # Keep the server up between runs so later starts are fast, and have Wine's own
