@@ -49,6 +49,7 @@ run_suite() {
     tail -n 60 "$dir.build.log"; status=1; failed=$((failed + 1)); return
   fi
   rm -rf "$dir/test-results"
+  mkdir -p "$dir/test-results"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 900 2>&1 | tee "$dir.ctest.log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 }
