@@ -3,13 +3,19 @@
 # the tests: the game and modification folders, the content sets of the
 # repository with their tag files, the post-processing resources and presets,
 # and the precache lists in their exact form (LF line ends, two tabs).
-#   make-sample-game.sh OUTPUT_DIR [MIENWERK_EXE]
+#   make-sample-game.sh [--configured] OUTPUT_DIR [MIENWERK_EXE]
 # An existing OUTPUT_DIR is replaced. MIENWERK_EXE, when given, is copied to
 # Mienwerk\Mienwerk.exe (the harmless stand-in built with the Windows program).
+# --configured makes a folder as a player's looks after a few runs: settings
+# chosen in autoexec.cfg, the mod's weapons and night coast installed, strong
+# sun rays on and SweetFX with a preset.
 set -eu
 
-out=${1:?usage: make-sample-game.sh OUTPUT_DIR [MIENWERK_EXE]}
+configured=no
+if [ "${1:-}" = --configured ]; then configured=yes; shift; fi
+out=${1:?usage: make-sample-game.sh [--configured] OUTPUT_DIR [MIENWERK_EXE]}
 mienwerk=${2:-}
+[ -z "$mienwerk" ] || mienwerk=$(realpath "$mienwerk")
 rm -rf "$out"
 mkdir -p "$out"
 cd "$out"
@@ -104,6 +110,25 @@ placeholder Reshade_Resources/ReShade.fx ReShade
 placeholder Reshade_Resources/d3d9.dll ReShade
 placeholder Reshade_Resources/Reshadebloom.fx ReShade
 placeholder Reshade_Resources/Reshadetag_bloom ReShade
+
+# --- a player's choices, as earlier runs of the configurator leave them
+if [ "$configured" = yes ]; then
+  for mod in VYhl2 VYepisodic VYep2; do
+    put "$mod/cfg/autoexec.cfg" '%s\r\n' "// My settings" 'bind "F5" "jpeg"' \
+      "// Configurator generated settings: NEVER EVER EDIT THE LINES BELOW MANUALLY!" \
+      "rk_ppe_sharpen 2" "rk_ppe_hpd 2" "rk_ppe_bokehdof 2" "rk_ppe_filmic 0" \
+      "mat_bloom_scalefactor_scalar 1.20" "RK_viewbob_enabled 1" "rk_weapons_recoil 1" \
+      "cl_new_impact_effects 1" "npc_citizen_dont_precache_all 1"
+    # Strong sun rays on: the flag on the line after the effect's file name.
+    awk 'found { sub(/"0"/, "\"1\""); found = 0 } /ppe_sunrays_strong.txt"/ { found = 1 } { print }' \
+      "$mod/shadereditorui/postprocessing_precache.txt" > "$mod/precache.tmp"
+    mv "$mod/precache.tmp" "$mod/shadereditorui/postprocessing_precache.txt"
+  done
+  cp -r Repository/HD_weapons/hl2/. hl2/$loose/
+  cp "$maps/NIGHT/tag" "$maps/tag"
+  cp -r SweetFX_Resources/bin/. bin/
+  put bin/SweetFX_preset.txt '#include "SweetFX\\Presets\\Cinematic.txt"\r\n'
+fi
 
 # --- the companion tool
 if [ -n "$mienwerk" ]; then
