@@ -24,8 +24,7 @@ count() {
     grep -q ' Passed ' <<<"$line" || outcome=failed
     xml=$2/$name.xml
     if [ -f "$xml" ]; then
-      tests=$(grep -o -m1 '<testsuites tests="[0-9]*"' "$xml" | grep -o '[0-9]*$')
-      bad=$(grep -o -m1 '<testsuites tests="[0-9]*" failures="[0-9]*"' "$xml" | grep -o '[0-9]*$')
+      read -r tests bad < <(sed -nE 's/.*<testsuites tests="([0-9]+)" failures="([0-9]+)".*/\1 \2/p' "$xml")
       [ "$outcome" = failed ] && [ "${bad:-0}" -eq 0 ] && bad=1 && tests=$((${tests:-0} + 1))
       passed=$((passed + ${tests:-0} - ${bad:-0}))
       failed=$((failed + ${bad:-0}))
