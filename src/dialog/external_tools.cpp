@@ -16,13 +16,15 @@ void EditPreset(platform::Os& os, platform::DialogControls& dialog, const app::P
   const std::string path = state.BasePath + "\\SweetFX\\Presets\\" + preset + ".txt";
   // The editor comes from the system folder by full path: the game folder, where
   // the search for a bare "notepad.exe" would begin, is no place to start programs from.
-  os.StartProcess(os.SystemDirectory() + "\\notepad.exe", "notepad.exe " + Quoted(path));
+  os.StartProcess(os.SystemDirectory() + "\\notepad.exe", "notepad.exe " + Quoted(path), "");
 }
 
 void StartCompanionTool(platform::Os& os, const app::ProgramState& state) {
   if (IsProcessRunning(os, "Mienwerk.exe") != 0) return;
-  const std::string tool = state.StartDirectory + "\\Mienwerk\\Mienwerk.exe";
-  os.StartProcess(tool, Quoted(tool));
+  const std::string folder = state.StartDirectory + "\\Mienwerk";
+  const std::string tool = folder + "\\Mienwerk.exe";
+  // Started in its own folder, as a shortcut to it would, so it finds its files.
+  os.StartProcess(tool, Quoted(tool), folder);
 }
 
 int IsProcessRunning(platform::Os& os, const std::string& name) {

@@ -143,9 +143,10 @@ class Os {
   // nullopt when no snapshot can be taken.
   virtual std::optional<std::vector<ProcessEntry>> ProcessSnapshot() = 0;
   // Starts without waiting; `application` may be empty (then the first token
-  // of `command_line` names the program and the search path applies).
-  virtual SystemError StartProcess(const std::string& application,
-                                   const std::string& command_line) = 0;
+  // of `command_line` names the program and the search path applies). An empty
+  // `working_directory` leaves the program in this process's current directory.
+  virtual SystemError StartProcess(const std::string& application, const std::string& command_line,
+                                   const std::string& working_directory) = 0;
   // Ends the process at once with `exit_code`.
   [[noreturn]] virtual void Terminate(int exit_code) = 0;
 };

@@ -56,8 +56,9 @@ class ForwardingOs : public platform::Os {
     return inner_.ProcessSnapshot();
   }
   platform::SystemError StartProcess(const std::string& application,
-                                     const std::string& command_line) override {
-    return inner_.StartProcess(application, command_line);
+                                     const std::string& command_line,
+                                     const std::string& working_directory) override {
+    return inner_.StartProcess(application, command_line, working_directory);
   }
   [[noreturn]] void Terminate(int exit_code) override {
     inner_.Terminate(exit_code);

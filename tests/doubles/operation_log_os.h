@@ -176,9 +176,10 @@ class OperationLogOs : public RecordingOs {
     RecordingOs::Sleep(milliseconds);
   }
   platform::SystemError StartProcess(const std::string& application,
-                                     const std::string& command_line) override {
+                                     const std::string& command_line,
+                                     const std::string& working_directory) override {
     Add(Kind::kProcess, "start \"" + application + "\" \"" + command_line + "\"");
-    return RecordingOs::StartProcess(application, command_line);
+    return RecordingOs::StartProcess(application, command_line, working_directory);
   }
   [[noreturn]] void Terminate(int exit_code) override {
     Add(Kind::kProcess, "terminate " + std::to_string(exit_code));

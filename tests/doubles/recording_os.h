@@ -23,6 +23,7 @@ struct ShownMessage {
 struct StartedProcess {
   std::string application;
   std::string command_line;
+  std::string working_directory;
 };
 
 struct WaitWindowRecord {
@@ -79,8 +80,9 @@ class RecordingOs : public ForwardingOs {
   }
   void Sleep(std::uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
   platform::SystemError StartProcess(const std::string& application,
-                                     const std::string& command_line) override {
-    started.push_back({application, command_line});
+                                     const std::string& command_line,
+                                     const std::string& working_directory) override {
+    started.push_back({application, command_line, working_directory});
     return platform::error::kSuccess;
   }
   [[noreturn]] void Terminate(int exit_code) override { throw TerminateCalled(exit_code); }

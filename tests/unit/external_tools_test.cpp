@@ -28,11 +28,12 @@ class ProcessTableOs : public testing::RecordingOs {
 
   std::optional<std::vector<ProcessEntry>> ProcessSnapshot() override { return processes; }
   platform::SystemError StartProcess(const std::string& application,
-                                     const std::string& command_line) override {
+                                     const std::string& command_line,
+                                     const std::string& working_directory) override {
     if (processes) {
       processes->push_back({next_id_++, application.substr(application.rfind('\\') + 1)});
     }
-    return RecordingOs::StartProcess(application, command_line);
+    return RecordingOs::StartProcess(application, command_line, working_directory);
   }
 
  private:
@@ -135,6 +136,7 @@ TEST_F(ToolButtonTest, AnyCommandOfTheToolButtonStartsTheToolWhenItIsNotRunning)
     ASSERT_EQ(1u, os.started.size());
     EXPECT_EQ(ToolPath(), os.started[0].application);
     EXPECT_EQ("\"" + ToolPath() + "\"", os.started[0].command_line);
+    EXPECT_EQ(ToolPath().substr(0, ToolPath().rfind('\\')), os.started[0].working_directory);
   }
   EXPECT_TRUE(os.messages.empty());
   EXPECT_FALSE(dialog.ended());

@@ -127,7 +127,7 @@ std::optional<std::vector<ProcessEntry>> PosixOs::ProcessSnapshot() {
   return processes;
 }
 
-SystemError PosixOs::StartProcess(const std::string&, const std::string&) {
+SystemError PosixOs::StartProcess(const std::string&, const std::string&, const std::string&) {
   return error::kFileNotFound;  // the native build starts no Windows programs
 }
 

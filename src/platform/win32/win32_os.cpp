@@ -524,16 +524,18 @@ std::optional<std::vector<ProcessEntry>> Win32Os::ProcessSnapshot() {
   return processes;
 }
 
-SystemError Win32Os::StartProcess(const std::string& application, const std::string& command_line) {
-  std::wstring app = application.empty() ? std::wstring() : WidePath(application);
+SystemError Win32Os::StartProcess(const std::string& application, const std::string& command_line,
+                                  const std::string& working_directory) {
+  const std::wstring app = application.empty() ? std::wstring() : WidePath(application);
   std::wstring line = Widen(command_line);
+  const std::wstring folder = Widen(working_directory);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(app.empty() ? nullptr : app.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &startup, &process)) {
+                      nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     return GetLastError();
   }
   CloseHandle(process.hThread);

@@ -41,8 +41,8 @@ class Win32Os : public Os {
   void Sleep(std::uint32_t milliseconds) override;
 
   std::optional<std::vector<ProcessEntry>> ProcessSnapshot() override;
-  SystemError StartProcess(const std::string& application,
-                           const std::string& command_line) override;
+  SystemError StartProcess(const std::string& application, const std::string& command_line,
+                           const std::string& working_directory) override;
   [[noreturn]] void Terminate(int exit_code) override;
 };
 
