@@ -25,7 +25,7 @@ void ReadSteamLanguage(platform::Os& os, ProgramState& state) {
 }  // namespace
 
 void RunSettingsDialog(platform::Os& os, ProgramState& state) {
-  std::unique_ptr<platform::Dialog> dialog = os.CreateHiddenDialog(SettingsDialogSpec());
+  std::unique_ptr<platform::Dialog> dialog = os.CreateHiddenDialog(SettingsDialogLayout());
   AddProvisionalItems(*dialog);
   ReadSteamLanguage(os, state);
   InterfaceTexts(state.SteamLanguage, *dialog, state);

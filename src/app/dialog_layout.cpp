@@ -9,7 +9,7 @@ using K = platform::ControlKind;
 
 // In creation order, which is also the tab order. Texts left empty here are
 // set in the interface language before the dialog is shown.
-constexpr platform::ControlSpec kControls[] = {
+constexpr platform::ControlLayout kControls[] = {
     {IDC_OK, "IDC_OK", K::kPushButton, 423, 305, 85, 20, "OK", false},
     {IDC_CANCEL, "IDC_CANCEL", K::kPushButton, 513, 305, 85, 20, "", false},
     {IDC_FRAME_ENGINE, "IDC_FRAME_ENGINE", K::kFrame, 3, 160, 295, 115, "", false},
@@ -73,13 +73,13 @@ constexpr platform::ControlSpec kControls[] = {
 };
 static_assert(sizeof(kControls) / sizeof(kControls[0]) == 60);
 
-constexpr platform::DialogSpec kSettingsDialog = {
+constexpr platform::DialogLayout kSettingsDialog = {
     "Configurator", 601, 329, "MS Sans Serif", 8, kControls,
 };
 
 }  // namespace
 
-const platform::DialogSpec& SettingsDialogSpec() { return kSettingsDialog; }
+const platform::DialogLayout& SettingsDialogLayout() { return kSettingsDialog; }
 
 const char* const kProvisionalBloomItems[8] = {
     "slightly", "moderate (Recommended 1)", "strong", "very strong", "extreme",

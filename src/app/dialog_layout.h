@@ -5,7 +5,7 @@
 
 namespace veyra::app {
 
-const platform::DialogSpec& SettingsDialogSpec();
+const platform::DialogLayout& SettingsDialogLayout();
 
 // Provisional items of the two level lists, replaced by the interface texts.
 extern const char* const kProvisionalBloomItems[8];

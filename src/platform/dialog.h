@@ -21,7 +21,7 @@ enum class ControlKind {
 };
 
 // One control of a dialog, positions in dialog units.
-struct ControlSpec {
+struct ControlLayout {
   int id;
   const char* name;
   ControlKind kind;
@@ -30,12 +30,12 @@ struct ControlSpec {
   bool grey_text;             // drawn in RGB(128,128,128) on the dialog's background
 };
 
-struct DialogSpec {
+struct DialogLayout {
   const char* caption;  // UTF-8
   short width, height;  // dialog units; the dialog is centred
   const char* font_face;
   short font_points;
-  std::span<const ControlSpec> controls;  // creation order = tab order
+  std::span<const ControlLayout> controls;  // creation order = tab order
 };
 
 // Opaque handle of the control that holds the keyboard focus; 0 = none.

@@ -2,8 +2,8 @@
 
 namespace veyra::platform {
 
-MemoryDialog::MemoryDialog(const DialogSpec& spec) : caption_(spec.caption) {
-  for (const ControlSpec& control : spec.controls) {
+MemoryDialog::MemoryDialog(const DialogLayout& layout) : caption_(layout.caption) {
+  for (const ControlLayout& control : layout.controls) {
     Control created;
     created.kind = control.kind;
     created.text = control.text;

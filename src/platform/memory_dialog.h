@@ -24,7 +24,7 @@ class MemoryDialog : public Dialog {
     int selection = 0;
   };
 
-  explicit MemoryDialog(const DialogSpec& spec);
+  explicit MemoryDialog(const DialogLayout& layout);
 
   std::string Caption() override { return caption_; }
   void SetCaption(const std::string& text) override { caption_ = text; }

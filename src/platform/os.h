@@ -125,7 +125,7 @@ class Os {
 
   // --- windows
   // Builds the dialog and all its controls without showing it.
-  virtual std::unique_ptr<Dialog> CreateHiddenDialog(const DialogSpec& spec) = 0;
+  virtual std::unique_ptr<Dialog> CreateHiddenDialog(const DialogLayout& layout) = 0;
   // Shows a modeless wait window (width x height dialog units, centred on the
   // work area, no system menu) whose label has the ID `label_id`.
   virtual std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption,

@@ -38,8 +38,8 @@ class ForwardingOs : public platform::Os {
                                            std::uint32_t value) override {
     return inner_.RegistryWriteDword(root, key, value_name, value);
   }
-  std::unique_ptr<platform::Dialog> CreateHiddenDialog(const platform::DialogSpec& spec) override {
-    return inner_.CreateHiddenDialog(spec);
+  std::unique_ptr<platform::Dialog> CreateHiddenDialog(const platform::DialogLayout& layout) override {
+    return inner_.CreateHiddenDialog(layout);
   }
   std::unique_ptr<platform::WaitWindow> OpenWaitWindow(const std::string& caption,
                                                        const std::string& label,

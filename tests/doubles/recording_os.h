@@ -62,8 +62,8 @@ class RecordingOs : public ForwardingOs {
     if (found != registry_overlay.end()) return found->second;
     return inner_.RegistryReadValue(root, key, value_name);
   }
-  std::unique_ptr<platform::Dialog> CreateHiddenDialog(const platform::DialogSpec& spec) override {
-    auto dialog = std::make_unique<platform::MemoryDialog>(spec);
+  std::unique_ptr<platform::Dialog> CreateHiddenDialog(const platform::DialogLayout& layout) override {
+    auto dialog = std::make_unique<platform::MemoryDialog>(layout);
     dialog->SetScript(dialog_script);
     return dialog;
   }
@@ -103,9 +103,9 @@ struct ControlState {
 // Every control of a dialog, by ID.
 using DialogState = std::map<int, ControlState>;
 
-inline DialogState StateOf(platform::DialogControls& dialog, const platform::DialogSpec& spec) {
+inline DialogState StateOf(platform::DialogControls& dialog, const platform::DialogLayout& layout) {
   DialogState state;
-  for (const platform::ControlSpec& control : spec.controls) {
+  for (const platform::ControlLayout& control : layout.controls) {
     ControlState& seen = state[control.id];
     seen.name = control.name;
     seen.checked = dialog.IsChecked(control.id);

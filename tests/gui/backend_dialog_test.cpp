@@ -110,7 +110,7 @@ class BackendDialogTest : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     os_.InitCommonControls();
-    dialog_ = os_.CreateHiddenDialog(app::SettingsDialogSpec());
+    dialog_ = os_.CreateHiddenDialog(app::SettingsDialogLayout());
     app::InterfaceTexts(GetParam(), *dialog_, state_);
     window_ = DialogOfThisThread();
     ASSERT_NE(nullptr, window_);

@@ -77,7 +77,7 @@ const CheckBoxValue kCheckBoxValues[] = {
 
 TEST(CaptureSettingsTest, EveryCheckBoxGivesItsOwnValueWhetherEnabledOrNot) {
   std::set<int> boxes;
-  for (const platform::ControlSpec& control : SettingsDialogSpec().controls) {
+  for (const platform::ControlLayout& control : SettingsDialogLayout().controls) {
     if (control.kind == platform::ControlKind::kCheckBox) boxes.insert(control.id);
   }
   std::set<int> rows;
@@ -87,7 +87,7 @@ TEST(CaptureSettingsTest, EveryCheckBoxGivesItsOwnValueWhetherEnabledOrNot) {
   for (const CheckBoxValue& row : kCheckBoxValues) {
     for (const bool checked : {true, false}) {
       SCOPED_TRACE(std::to_string(row.control) + (checked ? " checked" : " unchecked"));
-      MemoryDialog dialog(SettingsDialogSpec());
+      MemoryDialog dialog(SettingsDialogLayout());
       for (const int box : boxes) {
         dialog.SetChecked(box, box == row.control ? checked : !checked);
         dialog.SetEnabled(box, false);
@@ -119,7 +119,7 @@ TEST(CaptureSettingsTest, ListsGiveTheirOneBasedSelectionAndThePresetItsText) {
   };
   for (const auto& [bloom, sunrays, presets, preset, preset_text] : kCases) {
     SCOPED_TRACE(preset_text + " " + std::to_string(bloom) + " " + std::to_string(sunrays));
-    MemoryDialog dialog(SettingsDialogSpec());
+    MemoryDialog dialog(SettingsDialogLayout());
     for (const char* item : kProvisionalBloomItems) dialog.AddItem(IDC_BLOOM_LEVEL, item);
     for (const char* item : kProvisionalSunraysItems) dialog.AddItem(IDC_SUNRAYS_LEVEL, item);
     for (const std::string& item : presets) dialog.AddItem(IDC_SWEETFX_PRESET, item);
@@ -181,7 +181,7 @@ class ConfirmationTest : public ::testing::Test {
   testing::RecordingOs recorder{*real};
   testing::FaultInjectingOs os{recorder};
   ProgramState state;
-  MemoryDialog dialog{SettingsDialogSpec()};
+  MemoryDialog dialog{SettingsDialogLayout()};
   SettingsDialogEvents events{os, state};
 };
 
@@ -309,14 +309,14 @@ TEST_F(ConfirmationTest, OtherCommandsLeaveTheDialogOpenAndUnchanged) {
   };
   InstalledScripts();
   // Any reaction would show: boxes that exclude each other are both checked.
-  for (const platform::ControlSpec& control : SettingsDialogSpec().controls) {
+  for (const platform::ControlLayout& control : SettingsDialogLayout().controls) {
     dialog.SetChecked(control.id, true);
   }
-  const testing::DialogState before = testing::StateOf(dialog, SettingsDialogSpec());
+  const testing::DialogState before = testing::StateOf(dialog, SettingsDialogLayout());
   for (const auto& [name, id, code] : kCommands) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(events.OnCommand(dialog, id, code));
-    EXPECT_EQ("", testing::Differences(before, testing::StateOf(dialog, SettingsDialogSpec())));
+    EXPECT_EQ("", testing::Differences(before, testing::StateOf(dialog, SettingsDialogLayout())));
     EXPECT_FALSE(dialog.ended());
   }
   EXPECT_EQ(0, state.CancelRequested);

@@ -51,7 +51,7 @@ class DialogRulesTest : public ::testing::Test {
 
   void StartFrom(Start start) {
     const bool on = start == Start::kAllOn;
-    for (const platform::ControlSpec& control : SettingsDialogSpec().controls) {
+    for (const platform::ControlLayout& control : SettingsDialogLayout().controls) {
       dialog.SetChecked(control.id, on);
       dialog.SetEnabled(control.id, !on);
       dialog.Select(control.id, on ? dialog.ItemCount(control.id) : 1);
@@ -64,7 +64,7 @@ class DialogRulesTest : public ::testing::Test {
     }
     return events.OnCommand(dialog, id, 0);
   }
-  DialogState Now() { return testing::StateOf(dialog, SettingsDialogSpec()); }
+  DialogState Now() { return testing::StateOf(dialog, SettingsDialogLayout()); }
 
   // The rules change controls only: no file, message or program.
   void ExpectNothingOutsideTheDialog() {
@@ -79,7 +79,7 @@ class DialogRulesTest : public ::testing::Test {
   testing::RecordingOs recorder{*real};
   testing::FaultInjectingOs os{recorder};
   ProgramState state;
-  platform::MemoryDialog dialog{SettingsDialogSpec()};
+  platform::MemoryDialog dialog{SettingsDialogLayout()};
   SettingsDialogEvents events{os, state};
 };
 

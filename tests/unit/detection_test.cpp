@@ -99,7 +99,7 @@ class DetectionTest : public ::testing::Test {
     DialogState shown;
     recorder.dialog_script = [this, &shown](platform::MemoryDialog& dialog,
                                             platform::DialogEvents& events) {
-      shown = testing::StateOf(dialog, SettingsDialogSpec());
+      shown = testing::StateOf(dialog, SettingsDialogLayout());
       dialog::CaptureSettings(dialog, shown_as_confirmed);
       events.OnCommand(dialog, IDC_CANCEL, 0);
     };

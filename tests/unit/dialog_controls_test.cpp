@@ -30,7 +30,7 @@ class DialogControlsTest : public ::testing::TestWithParam<DialogKind> {
 
 TEST_P(DialogControlsTest, StartsAsTheLayoutSays) {
   EXPECT_EQ("Configurator", dialog->Caption());
-  for (const ControlSpec& control : SettingsDialogSpec().controls) {
+  for (const ControlLayout& control : SettingsDialogLayout().controls) {
     SCOPED_TRACE(control.name);
     EXPECT_EQ(control.text, dialog->Text(control.id));
     EXPECT_FALSE(dialog->IsChecked(control.id));
@@ -102,10 +102,10 @@ INSTANTIATE_TEST_SUITE_P(
     Backends, DialogControlsTest,
     ::testing::Values(DialogKind{"Memory",
                                  [](Os&) -> std::unique_ptr<Dialog> {
-                                   return std::make_unique<MemoryDialog>(SettingsDialogSpec());
+                                   return std::make_unique<MemoryDialog>(SettingsDialogLayout());
                                  }},
                       DialogKind{"RealBackend",
-                                 [](Os& os) { return os.CreateHiddenDialog(SettingsDialogSpec()); }}),
+                                 [](Os& os) { return os.CreateHiddenDialog(SettingsDialogLayout()); }}),
     [](const ::testing::TestParamInfo<DialogKind>& info) { return info.param.name; });
 
 }  // namespace

@@ -8,13 +8,13 @@ namespace veyra::app {
 namespace {
 
 using platform::ControlKind;
-using platform::ControlSpec;
+using platform::ControlLayout;
 
 TEST(DialogLayoutTest, SixtyControlsWithDistinctIdsAndNames) {
-  const auto& controls = SettingsDialogSpec().controls;
+  const auto& controls = SettingsDialogLayout().controls;
   std::set<int> ids;
   std::set<std::string> names;
-  for (const ControlSpec& control : controls) {
+  for (const ControlLayout& control : controls) {
     EXPECT_TRUE(ids.insert(control.id).second) << control.name;
     EXPECT_TRUE(names.insert(control.name).second) << control.name;
   }
@@ -22,8 +22,8 @@ TEST(DialogLayoutTest, SixtyControlsWithDistinctIdsAndNames) {
 }
 
 TEST(DialogLayoutTest, EveryControlLiesInsideTheDialog) {
-  const platform::DialogSpec& dialog = SettingsDialogSpec();
-  for (const ControlSpec& control : dialog.controls) {
+  const platform::DialogLayout& dialog = SettingsDialogLayout();
+  for (const ControlLayout& control : dialog.controls) {
     // A drop-down list's height is that of its opened list, which may reach beyond.
     const int bottom = control.kind == ControlKind::kDropDownList ? control.y : control.y + control.height;
     EXPECT_LE(control.x + control.width, dialog.width) << control.name;
@@ -32,13 +32,13 @@ TEST(DialogLayoutTest, EveryControlLiesInsideTheDialog) {
 }
 
 TEST(DialogLayoutTest, EmptyFramesEncloseOneRowOfOptionsEach) {
-  for (const ControlSpec& frame : SettingsDialogSpec().controls) {
+  for (const ControlLayout& frame : SettingsDialogLayout().controls) {
     if (std::string(frame.name).rfind("IDC_RULE_", 0) != 0) continue;
     SCOPED_TRACE(frame.name);
     EXPECT_EQ(20, frame.height);
     EXPECT_STREQ("", frame.text);
     int boxes_in_row = 0;
-    for (const ControlSpec& box : SettingsDialogSpec().controls) {
+    for (const ControlLayout& box : SettingsDialogLayout().controls) {
       const bool inside = box.x >= frame.x && box.x + box.width <= frame.x + frame.width;
       if (box.kind == ControlKind::kCheckBox && box.y == frame.y + 5 && inside) ++boxes_in_row;
     }
@@ -48,7 +48,7 @@ TEST(DialogLayoutTest, EmptyFramesEncloseOneRowOfOptionsEach) {
 
 TEST(DialogLayoutTest, OnlyTheDescriptionLabelsAreGrey) {
   int grey = 0;
-  for (const ControlSpec& control : SettingsDialogSpec().controls) {
+  for (const ControlLayout& control : SettingsDialogLayout().controls) {
     if (!control.grey_text) continue;
     ++grey;
     EXPECT_EQ(ControlKind::kLabel, control.kind) << control.name;

@@ -85,7 +85,7 @@ class ToolButtonTest : public ::testing::Test {
   std::unique_ptr<platform::Os> real = testing::MakeRealOs();
   ProcessTableOs os{*real};
   ProgramState state;
-  platform::MemoryDialog dialog{SettingsDialogSpec()};
+  platform::MemoryDialog dialog{SettingsDialogLayout()};
   SettingsDialogEvents events{os, state};
 };
 

@@ -11,7 +11,7 @@ namespace {
 
 class InterfaceTextsTest : public ::testing::Test {
  protected:
-  InterfaceTextsTest() : dialog(SettingsDialogSpec()) {
+  InterfaceTextsTest() : dialog(SettingsDialogLayout()) {
     FillValueTables(state);
     for (const char* item : kProvisionalBloomItems) dialog.AddItem(IDC_BLOOM_LEVEL, item);
     for (const char* item : kProvisionalSunraysItems) dialog.AddItem(IDC_SUNRAYS_LEVEL, item);
@@ -71,7 +71,7 @@ TEST_F(InterfaceTextsTest, GermanTextsKeepTheirUmlauts) {
 TEST_F(InterfaceTextsTest, UntranslatedControlsKeepTheirTextsInBothLanguages) {
   for (const char* language : {"english", "german"}) {
     SCOPED_TRACE(language);
-    platform::MemoryDialog fresh(SettingsDialogSpec());
+    platform::MemoryDialog fresh(SettingsDialogLayout());
     InterfaceTexts(language, fresh, state);
     EXPECT_EQ("OK", fresh.Text(IDC_OK));
     EXPECT_EQ("Game Settings", fresh.Text(IDC_FRAME_GAME));
@@ -87,7 +87,7 @@ TEST_F(InterfaceTextsTest, UntranslatedControlsKeepTheirTextsInBothLanguages) {
 
 TEST_F(InterfaceTextsTest, EveryOtherControlGetsAText) {
   InterfaceTexts("german", dialog, state);
-  for (const platform::ControlSpec& control : SettingsDialogSpec().controls) {
+  for (const platform::ControlLayout& control : SettingsDialogLayout().controls) {
     if (control.kind == platform::ControlKind::kDropDownList) continue;
     const bool empty_frame = control.kind == platform::ControlKind::kFrame && control.id >= IDC_RULE_1107;
     EXPECT_EQ(empty_frame, dialog.Text(control.id).empty()) << control.name;

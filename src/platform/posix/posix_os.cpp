@@ -85,8 +85,8 @@ void PosixOs::RegistrySetValue(std::uint32_t root, const std::string& key,
   registry_[std::to_string(root) + "\\" + Lower(key)][Lower(value_name)] = data;
 }
 
-std::unique_ptr<Dialog> PosixOs::CreateHiddenDialog(const DialogSpec& spec) {
-  return std::make_unique<MemoryDialog>(spec);
+std::unique_ptr<Dialog> PosixOs::CreateHiddenDialog(const DialogLayout& layout) {
+  return std::make_unique<MemoryDialog>(layout);
 }
 
 std::unique_ptr<WaitWindow> PosixOs::OpenWaitWindow(const std::string&, const std::string&, int) {

@@ -40,7 +40,7 @@ class PosixOs : public Os {
   void RegistrySetValue(std::uint32_t root, const std::string& key, const std::string& value_name,
                         const std::string& data);
 
-  std::unique_ptr<Dialog> CreateHiddenDialog(const DialogSpec& spec) override;
+  std::unique_ptr<Dialog> CreateHiddenDialog(const DialogLayout& layout) override;
   std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption, const std::string& label,
                                              int label_id) override;
   bool PumpOneMessage() override { return false; }

@@ -47,21 +47,21 @@ ControlClass ClassOf(ControlKind kind) {
   return {kStaticAtom, kChild};
 }
 
-std::vector<WORD> BuildDialogTemplate(const DialogSpec& spec, DWORD style) {
+std::vector<WORD> BuildDialogTemplate(const DialogLayout& layout, DWORD style) {
   std::vector<WORD> out;
   DLGTEMPLATE header{};
   header.style = style;
-  header.cdit = static_cast<WORD>(spec.controls.size());
-  header.cx = spec.width;
-  header.cy = spec.height;
+  header.cdit = static_cast<WORD>(layout.controls.size());
+  header.cx = layout.width;
+  header.cy = layout.height;
   AppendWords(out, &header, sizeof(header));
   out.push_back(0);  // no menu
   out.push_back(0);  // default dialog class
-  AppendString(out, spec.caption);
-  out.push_back(static_cast<WORD>(spec.font_points));
-  AppendString(out, spec.font_face);
+  AppendString(out, layout.caption);
+  out.push_back(static_cast<WORD>(layout.font_points));
+  AppendString(out, layout.font_face);
 
-  for (const ControlSpec& control : spec.controls) {
+  for (const ControlLayout& control : layout.controls) {
     AlignToDword(out);
     const ControlClass cls = ClassOf(control.kind);
     DLGITEMTEMPLATE item{};

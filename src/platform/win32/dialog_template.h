@@ -1,4 +1,4 @@
-// In-memory dialog templates built from a DialogSpec.
+// In-memory dialog templates built from a DialogLayout.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +20,6 @@ ControlClass ClassOf(ControlKind kind);
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_CENTER | DS_SETFONT;
 
 // A DLGTEMPLATE (DWORD-aligned) with its items, ready for CreateDialogIndirectParamW.
-std::vector<WORD> BuildDialogTemplate(const DialogSpec& spec, DWORD style);
+std::vector<WORD> BuildDialogTemplate(const DialogLayout& layout, DWORD style);
 
 }  // namespace veyra::platform::win32

@@ -158,12 +158,12 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wparam, LPARAM lpara
 
 class Win32Dialog : public Dialog {
  public:
-  explicit Win32Dialog(const DialogSpec& spec) : spec_(spec) {
-    const std::vector<WORD> tmpl = BuildDialogTemplate(spec, kDialogStyle);
+  explicit Win32Dialog(const DialogLayout& layout) : layout_(layout) {
+    const std::vector<WORD> tmpl = BuildDialogTemplate(layout, kDialogStyle);
     hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                        reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
                                        &Win32Dialog::Proc, reinterpret_cast<LPARAM>(this));
-    for (const ControlSpec& control : spec.controls) {
+    for (const ControlLayout& control : layout.controls) {
       FitText(control);
       if (control.kind == ControlKind::kFrame) PaintLinesWithoutCaption(Item(control.id));
     }
@@ -180,7 +180,7 @@ class Win32Dialog : public Dialog {
   std::string Text(int id) override { return WindowText(Item(id)); }
   void SetText(int id, const std::string& text) override {
     SetWindowTextW(Item(id), Widen(text).c_str());
-    if (const ControlSpec* spec = Find(id)) FitText(*spec);
+    if (const ControlLayout* layout = Find(id)) FitText(*layout);
   }
 
   bool IsChecked(int id) override { return Send(id, BM_GETCHECK) == BST_CHECKED; }
@@ -261,31 +261,31 @@ class Win32Dialog : public Dialog {
     return Narrow(text);
   }
 
-  const ControlSpec* Find(int id) const {
-    for (const ControlSpec& spec : spec_.controls) {
-      if (spec.id == id) return &spec;
+  const ControlLayout* Find(int id) const {
+    for (const ControlLayout& layout : layout_.controls) {
+      if (layout.id == id) return &layout;
     }
     return nullptr;
   }
   // Only combo boxes answer list messages meaningfully; other controls return 0 to them.
   bool IsList(int id) const {
-    const ControlSpec* spec = Find(id);
-    return spec && spec->kind == ControlKind::kDropDownList;
+    const ControlLayout* layout = Find(id);
+    return layout && layout->kind == ControlKind::kDropDownList;
   }
   // Pixels from the control's top down to the first control that overlaps it
   // from below (frames are only lines), or to its bottom.
-  LONG UncoveredHeight(const ControlSpec& spec) {
+  LONG UncoveredHeight(const ControlLayout& layout) {
     RECT client{};
-    GetClientRect(Item(spec.id), &client);
-    const ControlSpec* cover = nullptr;
-    for (const ControlSpec& other : spec_.controls) {
-      if (other.id == spec.id || other.kind == ControlKind::kFrame) continue;
-      const bool beside = other.x < spec.x + spec.width && spec.x < other.x + other.width;
-      const bool below = spec.y < other.y && other.y < spec.y + spec.height;
+    GetClientRect(Item(layout.id), &client);
+    const ControlLayout* cover = nullptr;
+    for (const ControlLayout& other : layout_.controls) {
+      if (other.id == layout.id || other.kind == ControlKind::kFrame) continue;
+      const bool beside = other.x < layout.x + layout.width && layout.x < other.x + other.width;
+      const bool below = layout.y < other.y && other.y < layout.y + layout.height;
       if (beside && below && (!cover || other.y < cover->y)) cover = &other;
     }
     if (!cover) return client.bottom;
-    RECT tops{0, spec.y, 0, cover->y};
+    RECT tops{0, layout.y, 0, cover->y};
     MapDialogRect(hwnd_, &tops);
     return std::min<LONG>(client.bottom, tops.bottom - tops.top);
   }
@@ -298,18 +298,18 @@ class Win32Dialog : public Dialog {
 
   // Gives the control the dialog's font or, where its text overflows there, the
   // first narrower font in which it is whole.
-  void FitText(const ControlSpec& spec) {
-    HWND control = Item(spec.id);
+  void FitText(const ControlLayout& layout) {
+    HWND control = Item(layout.id);
     if (!control) return;
     const auto use = [control](HFONT font) {
       SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     };
     const HFONT dialog_font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
     const HFONT before = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    const LONG label_height = spec.kind == ControlKind::kLabel ? UncoveredHeight(spec) : 0;
+    const LONG label_height = layout.kind == ControlKind::kLabel ? UncoveredHeight(layout) : 0;
     HFONT chosen = dialog_font;
     if (before != dialog_font) use(dialog_font);
-    if (!TextFits(control, spec.kind, label_height)) {
+    if (!TextFits(control, layout.kind, label_height)) {
       if (candidates_.empty()) {
         candidates_ = NarrowerFonts(dialog_font);
         narrower_fonts_.assign(candidates_.size(), nullptr);
@@ -317,7 +317,7 @@ class Win32Dialog : public Dialog {
       for (std::size_t i = 0; i < candidates_.size() && chosen == dialog_font; ++i) {
         if (!narrower_fonts_[i]) narrower_fonts_[i] = CreateFontIndirectW(&candidates_[i]);
         use(narrower_fonts_[i]);
-        if (TextFits(control, spec.kind, label_height)) chosen = narrower_fonts_[i];
+        if (TextFits(control, layout.kind, label_height)) chosen = narrower_fonts_[i];
       }
       if (chosen == dialog_font) use(dialog_font);  // nothing helps: the dialog's own, like the rest
     }
@@ -325,8 +325,8 @@ class Win32Dialog : public Dialog {
   }
 
   bool IsGreyLabel(HWND control) const {
-    const ControlSpec* spec = Find(GetDlgCtrlID(control));
-    return spec && spec->grey_text;
+    const ControlLayout* layout = Find(GetDlgCtrlID(control));
+    return layout && layout->grey_text;
   }
 
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -366,7 +366,7 @@ class Win32Dialog : public Dialog {
     return self ? self->Handle(message, wparam, lparam) : FALSE;
   }
 
-  const DialogSpec& spec_;
+  const DialogLayout& layout_;
   HWND hwnd_ = nullptr;
   DialogEvents* events_ = nullptr;
   bool ended_ = false;
@@ -463,18 +463,18 @@ SystemError Win32Os::RegistryWriteDword(std::uint32_t root, const std::string& k
   return static_cast<SystemError>(status);
 }
 
-std::unique_ptr<Dialog> Win32Os::CreateHiddenDialog(const DialogSpec& spec) {
-  return std::make_unique<Win32Dialog>(spec);
+std::unique_ptr<Dialog> Win32Os::CreateHiddenDialog(const DialogLayout& layout) {
+  return std::make_unique<Win32Dialog>(layout);
 }
 
 std::unique_ptr<WaitWindow> Win32Os::OpenWaitWindow(const std::string& caption,
                                                     const std::string& label, int label_id) {
   const std::string label_text = label;
-  const ControlSpec controls[] = {
+  const ControlLayout controls[] = {
       {label_id, "IDC_WAIT_TEXT", ControlKind::kLabel, 10, 10, 150, 25, label_text.c_str(), false},
   };
-  const DialogSpec spec{caption.c_str(), 169, 25, "MS Sans Serif", 8, controls};
-  const std::vector<WORD> tmpl = BuildDialogTemplate(spec, kDialogStyle);
+  const DialogLayout layout{caption.c_str(), 169, 25, "MS Sans Serif", 8, controls};
+  const std::vector<WORD> tmpl = BuildDialogTemplate(layout, kDialogStyle);
   HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                          reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
                                          &WaitWindowProc, 0);

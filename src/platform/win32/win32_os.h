@@ -31,7 +31,7 @@ class Win32Os : public Os {
   SystemError RegistryWriteDword(std::uint32_t root, const std::string& key,
                                  const std::string& value_name, std::uint32_t value) override;
 
-  std::unique_ptr<Dialog> CreateHiddenDialog(const DialogSpec& spec) override;
+  std::unique_ptr<Dialog> CreateHiddenDialog(const DialogLayout& layout) override;
   std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption, const std::string& label,
                                              int label_id) override;
   bool PumpOneMessage() override;
