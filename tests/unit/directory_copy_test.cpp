@@ -203,7 +203,7 @@ TEST_F(DirectoryCopyTest, IncompleteItemsAreNotCopiedAndTheCallEnds) {
   const std::string source = Folder("src", {{"a.cfg", "a"}});
   const std::string other = Folder("other", {{"b.cfg", "b"}});
   const struct {
-    std::string specification;
+    std::string items;
     std::map<std::string, std::string> copied;
   } kCases[] = {
       {"", {}},
@@ -213,8 +213,8 @@ TEST_F(DirectoryCopyTest, IncompleteItemsAreNotCopiedAndTheCallEnds) {
   };
   for (const auto& test : kCases) {
     testing::ScratchFolder target;
-    EXPECT_EQ(0, CopyDirFiles(os, test.specification, target.path() + "\\")) << test.specification;
-    EXPECT_EQ(test.copied, Files(target.path() + "\\")) << test.specification;
+    EXPECT_EQ(0, CopyDirFiles(os, test.items, target.path() + "\\")) << test.items;
+    EXPECT_EQ(test.copied, Files(target.path() + "\\")) << test.items;
   }
 }
 
