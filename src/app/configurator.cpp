@@ -1,14 +1,16 @@
 #include "app/configurator.h"
 
-#include "app/control_ids.h"
 #include "app/detection.h"
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"
 #include "dialog/event_handler.h"
 #include "install/apply_phase.h"
+#include "model/control_ids.h"
 #include "platform/registry.h"
 
 namespace veyra::app {
+
+using namespace model;
 namespace {
 
 void AddProvisionalItems(platform::DialogControls& dialog) {

@@ -1,7 +1,7 @@
 // The program from start to end, over the operating-system interface.
 #pragma once
 
-#include "app/program_state.h"
+#include "model/program_state.h"
 #include "platform/os.h"
 
 namespace veyra::app {
@@ -11,10 +11,10 @@ inline constexpr const char* kStartDirectoryFailure = "Kann Directory Puffer nic
 
 // Start-up: common controls, value tables, start directory and base paths,
 // then the settings dialog routine. Returns the process exit code (always 0).
-int RunConfigurator(platform::Os& os, ProgramState& state);
+int RunConfigurator(platform::Os& os, model::ProgramState& state);
 
 // The settings dialog routine: builds the hidden dialog, sets its texts and
 // initial state, runs it modally and, unless cancelled, the apply phase.
-void RunSettingsDialog(platform::Os& os, ProgramState& state);
+void RunSettingsDialog(platform::Os& os, model::ProgramState& state);
 
 }  // namespace veyra::app

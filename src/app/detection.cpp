@@ -2,33 +2,22 @@
 
 #include <optional>
 
-#include "app/control_ids.h"
-#include "app/option_controls.h"
 #include "config/default_autoexec.h"
 #include "config/settings_block.h"
 #include "config/text_file.h"
+#include "model/control_ids.h"
+#include "model/game_paths.h"
+#include "model/options.h"
 
 namespace veyra::app {
+
+using namespace model;
 namespace {
 
 using config::OpenFailureMessage;
 using platform::DialogControls;
 
-constexpr const char* kConfigCfg = "\\VYhl2\\cfg\\config.cfg";
-constexpr const char* kAutoexecFiles[] = {
-    "\\VYhl2\\cfg\\autoexec.cfg",
-    "\\VYepisodic\\cfg\\autoexec.cfg",
-    "\\VYep2\\cfg\\autoexec.cfg",
-};
-constexpr const char* kVrTag = "\\VR_TAG";
-constexpr const char* kSpritesTag = "\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\tag";
-constexpr const char* kSkillTag = "\\VYhl2\\cfg\\tag";
-constexpr const char* kWeaponsTag = "\\hl2\\custom\\1_VY_looseFiles\\models\\weapons\\tag";
-constexpr const char* kMapsTag = "\\hl2\\custom\\1_VY_looseFiles\\maps\\tag";
-constexpr const char* kPrecacheList = "\\VYhl2\\shadereditorui\\postprocessing_precache.txt";
-constexpr const char* kReShadeFx = "\\bin\\ReShade.fx";
-constexpr const char* kSweetFxPresetFile = "\\bin\\SweetFX_preset.txt";
-constexpr const char* kCompanionTool = "\\Mienwerk\\Mienwerk.exe";
+namespace paths = model::paths;
 constexpr int kMostPresets = 1000;
 
 std::string RemoveAll(std::string text, std::string_view what) {
@@ -234,7 +223,7 @@ void BuildSunraysPatterns(ProgramState& state) {
 }
 
 void DetectSunrays(platform::Os& os, ProgramState& state, DialogControls& dialog) {
-  const std::string path = state.BasePath + kPrecacheList;
+  const std::string path = state.BasePath + paths::kPrecacheLists[0];
   if (!config::FileExists(os, path)) {
     dialog.SetEnabled(IDC_SUNRAYS_LEVEL, false);
     return;
@@ -256,7 +245,7 @@ void DetectSunrays(platform::Os& os, ProgramState& state, DialogControls& dialog
 }
 
 void DetectSweetFx(platform::Os& os, ProgramState& state, DialogControls& dialog) {
-  const std::string path = state.BasePath + kSweetFxPresetFile;
+  const std::string path = state.BasePath + paths::kSweetFxPresetFile;
   if (!config::FileExists(os, path)) {
     state.Settings.SweetFx = 0;
     dialog.SetChecked(IDC_SWEETFX, false);
@@ -287,7 +276,7 @@ void DetectSweetFx(platform::Os& os, ProgramState& state, DialogControls& dialog
 std::vector<std::string> ListSweetFxPresets(platform::Os& os, const std::string& start_directory) {
   std::vector<std::string> presets;
   for (const platform::DirEntry& entry :
-       os.ListDirectory(start_directory + "\\SweetFX\\Presets\\*.*")) {
+       os.ListDirectory(start_directory + paths::kSweetFxPresets + "*.*")) {
     constexpr std::uint32_t kNotAPlainFile =
         platform::attribute::kDirectory | platform::attribute::kHidden | platform::attribute::kSystem;
     if ((entry.attributes & kNotAPlainFile) != 0) continue;
@@ -301,30 +290,30 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
   const std::string& base = state.BasePath;
 
   // Missing configuration files are created first, so they are read below.
-  if (!config::FileExists(os, base + kConfigCfg)) config::WriteDefaultConfig(os, base + kConfigCfg);
-  ReadWhole(os, base + kConfigCfg, OpenFailureMessage::kOpen);
-  for (const char* autoexec : kAutoexecFiles) {
+  if (!config::FileExists(os, base + paths::kConfigCfg)) config::WriteDefaultConfig(os, base + paths::kConfigCfg);
+  ReadWhole(os, base + paths::kConfigCfg, OpenFailureMessage::kOpen);
+  for (const char* autoexec : paths::kConsoleScripts) {
     if (!config::FileExists(os, base + autoexec)) config::WriteDefaultAutoexec(os, base + autoexec);
   }
 
   if (std::optional<std::string> autoexec =
-          ReadWhole(os, base + kAutoexecFiles[0], OpenFailureMessage::kOpen)) {
+          ReadWhole(os, base + paths::kConsoleScripts[0], OpenFailureMessage::kOpen)) {
     DetectConsoleSettings(state, dialog, *autoexec);
     TakeDetectedFlags(state, dialog);
   }
 
-  state.Settings.VrMode = config::FileExists(os, base + kVrTag) ? 1 : 0;
+  state.Settings.VrMode = config::FileExists(os, base + paths::kVrTag) ? 1 : 0;
 
-  const std::optional<std::string> sprites = ReadMarker(os, base + kSpritesTag);
+  const std::optional<std::string> sprites = ReadMarker(os, base + paths::kSpritesTag);
   state.Installed.AnamorphFlaresInstalled = sprites && Contains(*sprites, "anamorph") ? 1 : 0;
   if (state.Installed.AnamorphFlaresInstalled) dialog.SetChecked(IDC_ANAMORPH_FLARES, true);
 
-  const std::optional<std::string> skill = ReadMarker(os, base + kSkillTag);
+  const std::optional<std::string> skill = ReadMarker(os, base + paths::kSkillTag);
   state.Installed.VeyraSkillInstalled = skill && Contains(*skill, "vy") ? 1 : 0;
   if (state.Installed.VeyraSkillInstalled) dialog.SetChecked(IDC_VEYRA_SKILL, true);
 
   dialog.SetEnabled(IDC_RECOIL, false);
-  const std::optional<std::string> weapons = ReadMarker(os, base + kWeaponsTag);
+  const std::optional<std::string> weapons = ReadMarker(os, base + paths::kWeaponsTag);
   state.Installed.VeyraWeaponsInstalled = weapons && Contains(*weapons, "VY") ? 1 : 0;
   if (state.Installed.VeyraWeaponsInstalled) {
     dialog.SetChecked(IDC_VEYRA_WEAPONS, true);
@@ -335,14 +324,14 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
     dialog.SetEnabled(IDC_HIDE_CROSSHAIR, false);
   }
 
-  const std::optional<std::string> maps = ReadMarker(os, base + kMapsTag);
+  const std::optional<std::string> maps = ReadMarker(os, base + paths::kMapsTag);
   state.Installed.CoastNightInstalled = maps && Contains(*maps, "night") ? 1 : 0;
   if (maps) dialog.SetChecked(IDC_COAST_NIGHT, state.Installed.CoastNightInstalled == 1);
 
   BuildSunraysPatterns(state);
   DetectSunrays(os, state, dialog);
 
-  state.Settings.ReShade = config::FileExists(os, base + kReShadeFx) ? 1 : 0;
+  state.Settings.ReShade = config::FileExists(os, base + paths::kReShadeFx) ? 1 : 0;
   dialog.SetChecked(IDC_RESHADE, state.Settings.ReShade == 1);
   state.Installed.ReShadeInstalled = state.Settings.ReShade;
 
@@ -351,7 +340,7 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
   }
   DetectSweetFx(os, state, dialog);
 
-  if (!config::FileExists(os, state.StartDirectory + kCompanionTool)) {
+  if (!config::FileExists(os, state.StartDirectory + paths::kCompanionTool)) {
     dialog.SetEnabled(IDC_MIENWERK, false);
   }
 }

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
+#include "model/program_state.h"
 #include "platform/dialog.h"
 #include "platform/os.h"
 
 namespace veyra::app {
 
-void DetectInstalledState(platform::Os& os, ProgramState& state, platform::DialogControls& dialog);
+void DetectInstalledState(platform::Os& os, model::ProgramState& state, platform::DialogControls& dialog);
 
 // The preset names offered: the plain files matching "SweetFX\Presets\*.*"
 // below the start directory, in directory order, at most 1000, each with every

@@ -1,8 +1,10 @@
 #include "app/dialog_layout.h"
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
 
 namespace veyra::app {
+
+using namespace model;
 namespace {
 
 using K = platform::ControlKind;

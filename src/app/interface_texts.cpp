@@ -1,8 +1,10 @@
 #include "app/interface_texts.h"
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
 
 namespace veyra::app {
+
+using namespace model;
 namespace {
 
 struct TranslatedText {
@@ -107,18 +109,6 @@ constexpr ItemTexts kSunraysItems[2] = {
     {"Strong", "Stark"},
 };
 
-struct LanguageName {
-  const char* german_name;
-  const char* steam_key;
-};
-
-constexpr LanguageName kLanguageNames[] = {
-    {"englisch", "english"},       {"deutsch", "german"},       {"französisch", "french"},
-    {"italienisch", "italian"},    {"japanisch", "japanese"},   {"koreanisch", "korean"},
-    {"portugiesisch", "portuguese"}, {"russisch", "russian"},   {"chinesisch", "schinese"},
-    {"spanisch", "spanish"},       {"thai-chinesisch", "tchinese"}, {"thailändisch", "thai"},
-};
-
 // Replaces the item's text where it stands: removed, then inserted again at the same position.
 void ReplaceItemText(platform::DialogControls& dialog, int list, int item, const char* text) {
   dialog.RemoveItem(list, item);
@@ -161,13 +151,6 @@ void InterfaceTexts(const std::string& language, platform::DialogControls& dialo
     ReplaceItemText(dialog, IDC_SUNRAYS_LEVEL, item, german ? texts.german : texts.english);
   }
   if (sunrays_level == 1 || sunrays_level == 2) dialog.Select(IDC_SUNRAYS_LEVEL, sunrays_level);
-}
-
-std::string LanguageNameMapping(const std::string& name) {
-  for (const LanguageName& entry : kLanguageNames) {
-    if (name == entry.german_name) return entry.steam_key;
-  }
-  return name;
 }
 
 }  // namespace veyra::app

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/program_state.h"
+#include "model/program_state.h"
 #include "platform/dialog.h"
 
 namespace veyra::app {
@@ -14,10 +14,6 @@ bool IsGermanInterface(const std::string& language);
 // Sets the caption, every translated control text and the items of the two
 // level lists. Changes no check mark and no enabled state.
 void InterfaceTexts(const std::string& language, platform::DialogControls& dialog,
-                    const ProgramState& state);
-
-// Turns a German language name into Steam's language key; any other name
-// comes back unchanged.
-std::string LanguageNameMapping(const std::string& name);
+                    const model::ProgramState& state);
 
 }  // namespace veyra::app

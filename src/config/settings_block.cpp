@@ -7,7 +7,7 @@
 namespace veyra::config {
 namespace {
 
-using app::SettingsState;
+using model::SettingsState;
 
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -282,7 +282,7 @@ void AppendLines(std::string& text, const std::vector<GeneratedLine>& lines,
 
 // The eight bloom lines. Levels 1 to 5 put the tint exponent before the three
 // tint lines, the dreamy levels 6 to 8 and the default set after "r_bloomtintb".
-std::vector<std::string> BloomLines(const app::ProgramState& state) {
+std::vector<std::string> BloomLines(const model::ProgramState& state) {
   const int level = state.Settings.BloomLevel;
   if (state.Settings.EnhancedBloom != 1 || level < 1 || level > 8) {
     return {"mat_bloom_scalefactor_scalar 1.00", "mat_bloomscale 1", "mat_bloomamount_rate 0.05",
@@ -320,7 +320,7 @@ std::vector<std::string> RemovalEntries() {
   return texts;
 }
 
-std::string GeneratedPart(const app::ProgramState& state) {
+std::string GeneratedPart(const model::ProgramState& state) {
   std::string text;
   ((text += kMarkerLine) += kLineEnd) += kBlockRuleLine;
   text += kLineEnd;
@@ -330,7 +330,7 @@ std::string GeneratedPart(const app::ProgramState& state) {
   return text;
 }
 
-std::string RegenerateSettingsBlock(std::string_view text, const app::ProgramState& state) {
+std::string RegenerateSettingsBlock(std::string_view text, const model::ProgramState& state) {
   static const SequentialRemoval removal(RemovalEntriesWithHeads());
   std::string result(text.substr(0, std::min(text.find(kMarkerLine), text.size())));
   removal.Apply(result);

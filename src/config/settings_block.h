@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program_state.h"
+#include "model/program_state.h"
 
 namespace veyra::config {
 
@@ -21,13 +21,13 @@ std::string StripQuotes(std::string_view text);
 
 // Keeps what stands before the first marker, removes every removal entry from
 // it (in the order of RemovalEntries) and appends GeneratedPart.
-std::string RegenerateSettingsBlock(std::string_view text, const app::ProgramState& state);
+std::string RegenerateSettingsBlock(std::string_view text, const model::ProgramState& state);
 
 // The texts removed from the free part, in the order they are removed: the
 // entries with CR LF endings first, then those with a lone CR.
 std::vector<std::string> RemovalEntries();
 
 // The marker line, the block rule line and the 36 setting lines, each ended by CR LF.
-std::string GeneratedPart(const app::ProgramState& state);
+std::string GeneratedPart(const model::ProgramState& state);
 
 }  // namespace veyra::config

@@ -161,21 +161,6 @@ bool EditFileReplacing(platform::Os& os, const std::string& path, std::string_vi
   });
 }
 
-bool EnableSunraysNormal(platform::Os& os, const app::ProgramState& state, const std::string& path) {
-  return EditFileReplacing(os, path, state.SunraysOffPattern, state.SunraysOnPattern,
-                           state.SunraysStrongOnPattern, state.SunraysStrongOffPattern);
-}
-
-bool EnableSunraysStrong(platform::Os& os, const app::ProgramState& state, const std::string& path) {
-  return EditFileReplacing(os, path, state.SunraysOnPattern, state.SunraysOffPattern,
-                           state.SunraysStrongOffPattern, state.SunraysStrongOnPattern);
-}
-
-bool DisableSunrays(platform::Os& os, const app::ProgramState& state, const std::string& path) {
-  return EditFileReplacing(os, path, state.SunraysOnPattern, state.SunraysOffPattern,
-                           state.SunraysStrongOnPattern, state.SunraysStrongOffPattern);
-}
-
 bool WriteDefaultConfig(platform::Os& os, const std::string& path) {
   return WriteWholeFile(os, path, OpenFailureMessage::kSave, "unbindall\nskill \"2\"\n");
 }

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/program_state.h"
 #include "config/file_errors.h"
 #include "platform/os.h"
 
@@ -72,11 +71,6 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
 // or shown) or could not be opened, read or written (reported).
 bool EditFileReplacing(platform::Os& os, const std::string& path, std::string_view find1,
                        std::string_view repl1, std::string_view find2, std::string_view repl2);
-
-// Switch the sun-ray effects in a precache list, using the patterns of `state`.
-bool EnableSunraysNormal(platform::Os& os, const app::ProgramState& state, const std::string& path);
-bool EnableSunraysStrong(platform::Os& os, const app::ProgramState& state, const std::string& path);
-bool DisableSunrays(platform::Os& os, const app::ProgramState& state, const std::string& path);
 
 // Writes the minimal config.cfg: "unbindall" and skill 2, each ended by LF.
 bool WriteDefaultConfig(platform::Os& os, const std::string& path);

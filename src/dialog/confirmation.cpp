@@ -1,22 +1,14 @@
 #include "dialog/confirmation.h"
 
-#include "app/control_ids.h"
-#include "app/option_controls.h"
 #include "config/settings_block.h"
 #include "config/text_file.h"
+#include "model/control_ids.h"
+#include "model/game_paths.h"
+#include "model/options.h"
 
 namespace veyra::dialog {
-namespace {
 
-using namespace app;
-
-constexpr const char* kConsoleScripts[] = {
-    "\\VYhl2\\cfg\\autoexec.cfg",
-    "\\VYepisodic\\cfg\\autoexec.cfg",
-    "\\VYep2\\cfg\\autoexec.cfg",
-};
-
-}  // namespace
+using namespace model;
 
 void CaptureSettings(platform::DialogControls& dialog, SettingsState& settings) {
   for (const CheckBoxOption& option : CheckBoxOptions()) {
@@ -30,7 +22,7 @@ void CaptureSettings(platform::DialogControls& dialog, SettingsState& settings) 
 }
 
 void SaveConsoleScripts(platform::Os& os, const ProgramState& state) {
-  for (const char* script : kConsoleScripts) {
+  for (const char* script : paths::kConsoleScripts) {
     config::RewriteFile(os, state.BasePath + script, config::OpenFailureMessage::kSave,
                         [&state](std::string text) {
                           return config::RegenerateSettingsBlock(config::StripQuotes(text), state);

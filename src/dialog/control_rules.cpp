@@ -3,12 +3,12 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
 
 namespace veyra::dialog {
 namespace {
 
-using namespace app;
+using namespace model;
 
 // ------------------------------------------------------------ click reactions
 

@@ -1,13 +1,13 @@
 #include "dialog/event_handler.h"
 
-#include "app/control_ids.h"
 #include "dialog/confirmation.h"
 #include "dialog/control_rules.h"
 #include "dialog/external_tools.h"
+#include "model/control_ids.h"
 
 namespace veyra::dialog {
 
-using namespace app;
+using namespace model;
 
 bool SettingsDialogEvents::OnCommand(platform::DialogControls& dialog, int id, int code) {
   if (id == IDC_MIENWERK) {  // every command of this button starts the tool

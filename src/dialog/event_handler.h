@@ -3,7 +3,7 @@
 // across deactivation, and ends the dialog with OK or Cancel.
 #pragma once
 
-#include "app/program_state.h"
+#include "model/program_state.h"
 #include "platform/dialog.h"
 #include "platform/os.h"
 
@@ -14,7 +14,7 @@ inline bool IsClick(int code) { return code == 0 || code == 1; }
 
 class SettingsDialogEvents : public platform::DialogEvents {
  public:
-  SettingsDialogEvents(platform::Os& os, app::ProgramState& state) : os_(os), state_(state) {}
+  SettingsDialogEvents(platform::Os& os, model::ProgramState& state) : os_(os), state_(state) {}
 
   bool OnCommand(platform::DialogControls& dialog, int id, int code) override;
   void OnActivationChange(platform::DialogControls& dialog, bool active) override;
@@ -26,7 +26,7 @@ class SettingsDialogEvents : public platform::DialogEvents {
   void Cancel(platform::DialogControls& dialog);
 
   platform::Os& os_;
-  app::ProgramState& state_;
+  model::ProgramState& state_;
   platform::FocusToken RememberedFocus = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "dialog/external_tools.h"
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
+#include "model/game_paths.h"
 
 namespace veyra::dialog {
 namespace {
@@ -9,20 +10,20 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace
 
-void EditPreset(platform::Os& os, platform::DialogControls& dialog, const app::ProgramState& state) {
+void EditPreset(platform::Os& os, platform::DialogControls& dialog, const model::ProgramState& state) {
   const std::string selected =
-      dialog.ItemText(app::IDC_SWEETFX_PRESET, dialog.Selection(app::IDC_SWEETFX_PRESET));
+      dialog.ItemText(model::IDC_SWEETFX_PRESET, dialog.Selection(model::IDC_SWEETFX_PRESET));
   const std::string preset = selected.empty() ? "Default" : selected;
-  const std::string path = state.BasePath + "\\SweetFX\\Presets\\" + preset + ".txt";
+  const std::string path = state.BasePath + model::paths::kSweetFxPresets + preset + ".txt";
   // The editor comes from the system folder by full path: the game folder, where
   // the search for a bare "notepad.exe" would begin, is no place to start programs from.
   os.StartProcess(os.SystemDirectory() + "\\notepad.exe", "notepad.exe " + Quoted(path), "");
 }
 
-void StartCompanionTool(platform::Os& os, const app::ProgramState& state) {
+void StartCompanionTool(platform::Os& os, const model::ProgramState& state) {
   if (IsProcessRunning(os, "Mienwerk.exe") != 0) return;
-  const std::string folder = state.StartDirectory + "\\Mienwerk";
-  const std::string tool = folder + "\\Mienwerk.exe";
+  const std::string folder = state.StartDirectory + model::paths::kCompanionFolder;
+  const std::string tool = state.StartDirectory + model::paths::kCompanionTool;
   // Started in its own folder, as a shortcut to it would, so it finds its files.
   os.StartProcess(tool, Quoted(tool), folder);
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/program_state.h"
+#include "model/program_state.h"
 #include "platform/dialog.h"
 #include "platform/os.h"
 
@@ -12,11 +12,11 @@ namespace veyra::dialog {
 
 // Opens the selected SweetFX preset (Default.txt when none is selected) in
 // notepad.exe from the system folder, without waiting for it.
-void EditPreset(platform::Os& os, platform::DialogControls& dialog, const app::ProgramState& state);
+void EditPreset(platform::Os& os, platform::DialogControls& dialog, const model::ProgramState& state);
 
 // Starts Mienwerk\Mienwerk.exe below the start directory unless a process of
 // that name runs already; does not wait for it.
-void StartCompanionTool(platform::Os& os, const app::ProgramState& state);
+void StartCompanionTool(platform::Os& os, const model::ProgramState& state);
 
 // 1 when `name` occurs in the list of running processes (one line per process,
 // "ID: <id>", a tab, "File: <executable>", CR LF), case-sensitively and also

@@ -1,16 +1,28 @@
 #include "install/apply_phase.h"
 
-#include "app/interface_texts.h"
 #include "config/text_file.h"
 #include "install/anti_aliasing.h"
 #include "install/directory_copy.h"
 #include "install/effect_files.h"
 #include "install/injectors.h"
+#include "model/game_paths.h"
 
 namespace veyra::install {
 namespace {
 
-constexpr const char* kLooseFiles = "\\custom\\1_VY_looseFiles\\";
+namespace paths = model::paths;
+
+struct LanguageName {
+  const char* german_name;
+  const char* steam_key;
+};
+
+constexpr LanguageName kLanguageNames[] = {
+    {"englisch", "english"},       {"deutsch", "german"},       {"französisch", "french"},
+    {"italienisch", "italian"},    {"japanisch", "japanese"},   {"koreanisch", "korean"},
+    {"portugiesisch", "portuguese"}, {"russisch", "russian"},   {"chinesisch", "schinese"},
+    {"spanisch", "spanish"},       {"thai-chinesisch", "tchinese"}, {"thailändisch", "thai"},
+};
 
 // The weapon set's folders, below the set's hl2 branch and below each game's
 // custom folder alike.
@@ -22,37 +34,38 @@ constexpr const char* kWeaponFolders[] = {
     "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
 };
 
-void SwitchWeapons(platform::Os& os, const app::ProgramState& state) {
+void SwitchWeapons(platform::Os& os, const model::ProgramState& state) {
   const std::string set = state.Settings.VeyraWeapons == 1 ? "HD_weapons" : "LO_weapons";
   const struct {
     const std::string& base;
-    const char* game;
-  } games[] = {{state.BasePath, "hl2"}, {state.EpisodicBasePath, "episodic"}, {state.Ep2BasePath, "ep2"}};
+    const char* folder;
+  } games[] = {
+      {state.BasePath, "\\hl2"}, {state.EpisodicBasePath, "\\episodic"}, {state.Ep2BasePath, "\\ep2"}};
   for (const auto& game : games) {
     for (const char* folder : kWeaponFolders) {
-      GuardedCopy(os, game.base + "\\Repository\\" + set + "\\hl2\\" + folder + ">",
-                  game.base + "\\" + game.game + kLooseFiles + folder);
+      GuardedCopy(os, game.base + paths::kRepository + set + "\\hl2\\" + folder + ">",
+                  game.base + game.folder + paths::kLooseFiles + folder);
     }
   }
 }
 
-void SwitchSprites(platform::Os& os, const app::ProgramState& state) {
+void SwitchSprites(platform::Os& os, const model::ProgramState& state) {
   const std::string set =
       state.Settings.AnamorphFlares == 1 ? "Show_Anamorph_Sprites" : "Hide_Anamorph_Sprites";
-  GuardedCopy(os, state.BasePath + "\\Repository\\" + set + "\\hl2\\materials\\sprites\\>",
-              state.BasePath + "\\hl2" + kLooseFiles + "materials\\sprites\\");
+  GuardedCopy(os, state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
+              state.BasePath + "\\hl2" + paths::kLooseFiles + "materials\\sprites\\");
 }
 
-void SwitchDifficulty(platform::Os& os, const app::ProgramState& state) {
-  const std::string source = state.BasePath + "\\Repository\\" +
+void SwitchDifficulty(platform::Os& os, const model::ProgramState& state) {
+  const std::string source = state.BasePath + paths::kRepository +
                              (state.Settings.VeyraSkill == 1 ? "VY_Skill" : "VALVE_Skill") + "\\>";
-  for (const char* game : {"VYhl2", "VYepisodic", "VYep2"}) {
-    GuardedCopy(os, source, state.BasePath + "\\" + game + "\\cfg\\");
+  for (const char* mod : paths::kModFolders) {
+    GuardedCopy(os, source, state.BasePath + mod + paths::kCfgFolder);
   }
 }
 
-void SwitchCoastSequence(platform::Os& os, const app::ProgramState& state) {
-  const std::string maps = state.BasePath + "\\hl2" + kLooseFiles + "maps\\";
+void SwitchCoastSequence(platform::Os& os, const model::ProgramState& state) {
+  const std::string maps = state.BasePath + paths::kCoastMaps;
   // Each time of day brings its maps and, where it has them, their node graphs.
   const std::string set = state.Settings.CoastNight == 1 ? "NIGHT\\" : "DAYLIGHT\\";
   GuardedCopy(os, maps + set + ">", maps);
@@ -61,15 +74,15 @@ void SwitchCoastSequence(platform::Os& os, const app::ProgramState& state) {
 }
 
 // Runs a content switch in its wait window when the choice differs from what is installed.
-void SwitchWhenChanged(platform::Os& os, const app::ProgramState& state, int chosen, int installed,
-                       void (*switch_content)(platform::Os&, const app::ProgramState&)) {
+void SwitchWhenChanged(platform::Os& os, const model::ProgramState& state, int chosen, int installed,
+                       void (*switch_content)(platform::Os&, const model::ProgramState&)) {
   if (chosen == installed) return;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
   switch_content(os, state);
 }
 
-void ApplyVrTag(platform::Os& os, const app::ProgramState& state) {
-  const std::string tag = state.BasePath + "\\VR_TAG";
+void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {
+  const std::string tag = state.BasePath + paths::kVrTag;
   if (state.Settings.VrMode != 1) {
     os.Delete(tag);
     os.Sleep(50);
@@ -90,13 +103,13 @@ void ApplyVrTag(platform::Os& os, const app::ProgramState& state) {
 
 }  // namespace
 
-void RunApplyPhase(platform::Os& os, app::ProgramState& state) {
+void RunApplyPhase(platform::Os& os, model::ProgramState& state) {
   if (state.CancelRequested != 0) return;
-  const app::SettingsState& chosen = state.Settings;
-  const app::InstalledState& installed = state.Installed;
+  const model::SettingsState& chosen = state.Settings;
+  const model::InstalledState& installed = state.Installed;
 
   ApplySunraysChoice(os, state);
-  state.SteamLanguage = app::LanguageNameMapping(state.SteamLanguage);
+  state.SteamLanguage = LanguageNameMapping(state.SteamLanguage);
   ApplySweetFx(os, state);
   ApplyReShade(os, state);
   if (chosen.Fxaa == 1) ResetAntiAliasing(os);
@@ -105,6 +118,13 @@ void RunApplyPhase(platform::Os& os, app::ProgramState& state) {
   SwitchWhenChanged(os, state, chosen.VeyraSkill, installed.VeyraSkillInstalled, SwitchDifficulty);
   ApplyVrTag(os, state);
   SwitchWhenChanged(os, state, chosen.CoastNight, installed.CoastNightInstalled, SwitchCoastSequence);
+}
+
+std::string LanguageNameMapping(const std::string& name) {
+  for (const LanguageName& entry : kLanguageNames) {
+    if (name == entry.german_name) return entry.steam_key;
+  }
+  return name;
 }
 
 }  // namespace veyra::install

@@ -1,7 +1,9 @@
 // After OK: brings the game folders in line with the confirmed options.
 #pragma once
 
-#include "app/program_state.h"
+#include <string>
+
+#include "model/program_state.h"
 #include "platform/os.h"
 
 namespace veyra::install {
@@ -9,6 +11,10 @@ namespace veyra::install {
 // The whole apply sequence; does nothing when the player cancelled. Content
 // sets and ReShade change only where the choice differs from what was
 // installed; the effect files, SweetFX, FXAA and VR steps run every time.
-void RunApplyPhase(platform::Os& os, app::ProgramState& state);
+void RunApplyPhase(platform::Os& os, model::ProgramState& state);
+
+// Turns a German language name into Steam's language key, as the wait windows
+// choose their texts by the key; any other name comes back unchanged.
+std::string LanguageNameMapping(const std::string& name);
 
 }  // namespace veyra::install

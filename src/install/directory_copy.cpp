@@ -1,8 +1,8 @@
 #include "install/directory_copy.h"
 
-#include "app/control_ids.h"
 #include "config/file_errors.h"
 #include "config/text_file.h"
+#include "model/control_ids.h"
 
 namespace veyra::install {
 
@@ -39,7 +39,7 @@ std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os, const std
   const bool german = language == "german";
   std::unique_ptr<platform::WaitWindow> window =
       os.OpenWaitWindow(german ? "Kopiere Dateien" : "Copy files",
-                        german ? "Bitte warten Sie..." : "Please wait...", app::IDC_WAIT_TEXT);
+                        german ? "Bitte warten Sie..." : "Please wait...", model::IDC_WAIT_TEXT);
   if (!os.PumpOneMessage()) os.Sleep(1);
   return window;
 }

@@ -3,9 +3,12 @@
 #include "config/text_file.h"
 #include "install/anti_aliasing.h"
 #include "install/directory_copy.h"
+#include "model/game_paths.h"
 
 namespace veyra::install {
 namespace {
+
+namespace paths = model::paths;
 
 struct Removal {
   const char* file;
@@ -34,23 +37,23 @@ constexpr const char* kReShadeOnlyFiles[] = {
 // The graphics library both injectors use, in bin and in the top folder.
 constexpr const char* kSharedLibraries[] = {"\\bin\\d3d9.dll", "\\d3d9.dll"};
 
-void DeleteAndPause(platform::Os& os, const app::ProgramState& state, const char* file) {
+void DeleteAndPause(platform::Os& os, const model::ProgramState& state, const char* file) {
   os.Delete(state.BasePath + file);  // a missing file is no failure
   os.Sleep(50);
 }
 
-void InstallSweetFx(platform::Os& os, const app::ProgramState& state) {
+void InstallSweetFx(platform::Os& os, const model::ProgramState& state) {
   const std::string& base = state.BasePath;
   const std::string& preset = state.Settings.SelectedSweetFxPreset;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  GuardedCopy(os, base + "\\SweetFX_Resources\\bin\\>", base + "\\bin\\");
+  GuardedCopy(os, base + paths::kSweetFxBinaries + ">", base + paths::kBin);
   os.Sleep(50);
   if (preset.find("SMAA") != std::string::npos) ResetAntiAliasing(os);
 
   const std::string include_line = "#include \"SweetFX\\Presets\\" + preset + ".txt\"";
-  if (!config::FileExists(os, base + "\\SweetFX\\Presets\\" + preset + ".txt")) return;
-  const std::string preset_file = base + "\\bin\\SweetFX_preset.txt";
-  os.Copy(base + "\\SweetFX_Resources\\Main\\SweetFX_preset.txt", preset_file);
+  if (!config::FileExists(os, base + paths::kSweetFxPresets + preset + ".txt")) return;
+  const std::string preset_file = base + paths::kSweetFxPresetFile;
+  os.Copy(base + paths::kSweetFxPresetTemplate, preset_file);
   os.Sleep(50);
   // The rewrite would pass a read-only preset file over in silence, leaving it
   // naming another preset than the one chosen: that is reported instead.
@@ -66,7 +69,7 @@ void InstallSweetFx(platform::Os& os, const app::ProgramState& state) {
 
 }  // namespace
 
-void ApplySweetFx(platform::Os& os, const app::ProgramState& state) {
+void ApplySweetFx(platform::Os& os, const model::ProgramState& state) {
   if (state.Settings.SweetFx == 1) {
     InstallSweetFx(os, state);
     return;
@@ -77,11 +80,11 @@ void ApplySweetFx(platform::Os& os, const app::ProgramState& state) {
   }
 }
 
-void ApplyReShade(platform::Os& os, const app::ProgramState& state) {
-  const app::SettingsState& settings = state.Settings;
+void ApplyReShade(platform::Os& os, const model::ProgramState& state) {
+  const model::SettingsState& settings = state.Settings;
   if (settings.ReShade == state.Installed.ReShadeInstalled) return;
   DeleteAndPause(os, state, "\\bin\\d3d9.log");
-  DeleteAndPause(os, state, "\\bin\\ReShade.fx");
+  DeleteAndPause(os, state, paths::kReShadeFx);
   if (settings.SweetFx == 0) {
     for (const char* library : kSharedLibraries) DeleteAndPause(os, state, library);
   }
@@ -89,7 +92,7 @@ void ApplyReShade(platform::Os& os, const app::ProgramState& state) {
   if (settings.ReShade == 1) {
     // Twice, as the package has always been copied.
     for (int pass = 0; pass < 2; ++pass) {
-      GuardedCopy(os, state.BasePath + "\\Reshade_Resources\\>", state.BasePath + "\\bin\\");
+      GuardedCopy(os, state.BasePath + paths::kReShadePackage + ">", state.BasePath + paths::kBin);
       os.Sleep(50);
     }
     return;

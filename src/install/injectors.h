@@ -1,16 +1,16 @@
 // The post-processing injectors: SweetFX with its preset file, and ReShade.
 #pragma once
 
-#include "app/program_state.h"
+#include "model/program_state.h"
 #include "platform/os.h"
 
 namespace veyra::install {
 
 // Installs SweetFX with the chosen preset when it is chosen, and otherwise
 // removes its files (leaving those ReShade shares while ReShade stays chosen).
-void ApplySweetFx(platform::Os& os, const app::ProgramState& state);
+void ApplySweetFx(platform::Os& os, const model::ProgramState& state);
 
 // Installs or removes ReShade when the choice differs from what was installed.
-void ApplyReShade(platform::Os& os, const app::ProgramState& state);
+void ApplyReShade(platform::Os& os, const model::ProgramState& state);
 
 }  // namespace veyra::install

@@ -14,12 +14,14 @@
 
 namespace {
 
-using veyra::app::ProgramState;
+using namespace model;
+
+using veyra::model::ProgramState;
 
 const ProgramState& State() {
   static const ProgramState state = [] {
     ProgramState filled;
-    veyra::app::FillValueTables(filled);
+    veyra::model::FillValueTables(filled);
     filled.Settings.Sharpen = filled.Settings.EnhancedBloom = 1;
     filled.Settings.BloomLevel = 3;
     return filled;

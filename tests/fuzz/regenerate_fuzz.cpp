@@ -17,9 +17,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  static const veyra::app::ProgramState state = [] {
-    veyra::app::ProgramState filled;
-    veyra::app::FillValueTables(filled);
+  static const veyra::model::ProgramState state = [] {
+    veyra::model::ProgramState filled;
+    veyra::model::FillValueTables(filled);
     return filled;
   }();
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);

@@ -12,12 +12,14 @@
 
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"
-#include "app/program_state.h"
 #include "automation.h"
+#include "model/program_state.h"
 #include "platform/win32/win32_os.h"
 
 namespace veyra::gui {
 namespace {
+
+using namespace model;
 
 struct Room {
   int needed;
@@ -117,7 +119,7 @@ class BackendDialogTest : public ::testing::TestWithParam<const char*> {
   }
 
   platform::win32::Win32Os os_;
-  app::ProgramState state_;
+  model::ProgramState state_;
   std::unique_ptr<platform::Dialog> dialog_;
   HWND window_ = nullptr;
 };

@@ -12,7 +12,7 @@
 
 namespace veyra::testing {
 
-inline std::string LiteralRegenerate(std::string_view text, const app::ProgramState& state) {
+inline std::string LiteralRegenerate(std::string_view text, const model::ProgramState& state) {
   static const std::vector<std::string> entries = config::RemovalEntries();
   std::string result(text.substr(0, text.find(config::kMarkerLine)));
   for (const std::string& entry : entries) {

@@ -13,6 +13,8 @@
 namespace veyra::install {
 namespace {
 
+using namespace model;
+
 using Kind = testing::OperationLogOs::Kind;
 using Lines = std::vector<std::string>;
 namespace error = platform::error;
@@ -173,7 +175,7 @@ class ApplyPhaseTest : public ::testing::Test {
     Put("\\Reshade_Resources\\d3d9.dll", "ReShade d3d9");
     Put("\\Reshade_Resources\\Reshadebloom.fx", "ReShade bloom");
 
-    app::SetStartDirectory(state, game.path());
+    model::SetStartDirectory(state, game.path());
     state.SteamLanguage = "english";
     state.SunraysOnPattern = Pattern("ppe_sunrays.txt", '1');
     state.SunraysOffPattern = Pattern("ppe_sunrays.txt", '0');
@@ -340,11 +342,11 @@ class ApplyPhaseTest : public ::testing::Test {
   std::unique_ptr<platform::Os> real = testing::MakeRealOs();
   testing::FaultInjectingOs faults{*real};
   testing::OperationLogOs os{faults, game.path()};
-  app::ProgramState state;
+  model::ProgramState state;
 };
 
 TEST_F(ApplyPhaseTest, CancelLeavesFoldersAndRegistryAlone) {
-  app::SettingsState& chosen = state.Settings;
+  model::SettingsState& chosen = state.Settings;
   chosen.Sunrays = chosen.SweetFx = chosen.ReShade = chosen.Fxaa = chosen.VeyraWeapons = 1;
   chosen.AnamorphFlares = chosen.VeyraSkill = chosen.CoastNight = chosen.VrMode = 1;
   chosen.SelectedSweetFxPreset = "SMAA_Sharp";
@@ -361,7 +363,7 @@ TEST_F(ApplyPhaseTest, ChoicesEqualToTheInstalledStateSwitchNothing) {
   for (const int installed : {0, 1}) {
     testing::OperationLogOs log{faults, game.path()};
     state.Installed = {installed, installed, installed, installed, installed};
-    app::SettingsState& chosen = state.Settings;
+    model::SettingsState& chosen = state.Settings;
     chosen.AnamorphFlares = chosen.VeyraWeapons = chosen.CoastNight = chosen.VeyraSkill =
         chosen.ReShade = installed;
 

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
 namespace veyra::app {
 namespace {
+
+using namespace model;
 
 using platform::DialogEvents;
 using platform::MemoryDialog;

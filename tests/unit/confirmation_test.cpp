@@ -7,10 +7,10 @@
 
 #include <set>
 
-#include "app/control_ids.h"
 #include "app/dialog_layout.h"
 #include "config/settings_block.h"
 #include "dialog/event_handler.h"
+#include "model/control_ids.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
@@ -19,6 +19,7 @@ namespace veyra::dialog {
 namespace {
 
 using namespace app;
+using namespace model;
 using platform::MemoryDialog;
 using testing::FileOp;
 

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/control_ids.h"
 #include "app/dialog_layout.h"
 #include "dialog/event_handler.h"
+#include "model/control_ids.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
@@ -20,6 +20,7 @@ namespace veyra::dialog {
 namespace {
 
 using namespace app;
+using namespace model;
 using testing::Change;
 using testing::Checked;
 using testing::DialogState;

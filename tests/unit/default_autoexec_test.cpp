@@ -11,6 +11,8 @@
 namespace veyra::config {
 namespace {
 
+using namespace model;
+
 const std::string kLongRule = "// " + std::string(109, '-');
 
 std::vector<std::string> SplitCrLf(const std::string& text) {
@@ -83,8 +85,8 @@ TEST_F(WriteDefaultAutoexecTest, MissingFolderMessageNamesNoPath) {
 
 // The first save keeps the free part except two removals and replaces the first block.
 TEST(DefaultAutoexecSavedOnce, KeepsTheFreePartButTwoLines) {
-  app::ProgramState state;
-  app::FillValueTables(state);
+  model::ProgramState state;
+  model::FillValueTables(state);
   const std::string& text = DefaultAutoexecText();
   std::string expected = text.substr(0, text.find(kMarkerLine));
   const auto replace = [&](const std::string& from, const std::string& to) {

@@ -7,16 +7,18 @@
 #include <algorithm>
 
 #include "app/configurator.h"
-#include "app/control_ids.h"
 #include "app/dialog_layout.h"
 #include "config/default_autoexec.h"
 #include "dialog/confirmation.h"
+#include "model/control_ids.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
 namespace veyra::app {
 namespace {
+
+using namespace model;
 
 using platform::DirEntry;
 using testing::Change;

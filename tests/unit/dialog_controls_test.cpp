@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "app/control_ids.h"
 #include "app/dialog_layout.h"
+#include "model/control_ids.h"
 #include "platform/memory_dialog.h"
 #include "tests/doubles/test_os.h"
 
@@ -14,6 +14,7 @@ namespace veyra::platform {
 namespace {
 
 using namespace app;
+using namespace model;
 
 struct DialogKind {
   const char* name;

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/control_ids.h"
 #include "app/dialog_layout.h"
 #include "dialog/event_handler.h"
+#include "model/control_ids.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -15,6 +15,7 @@ namespace veyra::dialog {
 namespace {
 
 using namespace app;
+using namespace model;
 using platform::ProcessEntry;
 
 // A system whose running processes the test chooses; a program started here

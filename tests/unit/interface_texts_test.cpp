@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/control_ids.h"
 #include "app/dialog_layout.h"
+#include "install/apply_phase.h"
+#include "model/control_ids.h"
 #include "platform/memory_dialog.h"
 
 namespace veyra::app {
 namespace {
+
+using namespace model;
 
 class InterfaceTextsTest : public ::testing::Test {
  protected:
@@ -133,11 +136,11 @@ TEST(LanguageNameMappingTest, GermanNamesBecomeSteamKeys) {
       {"portugiesisch", "portuguese"}, {"russisch", "russian"},    {"chinesisch", "schinese"},
       {"spanisch", "spanish"},     {"thai-chinesisch", "tchinese"}, {"thailändisch", "thai"},
   };
-  for (const auto& [name, key] : table) EXPECT_EQ(key, LanguageNameMapping(name)) << name;
+  for (const auto& [name, key] : table) EXPECT_EQ(key, install::LanguageNameMapping(name)) << name;
   for (const char* unchanged : {"german", "Deutsch", "", "klingonisch", "thai"}) {
-    EXPECT_EQ(unchanged, LanguageNameMapping(unchanged));
+    EXPECT_EQ(unchanged, install::LanguageNameMapping(unchanged));
   }
-  EXPECT_TRUE(IsGermanInterface(LanguageNameMapping("deutsch")));
+  EXPECT_TRUE(IsGermanInterface(install::LanguageNameMapping("deutsch")));
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 namespace veyra::config {
 namespace {
 
-using app::SettingsState;
+using namespace model;
+
+using model::SettingsState;
 
 // The text split at each CR LF; the piece after the last one is dropped when empty.
 std::vector<std::string> CrLfLines(std::string_view text) {
@@ -27,7 +29,7 @@ std::vector<std::string> CrLfLines(std::string_view text) {
 
 class SettingsBlockTest : public ::testing::Test {
  protected:
-  SettingsBlockTest() { app::FillValueTables(state); }
+  SettingsBlockTest() { model::FillValueTables(state); }
 
   std::vector<std::string> Generated() { return CrLfLines(GeneratedPart(state)); }
   // The generated line that starts with `name` and a blank.
@@ -45,7 +47,7 @@ class SettingsBlockTest : public ::testing::Test {
     return RegenerateSettingsBlock(StripQuotes(text), state);
   }
 
-  app::ProgramState state;
+  model::ProgramState state;
   SettingsState& settings = state.Settings;
 };
 

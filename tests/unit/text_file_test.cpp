@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "install/effect_files.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
 namespace veyra::config {
 namespace {
+
+using namespace model;
 
 using testing::Fault;
 using testing::FileOp;
@@ -56,7 +59,7 @@ class TextFileTest : public ::testing::Test {
   std::unique_ptr<platform::Os> real = testing::MakeRealOs();
   testing::RecordingOs recorder{*real};
   testing::FaultInjectingOs os{recorder};
-  app::ProgramState state;
+  model::ProgramState state;
 };
 
 TEST_F(TextFileTest, FileExistsSearchesLikeADirectorySearch) {
@@ -222,18 +225,18 @@ TEST_F(TextFileTest, SunraySwitches) {
   const std::string path = File("postprocessing_precache.txt", "");
 
   testing::WriteFileBytes(path, "{\n" + normal_on + strong_on + "}\n");
-  EXPECT_TRUE(EnableSunraysNormal(os, state, path));
+  EXPECT_TRUE(install::EnableSunraysNormal(os, state, path));
   EXPECT_EQ("{\n" + normal_on + strong_off + "}\n", testing::ReadFileBytes(path));
 
-  EXPECT_TRUE(EnableSunraysStrong(os, state, path));
+  EXPECT_TRUE(install::EnableSunraysStrong(os, state, path));
   EXPECT_EQ("{\n" + normal_off + strong_on + "}\n", testing::ReadFileBytes(path));
 
-  EXPECT_TRUE(DisableSunrays(os, state, path));
+  EXPECT_TRUE(install::DisableSunrays(os, state, path));
   EXPECT_EQ("{\n" + normal_off + strong_off + "}\n", testing::ReadFileBytes(path));
 
   // Every occurrence is switched.
   testing::WriteFileBytes(path, normal_off + strong_on + normal_off);
-  EXPECT_TRUE(EnableSunraysNormal(os, state, path));
+  EXPECT_TRUE(install::EnableSunraysNormal(os, state, path));
   EXPECT_EQ(normal_on + strong_off + normal_on, testing::ReadFileBytes(path));
   EXPECT_TRUE(recorder.messages.empty());
 }
@@ -243,7 +246,7 @@ TEST_F(TextFileTest, SunrayPatternsNeedLfAndTwoTabs) {
   const std::string three_tabs = "\"ppe_sunrays.txt\"\n\t\t\t\"effect_start_enabled\"\t\t\"0\"\n";
   for (const std::string& content : {crlf, three_tabs}) {
     const std::string path = File("list.txt", content);
-    EXPECT_TRUE(EnableSunraysNormal(os, state, path));
+    EXPECT_TRUE(install::EnableSunraysNormal(os, state, path));
     EXPECT_EQ(content, testing::ReadFileBytes(path));
   }
 }

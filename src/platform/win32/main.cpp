@@ -6,6 +6,6 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   veyra::platform::win32::RestrictDllSearchToSystem32();
   veyra::platform::win32::Win32Os os;
-  veyra::app::ProgramState state;
+  veyra::model::ProgramState state;
   return veyra::app::RunConfigurator(os, state);
 }

@@ -1,8 +1,8 @@
-#include "app/option_controls.h"
+#include "model/options.h"
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
 
-namespace veyra::app {
+namespace veyra::model {
 namespace {
 
 using S = SettingsState;
@@ -50,4 +50,4 @@ constexpr CheckBoxOption kCheckBoxOptions[] = {
 
 std::span<const CheckBoxOption> CheckBoxOptions() { return kCheckBoxOptions; }
 
-}  // namespace veyra::app
+}  // namespace veyra::model

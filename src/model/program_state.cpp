@@ -1,6 +1,6 @@
-#include "app/program_state.h"
+#include "model/program_state.h"
 
-namespace veyra::app {
+namespace veyra::model {
 
 void FillValueTables(ProgramState& state) {
   state.BloomScaleValues = {"", "3.59", "6.54", "8.55", "10.70", "16.80", "0.70", "1.20", "1.61"};
@@ -17,4 +17,4 @@ void SetStartDirectory(ProgramState& state, const std::string& directory) {
   state.Ep2BasePath = directory;
 }
 
-}  // namespace veyra::app
+}  // namespace veyra::model

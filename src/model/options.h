@@ -3,9 +3,9 @@
 
 #include <span>
 
-#include "app/program_state.h"
+#include "model/program_state.h"
 
-namespace veyra::app {
+namespace veyra::model {
 
 struct CheckBoxOption {
   int control;
@@ -17,4 +17,4 @@ struct CheckBoxOption {
 
 std::span<const CheckBoxOption> CheckBoxOptions();
 
-}  // namespace veyra::app
+}  // namespace veyra::model

@@ -1,7 +1,7 @@
 // Control identifiers of the settings dialog and the wait window.
 #pragma once
 
-namespace veyra::app {
+namespace veyra::model {
 
 enum ControlId : int {
   IDC_OK = 1003,
@@ -67,4 +67,4 @@ enum ControlId : int {
   IDC_SHARPEN_STRONGEST = 1119,
 };
 
-}  // namespace veyra::app
+}  // namespace veyra::model

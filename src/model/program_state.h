@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-namespace veyra::app {
+namespace veyra::model {
 
 // One flag (or small integer) per option. The detection sets them from the
 // installed files, the confirmation from the controls.
@@ -99,4 +99,4 @@ void FillValueTables(ProgramState& state);
 // Records the start directory and derives the base paths from it.
 void SetStartDirectory(ProgramState& state, const std::string& directory);
 
-}  // namespace veyra::app
+}  // namespace veyra::model
