@@ -289,11 +289,18 @@ std::vector<std::string> ListSweetFxPresets(platform::Os& os, const std::string&
 void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls& dialog) {
   const std::string& base = state.BasePath;
 
-  // Missing configuration files are created first, so they are read below.
-  if (!config::FileExists(os, base + paths::kConfigCfg)) config::WriteDefaultConfig(os, base + paths::kConfigCfg);
-  ReadWhole(os, base + paths::kConfigCfg, OpenFailureMessage::kOpen);
+  // Missing configuration files are created first, so they are read below. A
+  // file that cannot be created is reported by its writer, and again by the read.
+  constexpr std::string_view kReportedByWriter = "the writer reports its own failure";
+  if (!config::FileExists(os, base + paths::kConfigCfg)) {
+    platform::Ignore(config::WriteDefaultConfig(os, base + paths::kConfigCfg), kReportedByWriter);
+  }
+  platform::Ignore(ReadWhole(os, base + paths::kConfigCfg, OpenFailureMessage::kOpen),
+                   "no control depends on config.cfg; it is read as the game would find it");
   for (const char* autoexec : paths::kConsoleScripts) {
-    if (!config::FileExists(os, base + autoexec)) config::WriteDefaultAutoexec(os, base + autoexec);
+    if (!config::FileExists(os, base + autoexec)) {
+      platform::Ignore(config::WriteDefaultAutoexec(os, base + autoexec), kReportedByWriter);
+    }
   }
 
   if (std::optional<std::string> autoexec =

@@ -230,7 +230,7 @@ const std::string& DefaultAutoexecText() {
 }
 
 bool WriteDefaultAutoexec(platform::Os& os, const std::string& path) {
-  return WriteWholeFile(os, path, OpenFailureMessage::kSaveWithoutPath, DefaultAutoexecText());
+  return WriteWholeFile(os, path, OpenFailureMessage::kSaveWithoutPath, DefaultAutoexecText()).ok();
 }
 
 }  // namespace veyra::config

@@ -15,6 +15,6 @@ const std::string& DefaultAutoexecText();
 // Creates (or overwrites) the file with the default text. A failed open is
 // reported with the save-failure message without the path line; a failed
 // write, which leaves the old content, with the message naming the path.
-bool WriteDefaultAutoexec(platform::Os& os, const std::string& path);
+[[nodiscard]] bool WriteDefaultAutoexec(platform::Os& os, const std::string& path);
 
 }  // namespace veyra::config

@@ -49,4 +49,8 @@ FileError FileErrorFor(platform::SystemError code) {
   return kAnyOther;
 }
 
+int FileErrorNumber(const platform::Result& result) {
+  return result.ok() ? 0 : FileErrorFor(result.code()).number;
+}
+
 }  // namespace veyra::config

@@ -24,4 +24,7 @@ inline constexpr int kFatalFileErrorExitCode = 255;
 
 FileError FileErrorFor(platform::SystemError code);
 
+// The file-error number of a failed operation, 0 for success.
+int FileErrorNumber(const platform::Result& result);
+
 }  // namespace veyra::config

@@ -21,56 +21,64 @@ std::string ErrorLine(const FileError& error) {
 // caller's unshared handle of `path`; it is closed just before the move, which
 // it would block. On failure `path` keeps its old content and no file is left
 // beside it.
-SystemError ReplaceContent(platform::Os& os, const std::string& path,
-                           std::unique_ptr<platform::OpenFile> original, std::string_view content) {
+platform::Result ReplaceContent(platform::Os& os, const std::string& path,
+                                std::unique_ptr<platform::OpenFile> original,
+                                std::string_view content) {
+  using platform::Operation;
   const std::string replacement = path + std::string(kReplacementSuffix);
-  SystemError code = error::kSuccess;
+  platform::Result result;
   {
+    SystemError code = error::kSuccess;
     std::unique_ptr<platform::OpenFile> file =
         os.Open(replacement, platform::FileAccess::kReadWrite, code);
-    if (!file) return code;
+    if (!file) return {Operation::kOpen, replacement, code};
     std::size_t written = 0;
     code = file->WriteFromStart(content, written);
     // A write that stops short without a reason has run out of space.
     if (code == error::kSuccess && written != content.size()) code = error::kDiskFull;
-    if (code == error::kSuccess) code = file->Truncate(content.size());
-    if (code == error::kSuccess) code = file->Flush();
+    result = {Operation::kWrite, replacement, code};
+    if (result.ok()) result = {Operation::kTruncate, replacement, file->Truncate(content.size())};
+    if (result.ok()) result = {Operation::kFlush, replacement, file->Flush()};
   }
-  if (code == error::kSuccess) {
+  if (result.ok()) {
     original.reset();
-    code = os.MoveReplacing(replacement, path);
+    result = {Operation::kMove, path, os.MoveReplacing(replacement, path)};
   }
-  if (code != error::kSuccess) os.Delete(replacement);
-  return code;
+  if (!result.ok()) {
+    platform::Ignore(os.Delete(replacement),
+                     "the failure that matters is the one returned; this only tidies up");
+  }
+  return result;
 }
 
 // Shared by both rewrites: `change` is null when the old content is not needed.
-bool Rewrite(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
-             const std::function<std::string(std::string)>* change, std::string_view content) {
+platform::Result Rewrite(platform::Os& os, const std::string& path,
+                         OpenFailureMessage open_failure,
+                         const std::function<std::string(std::string)>* change,
+                         std::string_view content) {
   OpenedForRewrite opened = OpenForRewrite(os, path);
   if (!opened.file) {
     ReportFileFailure(os, open_failure, path, opened.error);
-    return false;
+    return {platform::Operation::kOpen, path, opened.code};
   }
   // Read-only: writing would fail, and that has always been passed over silently.
-  if (!opened.writable) return true;
+  if (!opened.writable) return {};
 
   std::string changed;
   if (change) {
     std::string old_content;
     if (const SystemError code = opened.file->ReadAll(old_content); code != error::kSuccess) {
       ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(code));
-      return false;
+      return {platform::Operation::kRead, path, code};
     }
     changed = (*change)(std::move(old_content));
     content = changed;
   }
-  if (const SystemError code = ReplaceContent(os, path, std::move(opened.file), content);
-      code != error::kSuccess) {
-    ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(code));
-    return false;
+  platform::Result result = ReplaceContent(os, path, std::move(opened.file), content);
+  if (!result.ok()) {
+    ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(result.code()));
   }
-  return true;
+  return result;
 }
 
 }  // namespace
@@ -80,6 +88,7 @@ bool FileExists(platform::Os& os, const std::string& path) { return os.FindFirst
 OpenedForRewrite OpenForRewrite(platform::Os& os, const std::string& path) {
   OpenedForRewrite opened;
   if (path.empty() || path.find_first_of("*?") != std::string::npos) {
+    opened.code = error::kInvalidName;
     opened.error = kBadFileName;
     return opened;
   }
@@ -87,7 +96,10 @@ OpenedForRewrite OpenForRewrite(platform::Os& os, const std::string& path) {
   opened.file = os.Open(path, platform::FileAccess::kReadWrite, code);
   opened.writable = opened.file != nullptr;
   if (!opened.file) opened.file = os.Open(path, platform::FileAccess::kReadOnly, code);
-  if (!opened.file) opened.error = FileErrorFor(code);
+  if (!opened.file) {
+    opened.code = code;
+    opened.error = FileErrorFor(code);
+  }
   return opened;
 }
 
@@ -128,13 +140,14 @@ void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::
   }
 }
 
-bool RewriteFile(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
-                 const std::function<std::string(std::string)>& change) {
+platform::Result RewriteFile(platform::Os& os, const std::string& path,
+                             OpenFailureMessage open_failure,
+                             const std::function<std::string(std::string)>& change) {
   return Rewrite(os, path, open_failure, &change, {});
 }
 
-bool WriteWholeFile(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
-                    std::string_view content) {
+platform::Result WriteWholeFile(platform::Os& os, const std::string& path,
+                                OpenFailureMessage open_failure, std::string_view content) {
   return Rewrite(os, path, open_failure, nullptr, content);
 }
 
@@ -157,12 +170,12 @@ bool EditFileReplacing(platform::Os& os, const std::string& path, std::string_vi
                        std::string_view repl1, std::string_view find2, std::string_view repl2) {
   if (!FileExists(os, path)) return false;
   return RewriteFile(os, path, OpenFailureMessage::kOpen, [&](std::string text) {
-    return ReplaceAll(ReplaceAll(text, find1, repl1), find2, repl2);
-  });
+           return ReplaceAll(ReplaceAll(text, find1, repl1), find2, repl2);
+         }).ok();
 }
 
 bool WriteDefaultConfig(platform::Os& os, const std::string& path) {
-  return WriteWholeFile(os, path, OpenFailureMessage::kSave, "unbindall\nskill \"2\"\n");
+  return WriteWholeFile(os, path, OpenFailureMessage::kSave, "unbindall\nskill \"2\"\n").ok();
 }
 
 }  // namespace veyra::config

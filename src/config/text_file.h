@@ -17,12 +17,13 @@ namespace veyra::config {
 
 // True when a directory search finds an entry for `path`: * and ? are
 // wildcards, and a folder matches as well as a file.
-bool FileExists(platform::Os& os, const std::string& path);
+[[nodiscard]] bool FileExists(platform::Os& os, const std::string& path);
 
-struct OpenedForRewrite {
+struct [[nodiscard]] OpenedForRewrite {
   std::unique_ptr<platform::OpenFile> file;  // null when the open failed
   bool writable = false;  // false when only the read-only fallback succeeded
-  FileError error{};      // why the open failed
+  platform::SystemError code = platform::error::kSuccess;  // why the open failed
+  FileError error{};      // the same as the messages show it
 };
 
 // Opens unshared for reading and writing (creating a missing file), and when
@@ -54,12 +55,13 @@ void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::
 // read or write with the save-failure message naming the path. When only the
 // read-only fallback open succeeds, the file stays as it is, nothing is shown
 // and the result is still true. False when the file was not rewritten for any
-// other reason.
-bool RewriteFile(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
-                 const std::function<std::string(std::string)>& change);
+// other reason; the failure names the operation and the file.
+platform::Result RewriteFile(platform::Os& os, const std::string& path,
+                             OpenFailureMessage open_failure,
+                             const std::function<std::string(std::string)>& change);
 // The same with content that does not depend on the old one (nothing is read).
-bool WriteWholeFile(platform::Os& os, const std::string& path, OpenFailureMessage open_failure,
-                    std::string_view content);
+platform::Result WriteWholeFile(platform::Os& os, const std::string& path,
+                                OpenFailureMessage open_failure, std::string_view content);
 
 // Every occurrence of `find`, left to right and without overlap, replaced by
 // `replacement`; the inserted text is not searched again. An empty `find`
@@ -69,10 +71,10 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
 // When the file exists, rewrites it with every `find1` replaced by `repl1`,
 // then every `find2` by `repl2`. False when it is missing (nothing is created
 // or shown) or could not be opened, read or written (reported).
-bool EditFileReplacing(platform::Os& os, const std::string& path, std::string_view find1,
+[[nodiscard]] bool EditFileReplacing(platform::Os& os, const std::string& path, std::string_view find1,
                        std::string_view repl1, std::string_view find2, std::string_view repl2);
 
 // Writes the minimal config.cfg: "unbindall" and skill 2, each ended by LF.
-bool WriteDefaultConfig(platform::Os& os, const std::string& path);
+[[nodiscard]] bool WriteDefaultConfig(platform::Os& os, const std::string& path);
 
 }  // namespace veyra::config

@@ -23,10 +23,11 @@ void CaptureSettings(platform::DialogControls& dialog, SettingsState& settings) 
 
 void SaveConsoleScripts(platform::Os& os, const ProgramState& state) {
   for (const char* script : paths::kConsoleScripts) {
-    config::RewriteFile(os, state.BasePath + script, config::OpenFailureMessage::kSave,
-                        [&state](std::string text) {
-                          return config::RegenerateSettingsBlock(config::StripQuotes(text), state);
-                        });
+    const platform::Result saved = config::RewriteFile(
+        os, state.BasePath + script, config::OpenFailureMessage::kSave, [&state](std::string text) {
+          return config::RegenerateSettingsBlock(config::StripQuotes(text), state);
+        });
+    platform::Ignore(saved, "a failure is shown where it happens; the other scripts are still saved");
   }
 }
 

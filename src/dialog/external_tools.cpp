@@ -17,7 +17,9 @@ void EditPreset(platform::Os& os, platform::DialogControls& dialog, const model:
   const std::string path = state.BasePath + model::paths::kSweetFxPresets + preset + ".txt";
   // The editor comes from the system folder by full path: the game folder, where
   // the search for a bare "notepad.exe" would begin, is no place to start programs from.
-  os.StartProcess(os.SystemDirectory() + "\\notepad.exe", "notepad.exe " + Quoted(path), "");
+  platform::Ignore(
+      os.StartProcess(os.SystemDirectory() + "\\notepad.exe", "notepad.exe " + Quoted(path), ""),
+      "an editor that cannot be started changes nothing, and the dialog goes on");
 }
 
 void StartCompanionTool(platform::Os& os, const model::ProgramState& state) {
@@ -25,7 +27,8 @@ void StartCompanionTool(platform::Os& os, const model::ProgramState& state) {
   const std::string folder = state.StartDirectory + model::paths::kCompanionFolder;
   const std::string tool = state.StartDirectory + model::paths::kCompanionTool;
   // Started in its own folder, as a shortcut to it would, so it finds its files.
-  os.StartProcess(tool, Quoted(tool), folder);
+  platform::Ignore(os.StartProcess(tool, Quoted(tool), folder),
+                   "a missing tool greys its button at start; any other start failure changes nothing");
 }
 
 int IsProcessRunning(platform::Os& os, const std::string& name) {

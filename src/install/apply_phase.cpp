@@ -34,6 +34,13 @@ constexpr const char* kWeaponFolders[] = {
     "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
 };
 
+// One folder of a content set copied over its destination. A failed copy ends
+// that folder's copy alone, as it always has; the switch goes on with the rest.
+void CopySetFolder(platform::Os& os, const std::string& source, const std::string& destination) {
+  platform::Ignore(GuardedCopy(os, source, destination),
+                   "a switch has never stopped at a folder whose copy failed");
+}
+
 void SwitchWeapons(platform::Os& os, const model::ProgramState& state) {
   const std::string set = state.Settings.VeyraWeapons == 1 ? "HD_weapons" : "LO_weapons";
   const struct {
@@ -43,7 +50,7 @@ void SwitchWeapons(platform::Os& os, const model::ProgramState& state) {
       {state.BasePath, "\\hl2"}, {state.EpisodicBasePath, "\\episodic"}, {state.Ep2BasePath, "\\ep2"}};
   for (const auto& game : games) {
     for (const char* folder : kWeaponFolders) {
-      GuardedCopy(os, game.base + paths::kRepository + set + "\\hl2\\" + folder + ">",
+      CopySetFolder(os, game.base + paths::kRepository + set + "\\hl2\\" + folder + ">",
                   game.base + game.folder + paths::kLooseFiles + folder);
     }
   }
@@ -52,7 +59,7 @@ void SwitchWeapons(platform::Os& os, const model::ProgramState& state) {
 void SwitchSprites(platform::Os& os, const model::ProgramState& state) {
   const std::string set =
       state.Settings.AnamorphFlares == 1 ? "Show_Anamorph_Sprites" : "Hide_Anamorph_Sprites";
-  GuardedCopy(os, state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
+  CopySetFolder(os, state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
               state.BasePath + "\\hl2" + paths::kLooseFiles + "materials\\sprites\\");
 }
 
@@ -60,7 +67,7 @@ void SwitchDifficulty(platform::Os& os, const model::ProgramState& state) {
   const std::string source = state.BasePath + paths::kRepository +
                              (state.Settings.VeyraSkill == 1 ? "VY_Skill" : "VALVE_Skill") + "\\>";
   for (const char* mod : paths::kModFolders) {
-    GuardedCopy(os, source, state.BasePath + mod + paths::kCfgFolder);
+    CopySetFolder(os, source, state.BasePath + mod + paths::kCfgFolder);
   }
 }
 
@@ -68,8 +75,8 @@ void SwitchCoastSequence(platform::Os& os, const model::ProgramState& state) {
   const std::string maps = state.BasePath + paths::kCoastMaps;
   // Each time of day brings its maps and, where it has them, their node graphs.
   const std::string set = state.Settings.CoastNight == 1 ? "NIGHT\\" : "DAYLIGHT\\";
-  GuardedCopy(os, maps + set + ">", maps);
-  GuardedCopy(os, maps + set + "graphs\\>", maps + "graphs\\");
+  CopySetFolder(os, maps + set + ">", maps);
+  CopySetFolder(os, maps + set + "graphs\\>", maps + "graphs\\");
   os.Sleep(300);
 }
 
@@ -84,7 +91,7 @@ void SwitchWhenChanged(platform::Os& os, const model::ProgramState& state, int c
 void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {
   const std::string tag = state.BasePath + paths::kVrTag;
   if (state.Settings.VrMode != 1) {
-    os.Delete(tag);
+    platform::Ignore(os.Delete(tag), "no VR_TAG is the usual case, and no failure");
     os.Sleep(50);
     return;
   }

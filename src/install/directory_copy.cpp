@@ -6,7 +6,8 @@
 
 namespace veyra::install {
 
-int CopyDirFiles(platform::Os& os, const std::string& source, const std::string& destination) {
+platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
+                              const std::string& destination) {
   std::string_view remaining = source;
   for (std::size_t end = remaining.find('>'); end != std::string_view::npos;
        end = remaining.find('>')) {
@@ -18,11 +19,12 @@ int CopyDirFiles(platform::Os& os, const std::string& source, const std::string&
     const std::string folder = item.substr(0, item.find_last_of("\\:") + 1);
     for (const platform::DirEntry& entry : os.ListDirectory(is_folder ? item + "*.*" : item)) {
       if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
-      const platform::SystemError code = os.Copy(folder + entry.name, destination + entry.name);
-      if (code != platform::error::kSuccess) return config::FileErrorFor(code).number;
+      platform::Result copied(platform::Operation::kCopy, destination + entry.name,
+                              os.Copy(folder + entry.name, destination + entry.name));
+      if (!copied.ok()) return copied;
     }
   }
-  return 0;
+  return {};
 }
 
 bool SourceFolderExists(platform::Os& os, const std::string& source) {
@@ -31,8 +33,10 @@ bool SourceFolderExists(platform::Os& os, const std::string& source) {
   return !folder.empty() && config::FileExists(os, folder);
 }
 
-void GuardedCopy(platform::Os& os, const std::string& source, const std::string& destination) {
-  if (SourceFolderExists(os, source)) CopyDirFiles(os, source, destination);
+platform::Result GuardedCopy(platform::Os& os, const std::string& source,
+                             const std::string& destination) {
+  if (!SourceFolderExists(os, source)) return {};
+  return CopyDirFiles(os, source, destination);
 }
 
 std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os, const std::string& language) {

@@ -12,16 +12,17 @@ namespace veyra::install {
 // not) of each item of `source` into `destination` (a folder path ending in a
 // backslash), overwriting files of the same name. `source` is one or more
 // folder paths, each ending in a backslash (or a pattern such as "...\*.cfg")
-// and closed by '>'. Returns 0, or the
-// file-error number of the first copy that failed, which ends the whole call.
-// A folder that cannot be listed copies nothing; text after the last '>' is ignored.
-int CopyDirFiles(platform::Os& os, const std::string& source, const std::string& destination);
+// and closed by '>'. The first copy that fails ends the whole call, and its
+// failure (naming the destination file) is the result. A folder that cannot
+// be listed copies nothing; text after the last '>' is ignored.
+platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
+                              const std::string& destination);
 
 // True when the folder a one-item source names exists.
-bool SourceFolderExists(platform::Os& os, const std::string& source);
+[[nodiscard]] bool SourceFolderExists(platform::Os& os, const std::string& source);
 
 // CopyDirFiles when the source folder exists; a missing one is passed over silently.
-void GuardedCopy(platform::Os& os, const std::string& source, const std::string& destination);
+platform::Result GuardedCopy(platform::Os& os, const std::string& source, const std::string& destination);
 
 // Shows the wait window in the language `language` names ("german" or any
 // other) and processes one pending message (or pauses 1 ms when none is

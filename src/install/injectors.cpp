@@ -38,7 +38,7 @@ constexpr const char* kReShadeOnlyFiles[] = {
 constexpr const char* kSharedLibraries[] = {"\\bin\\d3d9.dll", "\\d3d9.dll"};
 
 void DeleteAndPause(platform::Os& os, const model::ProgramState& state, const char* file) {
-  os.Delete(state.BasePath + file);  // a missing file is no failure
+  platform::Ignore(os.Delete(state.BasePath + file), "most of these files are usually not there");
   os.Sleep(50);
 }
 
@@ -46,14 +46,16 @@ void InstallSweetFx(platform::Os& os, const model::ProgramState& state) {
   const std::string& base = state.BasePath;
   const std::string& preset = state.Settings.SelectedSweetFxPreset;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  GuardedCopy(os, base + paths::kSweetFxBinaries + ">", base + paths::kBin);
+  platform::Ignore(GuardedCopy(os, base + paths::kSweetFxBinaries + ">", base + paths::kBin),
+                   "the preset file is still written, so SweetFX shows as chosen");
   os.Sleep(50);
   if (preset.find("SMAA") != std::string::npos) ResetAntiAliasing(os);
 
   const std::string include_line = "#include \"SweetFX\\Presets\\" + preset + ".txt\"";
   if (!config::FileExists(os, base + paths::kSweetFxPresets + preset + ".txt")) return;
   const std::string preset_file = base + paths::kSweetFxPresetFile;
-  os.Copy(base + paths::kSweetFxPresetTemplate, preset_file);
+  platform::Ignore(os.Copy(base + paths::kSweetFxPresetTemplate, preset_file),
+                   "the preset file is written whole below, template or not");
   os.Sleep(50);
   // The rewrite would pass a read-only preset file over in silence, leaving it
   // naming another preset than the one chosen: that is reported instead.
@@ -63,8 +65,9 @@ void InstallSweetFx(platform::Os& os, const model::ProgramState& state) {
                               config::FileErrorFor(code));
     return;
   }
-  config::WriteWholeFile(os, preset_file, config::OpenFailureMessage::kOpenPresetFile,
-                         include_line + "\r\n");
+  platform::Ignore(config::WriteWholeFile(os, preset_file, config::OpenFailureMessage::kOpenPresetFile,
+                                          include_line + "\r\n"),
+                   "the rewrite reports its own failure");
 }
 
 }  // namespace
@@ -92,7 +95,9 @@ void ApplyReShade(platform::Os& os, const model::ProgramState& state) {
   if (settings.ReShade == 1) {
     // Twice, as the package has always been copied.
     for (int pass = 0; pass < 2; ++pass) {
-      GuardedCopy(os, state.BasePath + paths::kReShadePackage + ">", state.BasePath + paths::kBin);
+      platform::Ignore(
+          GuardedCopy(os, state.BasePath + paths::kReShadePackage + ">", state.BasePath + paths::kBin),
+          "the second pass copies what the first could not");
       os.Sleep(50);
     }
     return;

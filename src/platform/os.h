@@ -1,7 +1,7 @@
 // The one interface through which the program reaches the operating system.
 // Every failure carries the Windows system error code (0 = success); the
 // posix backend maps errno onto the same codes, and the test doubles inject
-// them, so the logic above never sees a platform type.
+// them, so the logic above never sees a platform type. No caller may drop one.
 #pragma once
 
 #include <cstdint>
@@ -12,27 +12,9 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "platform/result.h"
 
 namespace veyra::platform {
-
-using SystemError = std::uint32_t;
-
-// Windows system error codes the logic names by meaning.
-namespace error {
-constexpr SystemError kSuccess = 0;
-constexpr SystemError kFileNotFound = 2;
-constexpr SystemError kPathNotFound = 3;
-constexpr SystemError kAccessDenied = 5;
-constexpr SystemError kNotEnoughMemory = 8;
-constexpr SystemError kWriteFault = 29;
-constexpr SystemError kReadFault = 30;
-constexpr SystemError kSharingViolation = 32;
-constexpr SystemError kFileExists = 80;
-constexpr SystemError kInvalidParameter = 87;
-constexpr SystemError kDiskFull = 112;
-constexpr SystemError kInvalidName = 123;
-constexpr SystemError kNoMoreFiles = 18;
-}  // namespace error
 
 // File attribute bits as the directory listing reports them.
 namespace attribute {
@@ -107,7 +89,7 @@ class Os {
   // without "." and "..". A pattern that matches nothing gives an empty list.
   virtual std::vector<DirEntry> ListDirectory(const std::string& pattern) = 0;
   // Opens unshared, creating the file when it is missing.
-  virtual std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
+  [[nodiscard]] virtual std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                          SystemError& error) = 0;
   virtual SystemError Copy(const std::string& from, const std::string& to) = 0;  // overwrites
   // Gives the file `from` the name `to` in one step, replacing `to`; readers see

@@ -22,7 +22,7 @@ std::string RegReadString(Os& os, std::uint32_t root, const std::string& key_pat
 
 // Writes a REG_DWORD, creating the key and every missing parent. Returns 1 when
 // the value was written, 0 otherwise. The value name is cut to 1023 bytes.
-int RegWriteDword(Os& os, std::uint32_t root, const std::string& key_path,
+[[nodiscard]] int RegWriteDword(Os& os, std::uint32_t root, const std::string& key_path,
                   const std::string& value_name, std::uint32_t value);
 
 }  // namespace veyra::platform

@@ -72,9 +72,10 @@ void CopyDirFiles(benchmark::State& run) {
   veyra::platform::posix::PosixOs os;
   const std::string source = Set().Source() + ">";
   const std::string destination = Set().Destination("copydirfiles");
-  veyra::install::CopyDirFiles(os, source, destination);  // the copies exist from here on
+  // The copies exist from here on.
+  if (!veyra::install::CopyDirFiles(os, source, destination).ok()) run.SkipWithError("copy failed");
   for (auto _ : run) {
-    if (veyra::install::CopyDirFiles(os, source, destination) != 0)
+    if (!veyra::install::CopyDirFiles(os, source, destination).ok())
       run.SkipWithError("copy failed");
   }
   Finish(run);

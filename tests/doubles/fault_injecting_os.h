@@ -100,8 +100,10 @@ class FaultInjectingOs : public ForwardingOs {
       if (!fault) return inner_->WriteFromStart(bytes, written);
       written = 0;
       if (fault->write_limit) {
-        inner_->WriteFromStart(bytes.substr(0, std::min(*fault->write_limit, bytes.size())),
-                               written);
+        platform::Ignore(
+            inner_->WriteFromStart(bytes.substr(0, std::min(*fault->write_limit, bytes.size())),
+                                   written),
+            "the injected fault is the outcome of this write");
       }
       return fault->error;
     }

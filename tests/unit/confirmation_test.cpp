@@ -205,7 +205,7 @@ TEST_F(ConfirmationTest, OkTakesTheOptionsRewritesTheThreeScriptsAndEndsTheDialo
 
 TEST_F(ConfirmationTest, MissingScriptInAnExistingFolderIsCreated) {
   InstalledScripts();
-  real->Delete(Path(kScripts[1]));
+  ASSERT_EQ(0u, real->Delete(Path(kScripts[1])));
   ASSERT_FALSE(testing::PathExists(Path(kScripts[1])));
 
   events.OnCommand(dialog, IDC_OK, 0);

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "config/file_errors.h"
 #include "tests/doubles/operation_log_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -87,7 +88,7 @@ TEST_F(DirectoryCopyTest, CopiesThePlainFilesOfAFolderAndNothingBelowIt) {
   Folder("src\\sub", {{"inner.txt", "below"}});
   const std::string destination = Folder("dst", {});
 
-  EXPECT_EQ(0, CopyDirFiles(os, source + ">", destination));
+  EXPECT_EQ(0, config::FileErrorNumber(CopyDirFiles(os, source + ">", destination)));
   EXPECT_EQ(kThreeFiles, Files(destination));
   EXPECT_FALSE(testing::PathExists(destination + "sub"));
   EXPECT_EQ(std::vector<std::string>{"list " + Shown(source) + "*.*"}, os.Lines({Kind::kFile}));
@@ -108,7 +109,7 @@ TEST_F(DirectoryCopyTest, HiddenAndReadOnlyFilesAreCopiedLikeAnyOther) {
   ASSERT_NE(0u, attributes["locked.cfg"] & platform::attribute::kReadOnly)
       << attributes["locked.cfg"];
 
-  const int result = CopyDirFiles(os, source + ">", destination);
+  const int result = config::FileErrorNumber(CopyDirFiles(os, source + ">", destination));
   const std::map<std::string, std::string> copied = Files(destination);
   for (const std::string& folder : {source, destination}) {
     SetAttributes(folder + ".hidden.cfg", false, false);
@@ -123,7 +124,7 @@ TEST_F(DirectoryCopyTest, ReplacesAFileOfTheSameNameWhole) {
   const std::string destination =
       Folder("dst", {{"skill.cfg", "an older and much longer text"}, {"other.cfg", "kept"}});
 
-  EXPECT_EQ(0, CopyDirFiles(os, source + ">", destination));
+  EXPECT_EQ(0, config::FileErrorNumber(CopyDirFiles(os, source + ">", destination)));
   EXPECT_EQ((std::map<std::string, std::string>{{"skill.cfg", "new"}, {"other.cfg", "kept"}}),
             Files(destination));
 }
@@ -146,9 +147,12 @@ TEST_F(DirectoryCopyTest, FirstFailedCopyEndsTheCallWithItsErrorNumber) {
     testing::OperationLogOs failing{*real, scratch.path()};
     failing.FailCopiesTo(destination + order[1], failure.code);
 
-    EXPECT_EQ(failure.number,
-              CopyDirFiles(failing, source + ">" + second_source + ">", destination))
-        << "system error " << failure.code;
+    const platform::Result result =
+        CopyDirFiles(failing, source + ">" + second_source + ">", destination);
+    EXPECT_EQ(failure.number, config::FileErrorNumber(result)) << result.Describe();
+    // The failure names the copy that failed and the file it could not write.
+    EXPECT_EQ(platform::Operation::kCopy, result.operation()) << result.Describe();
+    EXPECT_EQ(destination + order[1], result.subject());
     // The copy before the failure stays; nothing after it is tried.
     EXPECT_EQ((std::map<std::string, std::string>{{order[0], kThreeFiles.at(order[0])}}),
               Files(destination))
@@ -162,7 +166,7 @@ TEST_F(DirectoryCopyTest, MissingDestinationFolderFailsTheFirstCopy) {
   const std::string source = Folder("src", kThreeFiles);
   const std::string destination = scratch.Join("missing\\");
 
-  EXPECT_EQ(76, CopyDirFiles(os, source + ">", destination));
+  EXPECT_EQ(76, config::FileErrorNumber(CopyDirFiles(os, source + ">", destination)));
   EXPECT_EQ(1u, FileOperations().size()) << ::testing::PrintToString(FileOperations());
   EXPECT_FALSE(testing::PathExists(destination));
 }
@@ -170,7 +174,7 @@ TEST_F(DirectoryCopyTest, MissingDestinationFolderFailsTheFirstCopy) {
 TEST_F(DirectoryCopyTest, MissingOrEmptySourceCopiesNothingAndSucceeds) {
   const std::string destination = Folder("dst", {{"kept.cfg", "kept"}});
   for (const std::string& source : {scratch.Join("missing\\"), Folder("empty", {})}) {
-    EXPECT_EQ(0, CopyDirFiles(os, source + ">", destination)) << source;
+    EXPECT_EQ(0, config::FileErrorNumber(CopyDirFiles(os, source + ">", destination))) << source;
   }
   EXPECT_EQ(std::vector<std::string>{}, FileOperations());
   EXPECT_EQ((std::map<std::string, std::string>{{"kept.cfg", "kept"}}), Files(destination));
@@ -181,7 +185,8 @@ TEST_F(DirectoryCopyTest, SeveralItemsAreCopiedInTheirOrder) {
   const std::string second = Folder("second", {{"shared.cfg", "second"}, {"two.cfg", "2"}});
   const std::string destination = Folder("dst", {});
 
-  EXPECT_EQ(0, CopyDirFiles(os, first + ">" + second + ">", destination));
+  EXPECT_EQ(0,
+            config::FileErrorNumber(CopyDirFiles(os, first + ">" + second + ">", destination)));
   EXPECT_EQ((std::map<std::string, std::string>{
                 {"shared.cfg", "second"}, {"one.cfg", "1"}, {"two.cfg", "2"}}),
             Files(destination));
@@ -194,7 +199,7 @@ TEST_F(DirectoryCopyTest, AnItemThatIsAPatternCopiesItsMatchesFromItsFolder) {
   const std::string source = Folder("src", {{"a.cfg", "a"}, {"b.cfg", "b"}, {"c.txt", "c"}});
   const std::string destination = Folder("dst", {});
 
-  EXPECT_EQ(0, CopyDirFiles(os, source + "*.cfg>", destination));
+  EXPECT_EQ(0, config::FileErrorNumber(CopyDirFiles(os, source + "*.cfg>", destination)));
   EXPECT_EQ((std::map<std::string, std::string>{{"a.cfg", "a"}, {"b.cfg", "b"}}),
             Files(destination));
 }
@@ -213,14 +218,16 @@ TEST_F(DirectoryCopyTest, IncompleteItemsAreNotCopiedAndTheCallEnds) {
   };
   for (const auto& test : kCases) {
     testing::ScratchFolder target;
-    EXPECT_EQ(0, CopyDirFiles(os, test.items, target.path() + "\\")) << test.items;
+    EXPECT_EQ(0, config::FileErrorNumber(CopyDirFiles(os, test.items, target.path() + "\\")))
+        << test.items;
     EXPECT_EQ(test.copied, Files(target.path() + "\\")) << test.items;
   }
 }
 
 TEST_F(DirectoryCopyTest, SourceAsItsOwnDestinationLeavesTheFolderAsItWas) {
   const std::string folder = Folder("src", kThreeFiles);
-  CopyDirFiles(os, folder + ">", folder);
+  platform::Ignore(CopyDirFiles(os, folder + ">", folder),
+                   "whether the copy fails or rewrites the same bytes, the folder must not change");
   EXPECT_EQ(kThreeFiles, Files(folder));
 }
 
@@ -229,8 +236,8 @@ TEST_F(DirectoryCopyTest, GuardAsksForTheSourceFolderWithoutItsMarker) {
   const std::string missing = scratch.Join("set\\missing\\");
   const std::string destination = Folder("dst", {});
 
-  GuardedCopy(os, present + ">", destination);
-  GuardedCopy(os, missing + ">", destination);
+  EXPECT_TRUE(GuardedCopy(os, present + ">", destination).ok());
+  EXPECT_TRUE(GuardedCopy(os, missing + ">", destination).ok());
   EXPECT_EQ((std::vector<std::string>{
                 "find BASE\\set\\sprites: yes",
                 "list BASE\\set\\sprites\\*.*",

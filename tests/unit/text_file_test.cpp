@@ -165,7 +165,7 @@ TEST_F(TextFileTest, EveryOpenFailureShowsItsNumberAndText) {
       recorder.messages.clear();
       if (row.line.empty()) {
         try {
-          EditFileReplacing(faults, path, "content", "x", "", "");
+          EXPECT_FALSE(EditFileReplacing(faults, path, "content", "x", "", ""));
           ADD_FAILURE() << "the program went on";
         } catch (const testing::TerminateCalled& ended) {
           EXPECT_EQ(255, ended.exit_code);
@@ -307,7 +307,7 @@ TEST_F(TextFileTest, AFatalWriteErrorEndsTheProgramWithTheOldContent) {
   const std::string path = File("list.txt", "one");
   os.Inject({FileOp::kWrite, 9, "", 0, -1, 1});
   try {
-    EditFileReplacing(os, path, "one", "two", "", "");
+    EXPECT_FALSE(EditFileReplacing(os, path, "one", "two", "", ""));
     ADD_FAILURE() << "the program went on";
   } catch (const testing::TerminateCalled& ended) {
     EXPECT_EQ(255, ended.exit_code);

@@ -41,9 +41,10 @@ TEST_F(TextFileWin32Test, FileHeldOpenElsewhereIsReportedAndKept) {
     const HeldOpen other(path);
     ASSERT_TRUE(other.held());
     EXPECT_FALSE(EditFileReplacing(os, path, "crosshair", "x", "", ""));
-    EXPECT_FALSE(RewriteFile(os, path, OpenFailureMessage::kSave, [](std::string text) {
-      return text + "more";
-    }));
+    const platform::Result result = RewriteFile(
+        os, path, OpenFailureMessage::kSave, [](std::string text) { return text + "more"; });
+    EXPECT_EQ(platform::Operation::kOpen, result.operation()) << result.Describe();
+    EXPECT_EQ(32u, result.code()) << result.Describe();
   }
   ASSERT_EQ(2u, os.messages.size());
   EXPECT_EQ("Following error occured while trying to open the file:\r\n" + path +
@@ -61,9 +62,9 @@ TEST_F(TextFileWin32Test, RewriteHoldsTheFileUnshared) {
   testing::WriteFileBytes(path, "old");
   bool others_kept_out = false;
   EXPECT_TRUE(RewriteFile(os, path, OpenFailureMessage::kSave, [&](std::string text) {
-    others_kept_out = !HeldOpen(path).held();
-    return text + " new";
-  }));
+                others_kept_out = !HeldOpen(path).held();
+                return text + " new";
+              }).ok());
   EXPECT_TRUE(others_kept_out);
   EXPECT_EQ("old new", testing::ReadFileBytes(path));
 }

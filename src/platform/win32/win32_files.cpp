@@ -9,6 +9,12 @@
 namespace veyra::platform::win32 {
 namespace {
 
+// The system error of a call that reports failure through GetLastError.
+SystemError Outcome(BOOL succeeded) {
+  if (succeeded) return error::kSuccess;
+  return GetLastError();
+}
+
 class Win32File : public OpenFile {
  public:
   explicit Win32File(HANDLE handle) : handle_(handle) {}
@@ -59,7 +65,7 @@ class Win32File : public OpenFile {
   }
 
   SystemError Flush() override {
-    return FlushFileBuffers(handle_) ? error::kSuccess : GetLastError();
+    return Outcome(FlushFileBuffers(handle_));
   }
 
  private:
@@ -107,20 +113,17 @@ std::unique_ptr<OpenFile> Win32Os::Open(const std::string& path, FileAccess acce
 }
 
 SystemError Win32Os::Copy(const std::string& from, const std::string& to) {
-  return CopyFileW(WidePath(from).c_str(), WidePath(to).c_str(), FALSE) ? error::kSuccess
-                                                                        : GetLastError();
+  return Outcome(CopyFileW(WidePath(from).c_str(), WidePath(to).c_str(), FALSE));
 }
 
 SystemError Win32Os::MoveReplacing(const std::string& from, const std::string& to) {
   // Write-through: the call returns only once the new name is on the disk.
-  return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-             ? error::kSuccess
-             : GetLastError();
+  return Outcome(MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
 SystemError Win32Os::Delete(const std::string& path) {
-  return DeleteFileW(WidePath(path).c_str()) ? error::kSuccess : GetLastError();
+  return Outcome(DeleteFileW(WidePath(path).c_str()));
 }
 
 }  // namespace veyra::platform::win32
