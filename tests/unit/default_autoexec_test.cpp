@@ -3,55 +3,42 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "config/settings_block.h"
 #include "tests/doubles/recording_os.h"
+#include "tests/doubles/test_data.h"
 #include "tests/doubles/test_os.h"
 
 namespace veyra::config {
 namespace {
 
-using namespace model;
 
-const std::string kLongRule = "// " + std::string(109, '-');
+// The text against the expected file, byte for byte; a difference is shown
+// as the first line (ended by LF) that differs.
+TEST(DefaultAutoexecTest, TextMatchesTheExpectedFile) {
+  const std::optional<std::string> expected = testing::ReadTestData("default_autoexec.cfg");
+  ASSERT_TRUE(expected.has_value())
+      << "cannot read " << testing::TestDataPath("default_autoexec.cfg");
+  ASSERT_FALSE(expected->empty());
+  const std::string& actual = DefaultAutoexecText();
+  if (*expected == actual) return;
 
-std::vector<std::string> SplitCrLf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t from = 0;
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", from)) {
-    lines.push_back(text.substr(from, at - from));
-    from = at + 2;
-  }
-  lines.push_back(text.substr(from));
-  return lines;
-}
-
-TEST(DefaultAutoexecTest, TextHas204CrLfLines) {
-  const std::string& text = DefaultAutoexecText();
-  std::vector<std::string> lines = SplitCrLf(text);
-  ASSERT_EQ(205u, lines.size());  // 204 ended lines and the nothing after the last
-  EXPECT_EQ("", lines.back());
-  lines.pop_back();
-  EXPECT_EQ("\r\n\r\n", text.substr(text.size() - 4));
-  for (const std::string& line : lines) {
-    EXPECT_EQ(std::string::npos, line.find_first_of("\r\n\t\"")) << line;
-  }
-  EXPECT_EQ(35, std::count(lines.begin(), lines.end(), kLongRule));
-  EXPECT_EQ(112u, kLongRule.size());
-
-  const std::vector<std::pair<int, std::string>> samples = {
-      {1, "// Optimal Settings for VEYRA MOD"},
-      {3, kLongRule},
-      {43, "bind \\ toggleconsole"},
-      {45, "// Automatically add newfound citizens to the squad? "},
-      {181, "  "},
-      {193, std::string(kMarkerLine)},
-      {194, std::string(kBlockRuleLine)},
-      {195, "mat_monitorgamma_tv_enabled 1"},
-      {203, "cl_new_impact_effects 1"},
-      {204, ""},
+  const std::size_t common = std::min(expected->size(), actual.size());
+  std::size_t at = 0;
+  while (at < common && (*expected)[at] == actual[at]) ++at;
+  // The prefix before `at` is common, so the line starts at the same place in both.
+  const std::size_t line_start = at == 0 ? 0 : actual.rfind('\n', at - 1) + 1;
+  const auto line_of = [&](const std::string& text) -> std::string {
+    if (line_start >= text.size()) return "(end of text)";
+    const std::size_t end = std::min(text.find('\n', line_start), text.size() - 1);
+    return '"' + testing::Escaped(std::string_view(text).substr(line_start, end + 1 - line_start)) +
+           '"';
   };
-  for (const auto& [number, line] : samples) EXPECT_EQ(line, lines[number - 1]) << "line " << number;
+  const auto line_number = std::count(actual.data(), actual.data() + line_start, '\n') + 1;
+  ADD_FAILURE() << expected->size() << " bytes expected, " << actual.size()
+                << " found; first difference at byte " << at << ", line " << line_number
+                << "\n  expected: " << line_of(*expected) << "\n  actual:   " << line_of(actual);
 }
 
 class WriteDefaultAutoexecTest : public ::testing::Test {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <random>
 
+#include "tests/doubles/test_data.h"
 #include "tests/reference/adversarial_text.h"
 #include "tests/reference/literal_regenerate.h"
 
@@ -167,41 +170,35 @@ TEST_F(SettingsBlockTest, BloomSetsAndTheirOrder) {
   EXPECT_EQ(kDefaultBloom, BloomLines());
 }
 
-TEST_F(SettingsBlockTest, RemovalEntriesAndSeries) {
-  const std::vector<std::string> entries = RemovalEntries();
-  const auto count = [&](std::string_view prefix, std::string_view line_end) {
-    return std::count_if(entries.begin(), entries.end(), [&](const std::string& entry) {
-      return entry.rfind(prefix, 0) == 0 &&
-             entry.compare(entry.size() - line_end.size(), line_end.size(), line_end) == 0;
-    });
+// The whole list against the expected data: one entry a line, in removal
+// order, with CR and LF written as \r and \n.
+TEST(RemovalEntriesTest, MatchTheExpectedListWholeAndInOrder) {
+  const std::optional<std::string> file = testing::ReadTestData("removal_entries.txt");
+  ASSERT_TRUE(file.has_value()) << "cannot read " << testing::TestDataPath("removal_entries.txt");
+  std::vector<std::string> expected;
+  std::size_t from = 0;
+  for (std::size_t at = file->find('\n'); at != std::string::npos; at = file->find('\n', from)) {
+    expected.push_back(testing::Unescaped(std::string_view(*file).substr(from, at - from)));
+    from = at + 1;
+  }
+  ASSERT_EQ(file->size(), from) << "the data file's last line has no LF";
+  ASSERT_FALSE(expected.empty());
+
+  const std::vector<std::string> actual = RemovalEntries();
+  if (expected == actual) return;
+
+  std::size_t first_difference = 0;
+  while (first_difference < expected.size() && first_difference < actual.size() &&
+         expected[first_difference] == actual[first_difference]) {
+    ++first_difference;
+  }
+  const auto at = [](const std::vector<std::string>& entries, std::size_t n) {
+    return n < entries.size() ? "\"" + testing::Escaped(entries[n]) + "\"" : std::string("(none)");
   };
-  // Each series once per pass; the number text brings its own blank.
-  for (const std::string_view line_end : {"\r\n", "\r"}) {
-    EXPECT_EQ(501, count("mat_bloom_scalefactor_scalar  ", line_end));
-    EXPECT_EQ(61, count("cl_detail_max_sway  ", line_end));
-    EXPECT_EQ(601, count("r_bloomtintr   ", line_end));
-    EXPECT_EQ(601, count("r_bloomtintg   ", line_end));
-    EXPECT_EQ(601, count("r_bloomtintb   ", line_end));
-    EXPECT_EQ(36, count("r_bloomtintexponent  ", line_end));
-    EXPECT_EQ(26, count("mat_monitorgamma  ", line_end));
-  }
-  const auto has = [&](std::string_view entry) {
-    return std::find(entries.begin(), entries.end(), entry) != entries.end();
-  };
-  // Exact decimal steps, no trailing zeros, no zero before the point.
-  for (const std::string_view entry :
-       {"mat_bloom_scalefactor_scalar  1\r\n", "mat_bloom_scalefactor_scalar  1.01\r\n",
-        "mat_bloom_scalefactor_scalar  1.1\r\n", "mat_bloom_scalefactor_scalar  6\r\n",
-        "cl_detail_max_sway  .3\r\n", "r_bloomtintr   .25\r", "r_bloomtintexponent  3.5\r",
-        "mat_hdr_level 2\r\n\n", "mat_bloomscale 1\r\n\n", "r_bloomtintb 0.0\r"}) {
-    EXPECT_TRUE(has(entry)) << entry;
-  }
-  for (const std::string_view entry :
-       {"mat_bloom_scalefactor_scalar  1.10\r\n", "mat_bloom_scalefactor_scalar  6.01\r\n",
-        "r_bloomtintr   0.25\r\n", "mat_monitorgamma  .9\r\n", "mat_bloomscale 1\r\n",
-        "r_bloomtintb 0.0\r\n"}) {
-    EXPECT_FALSE(has(entry)) << entry;
-  }
+  ADD_FAILURE() << expected.size() << " entries expected, " << actual.size()
+                << " found; first difference at entry " << first_difference + 1
+                << "\n  expected: " << at(expected, first_difference)
+                << "\n  actual:   " << at(actual, first_difference);
 }
 
 TEST_F(SettingsBlockTest, CutsAtTheFirstMarkerWhereverItStands) {
