@@ -4,21 +4,58 @@
 # repository with their tag files, the post-processing resources and presets,
 # and the precache lists in their exact form (LF line ends, two tabs).
 #   make-sample-game.sh [--configured] OUTPUT_DIR [MIENWERK_EXE]
-# An existing OUTPUT_DIR is replaced. MIENWERK_EXE, when given, is copied to
+# The folder gets a marker file, .veyra-sample-game. OUTPUT_DIR may be a new
+# path, an empty folder or a folder this script made before (it holds the
+# marker), whose contents are then replaced; any other folder is left alone
+# and the script fails. MIENWERK_EXE, when given, is copied to
 # Mienwerk\Mienwerk.exe (the harmless stand-in built with the Windows program).
 # --configured makes a folder as a player's looks after a few runs: settings
 # chosen in autoexec.cfg, the mod's weapons and night coast installed, strong
 # sun rays on and SweetFX with a preset.
 set -eu
 
+usage="usage: make-sample-game.sh [--configured] OUTPUT_DIR [MIENWERK_EXE]"
+marker=.veyra-sample-game
+fail() { echo "make-sample-game.sh: $*" >&2; exit 1; }
+
 configured=no
-if [ "${1:-}" = --configured ]; then configured=yes; shift; fi
-out=${1:?usage: make-sample-game.sh [--configured] OUTPUT_DIR [MIENWERK_EXE]}
+while [ $# -gt 0 ]; do
+  case $1 in
+    --configured) configured=yes; shift ;;
+    -h|--help) echo "$usage"; exit 0 ;;
+    --) shift; break ;;
+    -*) echo "make-sample-game.sh: unknown option $1" >&2; echo "$usage" >&2; exit 2 ;;
+    *) break ;;
+  esac
+done
+if [ $# -lt 1 ] || [ $# -gt 2 ] || [ -z "$1" ]; then echo "$usage" >&2; exit 2; fi
+out=$1
 mienwerk=${2:-}
-[ -z "$mienwerk" ] || mienwerk=$(realpath "$mienwerk")
-rm -rf "$out"
-mkdir -p "$out"
-cd "$out"
+if [ -n "$mienwerk" ]; then
+  [ -f "$mienwerk" ] || fail "$mienwerk is not a file"
+  mienwerk=$(realpath "$mienwerk")
+fi
+
+# made_here FOLDER: true when FOLDER is a sample game of this script. Folders
+# made before the marker existed are known by their engine placeholder, which
+# nothing else writes.
+made_here() {
+  [ -f "$1/$marker" ] ||
+    { [ ! -e "$1/$marker" ] && [ -f "$1/bin/engine.dll.txt" ] &&
+      [ "$(cat "$1/bin/engine.dll.txt")" = $'Veyra sample placeholder: engine.dll.txt\r' ]; }
+}
+
+if [ -d "$out" ] && [ -n "$(ls -A -- "$out")" ]; then
+  made_here "$out" ||
+    fail "$out is not empty and was not made by this script (it holds no $marker); leaving it alone"
+  find -H "$out" -mindepth 1 -maxdepth 1 -exec rm -rf -- {} +
+elif [ -e "$out" ] && [ ! -d "$out" ]; then
+  fail "$out exists and is not a folder; leaving it alone"
+fi
+mkdir -p -- "$out"
+cd -- "$out"
+# First, so that a folder left half-made by an interrupted run can be made again.
+printf 'Sample game folder made by scripts/make-sample-game.sh; running it again replaces this folder.\n' > "$marker"
 
 # put FILE FORMAT [ARGS...]: writes printf output to FILE, creating its folder.
 put() {

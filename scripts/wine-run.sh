@@ -26,23 +26,63 @@ export WINEARCH=win64
 wine=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver
 
+# xvfb_running: true when the Xvfb remembered in $dir still runs.
+xvfb_running() {
+  local pid
+  pid=$(cat "$dir/xvfb.pid" 2>/dev/null) && [ -n "$pid" ] && [ -f "$dir/display" ] &&
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]
+}
+
+# start_xvfb N: starts Xvfb on :N and waits until it serves that display.
+# Fails with 1 when another server took the display first (the X server's own
+# lock file settles races with runs of other prefixes), with 2 when Xvfb did
+# not come up in time.
+start_xvfb() {
+  local n=$1 pid
+  setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null 9>&- &
+  pid=$!
+  for _ in $(seq 1 300); do
+    if [ -e "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ]; then
+      echo "$pid" > "$dir/xvfb.pid"
+      echo ":$n" > "$dir/display"
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null
+  return 2
+}
+
 start_display() {
-  # One Xvfb per prefix, kept for later runs; its number is remembered in $dir/display.
-  if [ -f "$dir/display" ] && kill -0 "$(cat "$dir/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
-    DISPLAY=$(cat "$dir/display"); export DISPLAY; return
-  fi
-  local n=90
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-  echo $! > "$dir/xvfb.pid"
-  for _ in $(seq 1 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-  echo ":$n" > "$dir/display"
-  export DISPLAY=":$n"
+  # One Xvfb per prefix, kept for later runs; its number is remembered in
+  # $dir/display. Chosen and started under the prefix's lock, so that runs
+  # started together share one.
+  (
+    flock 9
+    xvfb_running && exit 0
+    rm -f "$dir/xvfb.pid" "$dir/display"
+    local n=90
+    while [ "$n" -lt 190 ]; do
+      if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+        start_xvfb "$n" && exit 0
+        [ $? -eq 1 ] || { echo "wine-run.sh: Xvfb did not start on :$n within 30 s" >&2; exit 1; }
+      fi
+      n=$((n + 1))
+    done
+    echo "wine-run.sh: no free X display from :90 to :189 for Xvfb" >&2
+    exit 1
+  ) 9>"$dir/.lock" || exit 1
+  DISPLAY=$(cat "$dir/display"); export DISPLAY
 }
 
 if [ "${1:-}" = "--shutdown" ]; then
   [ -d "$WINEPREFIX" ] && "$server" -k 2>/dev/null
-  if [ -f "$dir/xvfb.pid" ]; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null; rm -f "$dir/xvfb.pid" "$dir/display"; fi
+  (
+    flock 9
+    xvfb_running && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
+    rm -f "$dir/xvfb.pid" "$dir/display"
+  ) 9>"$dir/.lock"
   exit 0
 fi
 
@@ -61,6 +101,7 @@ fi
     # The desktop settings apply to the next start of Wine's session.
     "$server" -k >/dev/null 2>&1 </dev/null 9>&-
     "$server" -w >/dev/null 2>&1 </dev/null 9>&-
+    # scripts/demo.sh looks for this file to tell a first use.
     touch "$WINEPREFIX/.veyra-ready-2"
   fi
   # Keep the server up between runs so later starts are fast, and have Wine's own
