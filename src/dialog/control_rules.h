@@ -14,8 +14,4 @@ bool ReactToCheckBoxClick(platform::DialogControls& dialog, int control);
 // false when `button` is not one of the three preset buttons.
 bool ApplyPresetButton(platform::DialogControls& dialog, int button);
 
-// After a click on the SweetFX box: a list without a selection selects the
-// preset "Default", or else its first item.
-void DefaultPresetChoice(platform::DialogControls& dialog);
-
 }  // namespace veyra::dialog
