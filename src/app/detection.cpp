@@ -183,7 +183,9 @@ void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const st
 // Once the console settings are read, the options they decide follow their boxes.
 void TakeDetectedFlags(ProgramState& state, DialogControls& dialog) {
   for (const CheckBoxOption& option : CheckBoxOptions()) {
-    if (option.taken_at_start) state.Settings.*option.flag = dialog.IsChecked(option.control) ? 1 : 0;
+    if (option.taken == Taken::kAtStart) {
+      state.Settings.*option.flag = dialog.IsChecked(option.control) ? 1 : 0;
+    }
   }
 }
 
