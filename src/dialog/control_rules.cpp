@@ -48,6 +48,7 @@ struct Reaction {
   void (*then_when_unchecked)(platform::DialogControls&) = nullptr;
 };
 
+// One row for every check box, also for those whose click changes nothing else.
 const Reaction kReactions[] = {
     {IDC_VEYRA_WEAPONS,
      {Enable(IDC_RECOIL), Enable(IDC_HIDE_CROSSHAIR)},
@@ -89,6 +90,24 @@ const Reaction kReactions[] = {
      {Uncheck(IDC_SWEETFX), Disable(IDC_PRESET_EDIT), Disable(IDC_SWEETFX_PRESET),
       Select(IDC_BLOOM_LEVEL, 6)},
      {Enable(IDC_SWEETFX), Enable(IDC_SWEETFX_PRESET), Enable(IDC_PRESET_EDIT)}},
+    {IDC_FXAA, {}, {}},
+    {IDC_HEADBOB, {}, {}},
+    {IDC_FILMIC, {}, {}},
+    {IDC_SSAO, {}, {}},
+    {IDC_FILMGRAIN, {}, {}},
+    {IDC_LARGE_VRAM, {}, {}},
+    {IDC_GAUSS_HORIZONTAL, {}, {}},
+    {IDC_HIDE_CROSSHAIR, {}, {}},
+    {IDC_RECOIL, {}, {}},
+    {IDC_FILM_NOIR, {}, {}},
+    {IDC_VIGNETTE, {}, {}},
+    {IDC_VEYRA_SKILL, {}, {}},
+    {IDC_COAST_NIGHT, {}, {}},
+    {IDC_PRELOAD_NPC, {}, {}},
+    {IDC_PRELOAD_OTHER, {}, {}},
+    {IDC_PARTICLES, {}, {}},
+    {IDC_ANAMORPH_FLARES, {}, {}},
+    {IDC_HEV_GLASS, {}, {}},
 };
 
 // ------------------------------------------------------------ preset buttons
@@ -108,8 +127,9 @@ struct PresetRow {
 };
 
 constexpr Cell kOn{1}, kOff{0}, kOnEnabled{1, 1}, kOffEnabled{0, 1}, kOffDisabled{0, 0};
-constexpr Cell kDisabledKeepCheck{kKeep, 0};
+constexpr Cell kDisabledKeepCheck{kKeep, 0}, kLeftAlone{};
 
+// One row for every check box, also for those the buttons leave alone.
 const PresetRow kPresetRows[] = {
     {IDC_VEYRA_WEAPONS, kOn, kOn, kOff},
     {IDC_RECOIL, kOnEnabled, kOnEnabled, kOffDisabled},
@@ -117,6 +137,7 @@ const PresetRow kPresetRows[] = {
     {IDC_COAST_NIGHT, kOn, kOn, kOff},
     {IDC_VEYRA_SKILL, kOn, kOn, kOff},
     {IDC_HEADBOB, kOn, kOn, kOn},
+    {IDC_LARGE_VRAM, kLeftAlone, kLeftAlone, kLeftAlone},
     {IDC_PRELOAD_NPC, kOff, kOff, kOff},
     {IDC_PRELOAD_OTHER, kOff, kOff, kOff},
     {IDC_BLOOM, kOn, kOn, kOff},
@@ -145,6 +166,7 @@ const PresetRow kPresetRows[] = {
     {IDC_DOF_CHROMATIC, kOnEnabled, kOnEnabled, kOffDisabled},
     {IDC_DOF_STRONGER, kOffEnabled, kOffEnabled, kOffDisabled},
     {IDC_PARTICLES, kOn, kOn, kOff},
+    {IDC_FXAA, kLeftAlone, kLeftAlone, kLeftAlone},
     {IDC_SWEETFX, kOff, kOff, kOffEnabled},
     {IDC_SWEETFX_PRESET, {kKeep, 0, kPresetChoice}, {kKeep, 0, kPresetChoice}, kDisabledKeepCheck},
     {IDC_PRESET_EDIT, kDisabledKeepCheck, kDisabledKeepCheck, kDisabledKeepCheck},
@@ -169,7 +191,7 @@ void ApplyCell(platform::DialogControls& dialog, int control, const Cell& cell) 
 
 }  // namespace
 
-bool ReactToCheckBoxClick(platform::DialogControls& dialog, int control) {
+void ReactToCheckBoxClick(platform::DialogControls& dialog, int control) {
   for (const Reaction& reaction : kReactions) {
     if (reaction.clicked != control) continue;
     const bool checked = dialog.IsChecked(control);
@@ -177,9 +199,8 @@ bool ReactToCheckBoxClick(platform::DialogControls& dialog, int control) {
     if (const auto then = checked ? reaction.then_when_checked : reaction.then_when_unchecked) {
       then(dialog);
     }
-    return true;
+    return;
   }
-  return false;
 }
 
 bool ApplyPresetButton(platform::DialogControls& dialog, int button) {
@@ -190,6 +211,18 @@ bool ApplyPresetButton(platform::DialogControls& dialog, int button) {
   if (!column) return false;
   for (const PresetRow& row : kPresetRows) ApplyCell(dialog, row.control, row.*column);
   return true;
+}
+
+std::vector<int> ControlsOfReactionRows() {
+  std::vector<int> controls;
+  for (const Reaction& reaction : kReactions) controls.push_back(reaction.clicked);
+  return controls;
+}
+
+std::vector<int> ControlsOfPresetRows() {
+  std::vector<int> controls;
+  for (const PresetRow& row : kPresetRows) controls.push_back(row.control);
+  return controls;
 }
 
 }  // namespace veyra::dialog
