@@ -59,118 +59,96 @@ std::optional<std::string> ReadMarker(platform::Os& os, const std::string& path)
 
 // ------------------------------------------------------------ console settings
 
-enum class Op { kCheck, kUncheck, kEnable, kDisable };
-
-struct Change {
-  Op op;
-  int control;
-};
-
-using Changes = std::initializer_list<Change>;
+using platform::Check;
+using platform::ControlChanges;
+using platform::Disable;
+using platform::Enable;
+using platform::Uncheck;
 
 // One test on the console settings: `before` runs in any case, then the text
 // is looked for; when found, `chosen` (what every level of a row means) runs
 // before `found`. The tests run in this order, each on its own, so a later one
 // may undo what an earlier one set.
 struct SettingTest {
-  Changes before = {};
+  ControlChanges before = {};
   const char* text = "";
-  Changes chosen = {};
-  Changes found = {};
-  Changes not_found = {};
+  ControlChanges chosen = {};
+  ControlChanges found = {};
+  ControlChanges not_found = {};
   bool skip_next_when_found = false;
 };
 
-const Changes kSharpenChosen = {{Op::kEnable, IDC_SHARPEN_STRONGER}, {Op::kCheck, IDC_SHARPEN}};
-const Changes kUnchartedChosen = {
-    {Op::kUncheck, IDC_HPD},           {Op::kDisable, IDC_HPD_STRONGER},
-    {Op::kDisable, IDC_HPD_STRONGEST}, {Op::kEnable, IDC_UNCHARTED_STRONGER},
-    {Op::kEnable, IDC_UNCHARTED_STRONGEST}, {Op::kCheck, IDC_UNCHARTED},
+const ControlChanges kSharpenChosen = {Enable(IDC_SHARPEN_STRONGER), Check(IDC_SHARPEN)};
+const ControlChanges kUnchartedChosen = {
+    Uncheck(IDC_HPD), Disable(IDC_HPD_STRONGER), Disable(IDC_HPD_STRONGEST),
+    Enable(IDC_UNCHARTED_STRONGER), Enable(IDC_UNCHARTED_STRONGEST), Check(IDC_UNCHARTED),
 };
-const Changes kHpdChosen = {
-    {Op::kUncheck, IDC_UNCHARTED},           {Op::kDisable, IDC_UNCHARTED_STRONGER},
-    {Op::kDisable, IDC_UNCHARTED_STRONGEST}, {Op::kEnable, IDC_HPD_STRONGER},
-    {Op::kEnable, IDC_HPD_STRONGEST},        {Op::kCheck, IDC_HPD},
+const ControlChanges kHpdChosen = {
+    Uncheck(IDC_UNCHARTED), Disable(IDC_UNCHARTED_STRONGER), Disable(IDC_UNCHARTED_STRONGEST),
+    Enable(IDC_HPD_STRONGER), Enable(IDC_HPD_STRONGEST), Check(IDC_HPD),
 };
 
 const SettingTest kSettingTests[] = {
-    {.text = "mat_forcemanagedtextureintohardware 1", .found = {{Op::kCheck, IDC_LARGE_VRAM}}},
-    {.text = "rk_ppe_filmic 1", .found = {{Op::kCheck, IDC_FILMIC}}},
-    {.text = "rk_ppe_fxaa 1", .found = {{Op::kCheck, IDC_FXAA}}},
-    {.before = {{Op::kDisable, IDC_SHARPEN_STRONGER}},
+    {.text = "mat_forcemanagedtextureintohardware 1", .found = {Check(IDC_LARGE_VRAM)}},
+    {.text = "rk_ppe_filmic 1", .found = {Check(IDC_FILMIC)}},
+    {.text = "rk_ppe_fxaa 1", .found = {Check(IDC_FXAA)}},
+    {.before = {Disable(IDC_SHARPEN_STRONGER)},
      .text = "rk_ppe_sharpen 1",
      .chosen = kSharpenChosen},
     {.text = "rk_ppe_sharpen 2",
      .chosen = kSharpenChosen,
-     .found = {{Op::kCheck, IDC_SHARPEN_STRONGER}, {Op::kUncheck, IDC_SHARPEN_STRONGEST}}},
+     .found = {Check(IDC_SHARPEN_STRONGER), Uncheck(IDC_SHARPEN_STRONGEST)}},
     {.text = "rk_ppe_sharpen 3",
      .chosen = kSharpenChosen,
-     .found = {{Op::kCheck, IDC_SHARPEN_STRONGEST}, {Op::kUncheck, IDC_SHARPEN_STRONGER}}},
-    {.before = {{Op::kDisable, IDC_UNCHARTED_STRONGER}, {Op::kDisable, IDC_UNCHARTED_STRONGEST}},
+     .found = {Check(IDC_SHARPEN_STRONGEST), Uncheck(IDC_SHARPEN_STRONGER)}},
+    {.before = {Disable(IDC_UNCHARTED_STRONGER), Disable(IDC_UNCHARTED_STRONGEST)},
      .text = "rk_ppe_uncharted 1",
      .chosen = kUnchartedChosen},
     {.text = "rk_ppe_uncharted 2",
      .chosen = kUnchartedChosen,
-     .found = {{Op::kCheck, IDC_UNCHARTED_STRONGER}, {Op::kUncheck, IDC_UNCHARTED_STRONGEST}}},
+     .found = {Check(IDC_UNCHARTED_STRONGER), Uncheck(IDC_UNCHARTED_STRONGEST)}},
     {.text = "rk_ppe_uncharted 3",
      .chosen = kUnchartedChosen,
-     .found = {{Op::kUncheck, IDC_UNCHARTED_STRONGER}, {Op::kCheck, IDC_UNCHARTED_STRONGEST}}},
-    {.before = {{Op::kDisable, IDC_HPD_STRONGER}, {Op::kDisable, IDC_HPD_STRONGEST}},
+     .found = {Uncheck(IDC_UNCHARTED_STRONGER), Check(IDC_UNCHARTED_STRONGEST)}},
+    {.before = {Disable(IDC_HPD_STRONGER), Disable(IDC_HPD_STRONGEST)},
      .text = "rk_ppe_hpd 1",
      .chosen = kHpdChosen},
     {.text = "rk_ppe_hpd 2",
      .chosen = kHpdChosen,
-     .found = {{Op::kCheck, IDC_HPD_STRONGER}, {Op::kUncheck, IDC_HPD_STRONGEST}}},
+     .found = {Check(IDC_HPD_STRONGER), Uncheck(IDC_HPD_STRONGEST)}},
     {.text = "rk_ppe_hpd 3",
      .chosen = kHpdChosen,
-     .found = {{Op::kUncheck, IDC_HPD_STRONGER}, {Op::kCheck, IDC_HPD_STRONGEST}}},
-    {.text = "rk_ppe_bokehdof 1", .found = {{Op::kCheck, IDC_DOF}, {Op::kUncheck, IDC_GAUSS_BLUR}}},
+     .found = {Uncheck(IDC_HPD_STRONGER), Check(IDC_HPD_STRONGEST)}},
+    {.text = "rk_ppe_bokehdof 1", .found = {Check(IDC_DOF), Uncheck(IDC_GAUSS_BLUR)}},
     {.text = "rk_ppe_bokehdof 2",
-     .found = {{Op::kCheck, IDC_DOF}, {Op::kCheck, IDC_DOF_CHROMATIC}, {Op::kUncheck, IDC_GAUSS_BLUR}}},
+     .found = {Check(IDC_DOF), Check(IDC_DOF_CHROMATIC), Uncheck(IDC_GAUSS_BLUR)}},
     {.text = "rk_ppe_bokehdof 3",
-     .found = {{Op::kCheck, IDC_DOF},
-               {Op::kCheck, IDC_DOF_CHROMATIC},
-               {Op::kCheck, IDC_DOF_STRONGER},
-               {Op::kUncheck, IDC_GAUSS_BLUR}}},
-    {.text = "rk_ppe_filmgrain 1", .found = {{Op::kCheck, IDC_FILMGRAIN}}},
-    {.text = "crosshair 0", .found = {{Op::kCheck, IDC_HIDE_CROSSHAIR}}},
-    {.text = "rk_weapons_recoil 1", .found = {{Op::kCheck, IDC_RECOIL}}},
-    {.text = "RK_viewbob_enabled 1", .found = {{Op::kCheck, IDC_HEADBOB}}},
-    {.text = "rk_ppe_vignette 1", .found = {{Op::kCheck, IDC_VIGNETTE}}},
-    {.text = "ae_ssao 1", .found = {{Op::kCheck, IDC_SSAO}}},
-    {.before = {{Op::kDisable, IDC_GAUSS_HORIZONTAL}},
+     .found = {Check(IDC_DOF), Check(IDC_DOF_CHROMATIC), Check(IDC_DOF_STRONGER),
+               Uncheck(IDC_GAUSS_BLUR)}},
+    {.text = "rk_ppe_filmgrain 1", .found = {Check(IDC_FILMGRAIN)}},
+    {.text = "crosshair 0", .found = {Check(IDC_HIDE_CROSSHAIR)}},
+    {.text = "rk_weapons_recoil 1", .found = {Check(IDC_RECOIL)}},
+    {.text = "RK_viewbob_enabled 1", .found = {Check(IDC_HEADBOB)}},
+    {.text = "rk_ppe_vignette 1", .found = {Check(IDC_VIGNETTE)}},
+    {.text = "ae_ssao 1", .found = {Check(IDC_SSAO)}},
+    {.before = {Disable(IDC_GAUSS_HORIZONTAL)},
      .text = "rk_ppe_gaussblur 1",
-     .found = {{Op::kEnable, IDC_GAUSS_HORIZONTAL},
-               {Op::kCheck, IDC_GAUSS_BLUR},
-               {Op::kUncheck, IDC_GAUSS_HORIZONTAL}},
+     .found = {Enable(IDC_GAUSS_HORIZONTAL), Check(IDC_GAUSS_BLUR), Uncheck(IDC_GAUSS_HORIZONTAL)},
      .skip_next_when_found = true},
     {.text = "rk_ppe_gaussblur 2",
-     .found = {{Op::kEnable, IDC_GAUSS_HORIZONTAL},
-               {Op::kCheck, IDC_GAUSS_BLUR},
-               {Op::kCheck, IDC_GAUSS_HORIZONTAL}}},
-    {.text = "rk_ppe_desaturate 1", .found = {{Op::kCheck, IDC_FILM_NOIR}}},
-    {.text = "rk_ppe_glass_effect 1", .found = {{Op::kCheck, IDC_HEV_GLASS}}},
-    {.text = "rk_ppe_glass_effect 2", .found = {{Op::kCheck, IDC_HEV_GLASS}}},
+     .found = {Enable(IDC_GAUSS_HORIZONTAL), Check(IDC_GAUSS_BLUR), Check(IDC_GAUSS_HORIZONTAL)}},
+    {.text = "rk_ppe_desaturate 1", .found = {Check(IDC_FILM_NOIR)}},
+    {.text = "rk_ppe_glass_effect 1", .found = {Check(IDC_HEV_GLASS)}},
+    {.text = "rk_ppe_glass_effect 2", .found = {Check(IDC_HEV_GLASS)}},
     {.text = "npc_citizen_dont_precache_all 1",
-     .found = {{Op::kUncheck, IDC_PRELOAD_NPC}},
-     .not_found = {{Op::kCheck, IDC_PRELOAD_NPC}}},
-    {.text = "sv_forcepreload 1", .found = {{Op::kCheck, IDC_PRELOAD_OTHER}}},
-    {.text = "cl_new_impact_effects 1", .found = {{Op::kCheck, IDC_PARTICLES}}},
+     .found = {Uncheck(IDC_PRELOAD_NPC)},
+     .not_found = {Check(IDC_PRELOAD_NPC)}},
+    {.text = "sv_forcepreload 1", .found = {Check(IDC_PRELOAD_OTHER)}},
+    {.text = "cl_new_impact_effects 1", .found = {Check(IDC_PARTICLES)}},
 };
 
 // Bloom values are tried in this order; the first found names the level.
 constexpr int kBloomTryOrder[] = {1, 2, 3, 4, 6, 7, 5, 8};
-
-void ApplyChanges(DialogControls& dialog, Changes changes) {
-  for (const Change& change : changes) {
-    switch (change.op) {
-      case Op::kCheck: dialog.SetChecked(change.control, true); break;
-      case Op::kUncheck: dialog.SetChecked(change.control, false); break;
-      case Op::kEnable: dialog.SetEnabled(change.control, true); break;
-      case Op::kDisable: dialog.SetEnabled(change.control, false); break;
-    }
-  }
-}
 
 void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const std::string& file) {
   const std::string text = config::StripQuotes(file);
@@ -180,10 +158,10 @@ void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const st
       skip = false;
       continue;
     }
-    ApplyChanges(dialog, test.before);
+    platform::Apply(dialog, test.before);
     const bool found = Contains(text, test.text);
-    if (found) ApplyChanges(dialog, test.chosen);
-    ApplyChanges(dialog, found ? test.found : test.not_found);
+    if (found) platform::Apply(dialog, test.chosen);
+    platform::Apply(dialog, found ? test.found : test.not_found);
     skip = found && test.skip_next_when_found;
   }
 
@@ -205,7 +183,9 @@ void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const st
 // Once the console settings are read, the options they decide follow their boxes.
 void TakeDetectedFlags(ProgramState& state, DialogControls& dialog) {
   for (const CheckBoxOption& option : CheckBoxOptions()) {
-    if (option.taken_at_start) state.Settings.*option.flag = dialog.IsChecked(option.control) ? 1 : 0;
+    if (option.taken == Taken::kAtStart) {
+      state.Settings.*option.flag = dialog.IsChecked(option.control) ? 1 : 0;
+    }
   }
 }
 

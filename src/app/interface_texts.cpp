@@ -153,4 +153,10 @@ void InterfaceTexts(const std::string& language, platform::DialogControls& dialo
   if (sunrays_level == 1 || sunrays_level == 2) dialog.Select(IDC_SUNRAYS_LEVEL, sunrays_level);
 }
 
+std::vector<int> ControlsOfTextRows() {
+  std::vector<int> controls;
+  for (const TranslatedText& text : kTexts) controls.push_back(text.control);
+  return controls;
+}
+
 }  // namespace veyra::app

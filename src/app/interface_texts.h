@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/program_state.h"
 #include "platform/dialog.h"
@@ -15,5 +16,9 @@ bool IsGermanInterface(const std::string& language);
 // level lists. Changes no check mark and no enabled state.
 void InterfaceTexts(const std::string& language, platform::DialogControls& dialog,
                     const model::ProgramState& state);
+
+// The control of each row of the translated texts, in table order; 0 stands
+// for the caption.
+std::vector<int> ControlsOfTextRows();
 
 }  // namespace veyra::app

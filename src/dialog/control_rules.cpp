@@ -1,6 +1,5 @@
 #include "dialog/control_rules.h"
 
-#include <initializer_list>
 #include <string_view>
 
 #include "model/control_ids.h"
@@ -12,74 +11,12 @@ using namespace model;
 
 // ------------------------------------------------------------ click reactions
 
-enum class Step { kEnable, kDisable, kCheck, kUncheck, kSelect, kSelectFirstIfNone, kDefaultPreset };
-
-struct Action {
-  Step step;
-  int control;
-  int item = 0;  // for kSelect
-};
-
-struct Reaction {
-  int clicked;
-  std::initializer_list<Action> when_checked;
-  std::initializer_list<Action> when_unchecked;
-};
-
-using S = Step;
-
-const Reaction kReactions[] = {
-    {IDC_VEYRA_WEAPONS,
-     {{S::kEnable, IDC_RECOIL}, {S::kEnable, IDC_HIDE_CROSSHAIR}},
-     {{S::kDisable, IDC_RECOIL}, {S::kDisable, IDC_HIDE_CROSSHAIR}}},
-    {IDC_BLOOM, {{S::kEnable, IDC_BLOOM_LEVEL}}, {{S::kDisable, IDC_BLOOM_LEVEL}}},
-    {IDC_SUNRAYS,
-     {{S::kEnable, IDC_SUNRAYS_LEVEL}, {S::kSelectFirstIfNone, IDC_SUNRAYS_LEVEL}},
-     {{S::kDisable, IDC_SUNRAYS_LEVEL}}},
-    {IDC_GAUSS_BLUR, {{S::kEnable, IDC_GAUSS_HORIZONTAL}}, {{S::kDisable, IDC_GAUSS_HORIZONTAL}}},
-    {IDC_DOF,
-     {{S::kEnable, IDC_DOF_CHROMATIC}, {S::kEnable, IDC_DOF_STRONGER}},
-     {{S::kDisable, IDC_DOF_CHROMATIC}, {S::kDisable, IDC_DOF_STRONGER}}},
-    {IDC_DOF_CHROMATIC, {{S::kEnable, IDC_DOF_STRONGER}}, {{S::kDisable, IDC_DOF_STRONGER}}},
-    {IDC_DOF_STRONGER, {{S::kCheck, IDC_DOF_CHROMATIC}}, {}},
-    {IDC_HPD,
-     {{S::kUncheck, IDC_UNCHARTED},
-      {S::kDisable, IDC_UNCHARTED_STRONGER},
-      {S::kDisable, IDC_UNCHARTED_STRONGEST},
-      {S::kEnable, IDC_HPD_STRONGER},
-      {S::kEnable, IDC_HPD_STRONGEST}},
-     {{S::kDisable, IDC_HPD_STRONGER}, {S::kDisable, IDC_HPD_STRONGEST}}},
-    {IDC_UNCHARTED,
-     {{S::kEnable, IDC_UNCHARTED_STRONGER},
-      {S::kEnable, IDC_UNCHARTED_STRONGEST},
-      {S::kUncheck, IDC_HPD},
-      {S::kDisable, IDC_HPD_STRONGER},
-      {S::kDisable, IDC_HPD_STRONGEST}},
-     {{S::kDisable, IDC_UNCHARTED_STRONGER}, {S::kDisable, IDC_UNCHARTED_STRONGEST}}},
-    {IDC_SHARPEN,
-     {{S::kEnable, IDC_SHARPEN_STRONGER}, {S::kEnable, IDC_SHARPEN_STRONGEST}},
-     {{S::kDisable, IDC_SHARPEN_STRONGER}, {S::kDisable, IDC_SHARPEN_STRONGEST}}},
-    {IDC_HPD_STRONGER, {{S::kUncheck, IDC_HPD_STRONGEST}}, {}},
-    {IDC_HPD_STRONGEST, {{S::kUncheck, IDC_HPD_STRONGER}}, {}},
-    {IDC_UNCHARTED_STRONGER, {{S::kUncheck, IDC_UNCHARTED_STRONGEST}}, {}},
-    {IDC_UNCHARTED_STRONGEST, {{S::kUncheck, IDC_UNCHARTED_STRONGER}}, {}},
-    {IDC_SHARPEN_STRONGER, {{S::kUncheck, IDC_SHARPEN_STRONGEST}}, {}},
-    {IDC_SHARPEN_STRONGEST, {{S::kUncheck, IDC_SHARPEN_STRONGER}}, {}},
-    {IDC_SWEETFX,
-     {{S::kEnable, IDC_SWEETFX_PRESET},
-      {S::kEnable, IDC_PRESET_EDIT},
-      {S::kUncheck, IDC_RESHADE},
-      {S::kDefaultPreset, IDC_SWEETFX_PRESET}},
-     {{S::kDisable, IDC_SWEETFX_PRESET},
-      {S::kDisable, IDC_PRESET_EDIT},
-      {S::kDefaultPreset, IDC_SWEETFX_PRESET}}},
-    {IDC_RESHADE,
-     {{S::kUncheck, IDC_SWEETFX},
-      {S::kDisable, IDC_PRESET_EDIT},
-      {S::kDisable, IDC_SWEETFX_PRESET},
-      {S::kSelect, IDC_BLOOM_LEVEL, 6}},
-     {{S::kEnable, IDC_SWEETFX}, {S::kEnable, IDC_SWEETFX_PRESET}, {S::kEnable, IDC_PRESET_EDIT}}},
-};
+using platform::Check;
+using platform::ControlChanges;
+using platform::Disable;
+using platform::Enable;
+using platform::Select;
+using platform::Uncheck;
 
 // The first item whose whole text is `name`, or 0.
 int FindItem(platform::DialogControls& dialog, int list, std::string_view name) {
@@ -90,19 +27,88 @@ int FindItem(platform::DialogControls& dialog, int list, std::string_view name) 
   return 0;
 }
 
-void Perform(platform::DialogControls& dialog, const Action& action) {
-  switch (action.step) {
-    case S::kEnable: dialog.SetEnabled(action.control, true); break;
-    case S::kDisable: dialog.SetEnabled(action.control, false); break;
-    case S::kCheck: dialog.SetChecked(action.control, true); break;
-    case S::kUncheck: dialog.SetChecked(action.control, false); break;
-    case S::kSelect: dialog.Select(action.control, action.item); break;
-    case S::kSelectFirstIfNone:
-      if (dialog.Selection(action.control) == 0) dialog.Select(action.control, 1);
-      break;
-    case S::kDefaultPreset: DefaultPresetChoice(dialog); break;
-  }
+void SelectFirstSunraysLevelIfNone(platform::DialogControls& dialog) {
+  if (dialog.Selection(IDC_SUNRAYS_LEVEL) == 0) dialog.Select(IDC_SUNRAYS_LEVEL, 1);
 }
+
+// A list without a selection selects the preset "Default", or else its first item.
+void SelectDefaultPresetIfNone(platform::DialogControls& dialog) {
+  if (dialog.Selection(IDC_SWEETFX_PRESET) != 0) return;
+  const int found = FindItem(dialog, IDC_SWEETFX_PRESET, "Default");
+  dialog.Select(IDC_SWEETFX_PRESET, found != 0 ? found : 1);
+}
+
+// The changes a click makes for the box's new state; a choice that depends on
+// a list's items follows them.
+struct Reaction {
+  int clicked;
+  ControlChanges when_checked;
+  ControlChanges when_unchecked;
+  void (*then_when_checked)(platform::DialogControls&) = nullptr;
+  void (*then_when_unchecked)(platform::DialogControls&) = nullptr;
+};
+
+// One row for every check box, also for those whose click changes nothing else.
+const Reaction kReactions[] = {
+    {IDC_VEYRA_WEAPONS,
+     {Enable(IDC_RECOIL), Enable(IDC_HIDE_CROSSHAIR)},
+     {Disable(IDC_RECOIL), Disable(IDC_HIDE_CROSSHAIR)}},
+    {IDC_BLOOM, {Enable(IDC_BLOOM_LEVEL)}, {Disable(IDC_BLOOM_LEVEL)}},
+    {.clicked = IDC_SUNRAYS,
+     .when_checked = {Enable(IDC_SUNRAYS_LEVEL)},
+     .when_unchecked = {Disable(IDC_SUNRAYS_LEVEL)},
+     .then_when_checked = SelectFirstSunraysLevelIfNone},
+    {IDC_GAUSS_BLUR, {Enable(IDC_GAUSS_HORIZONTAL)}, {Disable(IDC_GAUSS_HORIZONTAL)}},
+    {IDC_DOF,
+     {Enable(IDC_DOF_CHROMATIC), Enable(IDC_DOF_STRONGER)},
+     {Disable(IDC_DOF_CHROMATIC), Disable(IDC_DOF_STRONGER)}},
+    {IDC_DOF_CHROMATIC, {Enable(IDC_DOF_STRONGER)}, {Disable(IDC_DOF_STRONGER)}},
+    {IDC_DOF_STRONGER, {Check(IDC_DOF_CHROMATIC)}, {}},
+    {IDC_HPD,
+     {Uncheck(IDC_UNCHARTED), Disable(IDC_UNCHARTED_STRONGER), Disable(IDC_UNCHARTED_STRONGEST),
+      Enable(IDC_HPD_STRONGER), Enable(IDC_HPD_STRONGEST)},
+     {Disable(IDC_HPD_STRONGER), Disable(IDC_HPD_STRONGEST)}},
+    {IDC_UNCHARTED,
+     {Enable(IDC_UNCHARTED_STRONGER), Enable(IDC_UNCHARTED_STRONGEST), Uncheck(IDC_HPD),
+      Disable(IDC_HPD_STRONGER), Disable(IDC_HPD_STRONGEST)},
+     {Disable(IDC_UNCHARTED_STRONGER), Disable(IDC_UNCHARTED_STRONGEST)}},
+    {IDC_SHARPEN,
+     {Enable(IDC_SHARPEN_STRONGER), Enable(IDC_SHARPEN_STRONGEST)},
+     {Disable(IDC_SHARPEN_STRONGER), Disable(IDC_SHARPEN_STRONGEST)}},
+    {IDC_HPD_STRONGER, {Uncheck(IDC_HPD_STRONGEST)}, {}},
+    {IDC_HPD_STRONGEST, {Uncheck(IDC_HPD_STRONGER)}, {}},
+    {IDC_UNCHARTED_STRONGER, {Uncheck(IDC_UNCHARTED_STRONGEST)}, {}},
+    {IDC_UNCHARTED_STRONGEST, {Uncheck(IDC_UNCHARTED_STRONGER)}, {}},
+    {IDC_SHARPEN_STRONGER, {Uncheck(IDC_SHARPEN_STRONGEST)}, {}},
+    {IDC_SHARPEN_STRONGEST, {Uncheck(IDC_SHARPEN_STRONGER)}, {}},
+    {.clicked = IDC_SWEETFX,
+     .when_checked = {Enable(IDC_SWEETFX_PRESET), Enable(IDC_PRESET_EDIT), Uncheck(IDC_RESHADE)},
+     .when_unchecked = {Disable(IDC_SWEETFX_PRESET), Disable(IDC_PRESET_EDIT)},
+     .then_when_checked = SelectDefaultPresetIfNone,
+     .then_when_unchecked = SelectDefaultPresetIfNone},
+    {IDC_RESHADE,
+     {Uncheck(IDC_SWEETFX), Disable(IDC_PRESET_EDIT), Disable(IDC_SWEETFX_PRESET),
+      Select(IDC_BLOOM_LEVEL, 6)},
+     {Enable(IDC_SWEETFX), Enable(IDC_SWEETFX_PRESET), Enable(IDC_PRESET_EDIT)}},
+    {IDC_FXAA, {}, {}},
+    {IDC_HEADBOB, {}, {}},
+    {IDC_FILMIC, {}, {}},
+    {IDC_SSAO, {}, {}},
+    {IDC_FILMGRAIN, {}, {}},
+    {IDC_LARGE_VRAM, {}, {}},
+    {IDC_GAUSS_HORIZONTAL, {}, {}},
+    {IDC_HIDE_CROSSHAIR, {}, {}},
+    {IDC_RECOIL, {}, {}},
+    {IDC_FILM_NOIR, {}, {}},
+    {IDC_VIGNETTE, {}, {}},
+    {IDC_VEYRA_SKILL, {}, {}},
+    {IDC_COAST_NIGHT, {}, {}},
+    {IDC_PRELOAD_NPC, {}, {}},
+    {IDC_PRELOAD_OTHER, {}, {}},
+    {IDC_PARTICLES, {}, {}},
+    {IDC_ANAMORPH_FLARES, {}, {}},
+    {IDC_HEV_GLASS, {}, {}},
+};
 
 // ------------------------------------------------------------ preset buttons
 
@@ -121,8 +127,9 @@ struct PresetRow {
 };
 
 constexpr Cell kOn{1}, kOff{0}, kOnEnabled{1, 1}, kOffEnabled{0, 1}, kOffDisabled{0, 0};
-constexpr Cell kDisabledKeepCheck{kKeep, 0};
+constexpr Cell kDisabledKeepCheck{kKeep, 0}, kLeftAlone{};
 
+// One row for every check box, also for those the buttons leave alone.
 const PresetRow kPresetRows[] = {
     {IDC_VEYRA_WEAPONS, kOn, kOn, kOff},
     {IDC_RECOIL, kOnEnabled, kOnEnabled, kOffDisabled},
@@ -130,6 +137,7 @@ const PresetRow kPresetRows[] = {
     {IDC_COAST_NIGHT, kOn, kOn, kOff},
     {IDC_VEYRA_SKILL, kOn, kOn, kOff},
     {IDC_HEADBOB, kOn, kOn, kOn},
+    {IDC_LARGE_VRAM, kLeftAlone, kLeftAlone, kLeftAlone},
     {IDC_PRELOAD_NPC, kOff, kOff, kOff},
     {IDC_PRELOAD_OTHER, kOff, kOff, kOff},
     {IDC_BLOOM, kOn, kOn, kOff},
@@ -158,6 +166,7 @@ const PresetRow kPresetRows[] = {
     {IDC_DOF_CHROMATIC, kOnEnabled, kOnEnabled, kOffDisabled},
     {IDC_DOF_STRONGER, kOffEnabled, kOffEnabled, kOffDisabled},
     {IDC_PARTICLES, kOn, kOn, kOff},
+    {IDC_FXAA, kLeftAlone, kLeftAlone, kLeftAlone},
     {IDC_SWEETFX, kOff, kOff, kOffEnabled},
     {IDC_SWEETFX_PRESET, {kKeep, 0, kPresetChoice}, {kKeep, 0, kPresetChoice}, kDisabledKeepCheck},
     {IDC_PRESET_EDIT, kDisabledKeepCheck, kDisabledKeepCheck, kDisabledKeepCheck},
@@ -182,15 +191,16 @@ void ApplyCell(platform::DialogControls& dialog, int control, const Cell& cell) 
 
 }  // namespace
 
-bool ReactToCheckBoxClick(platform::DialogControls& dialog, int control) {
+void ReactToCheckBoxClick(platform::DialogControls& dialog, int control) {
   for (const Reaction& reaction : kReactions) {
     if (reaction.clicked != control) continue;
-    const auto& actions =
-        dialog.IsChecked(control) ? reaction.when_checked : reaction.when_unchecked;
-    for (const Action& action : actions) Perform(dialog, action);
-    return true;
+    const bool checked = dialog.IsChecked(control);
+    platform::Apply(dialog, checked ? reaction.when_checked : reaction.when_unchecked);
+    if (const auto then = checked ? reaction.then_when_checked : reaction.then_when_unchecked) {
+      then(dialog);
+    }
+    return;
   }
-  return false;
 }
 
 bool ApplyPresetButton(platform::DialogControls& dialog, int button) {
@@ -203,10 +213,16 @@ bool ApplyPresetButton(platform::DialogControls& dialog, int button) {
   return true;
 }
 
-void DefaultPresetChoice(platform::DialogControls& dialog) {
-  if (dialog.Selection(IDC_SWEETFX_PRESET) != 0) return;
-  const int found = FindItem(dialog, IDC_SWEETFX_PRESET, "Default");
-  dialog.Select(IDC_SWEETFX_PRESET, found != 0 ? found : 1);
+std::vector<int> ControlsOfReactionRows() {
+  std::vector<int> controls;
+  for (const Reaction& reaction : kReactions) controls.push_back(reaction.clicked);
+  return controls;
+}
+
+std::vector<int> ControlsOfPresetRows() {
+  std::vector<int> controls;
+  for (const PresetRow& row : kPresetRows) controls.push_back(row.control);
+  return controls;
 }
 
 }  // namespace veyra::dialog

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <span>
 #include <string>
@@ -72,6 +73,30 @@ class DialogControls {
   // Ends the modal loop; the dialog is destroyed when RunModal returns.
   virtual void EndDialog() = 0;
 };
+
+// One change the program makes to a control: the steps the detection and the
+// dialog's rules are written in, and what tests expect of them.
+struct ControlChange {
+  enum class Action { kCheck, kUncheck, kEnable, kDisable, kSelect };
+  Action action;
+  int control;
+  int item = 0;  // kSelect: the 1-based item, 0 for none
+
+};
+
+// The changes of one table cell, run in this order.
+using ControlChanges = std::initializer_list<ControlChange>;
+
+constexpr ControlChange Check(int control) { return {ControlChange::Action::kCheck, control}; }
+constexpr ControlChange Uncheck(int control) { return {ControlChange::Action::kUncheck, control}; }
+constexpr ControlChange Enable(int control) { return {ControlChange::Action::kEnable, control}; }
+constexpr ControlChange Disable(int control) { return {ControlChange::Action::kDisable, control}; }
+constexpr ControlChange Select(int control, int item) {
+  return {ControlChange::Action::kSelect, control, item};
+}
+
+void Apply(DialogControls& dialog, const ControlChange& change);
+void Apply(DialogControls& dialog, std::span<const ControlChange> changes);
 
 // What the open dialog tells the program. Handlers change only controls,
 // except where a command hands over to the tools, the save or the end.

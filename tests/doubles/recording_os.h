@@ -139,27 +139,17 @@ inline std::string Differences(const DialogState& expected, const DialogState& a
   return lines;
 }
 
-// A property of one control that an action is expected to set.
-struct Change {
-  enum Property { kCheck, kEnable, kSelect };
-  int control;
-  Property property;
-  int value;  // 1 or 0 for check and enable, the 1-based item for select
-};
-
-inline Change Checked(int control) { return {control, Change::kCheck, 1}; }
-inline Change Unchecked(int control) { return {control, Change::kCheck, 0}; }
-inline Change Enabled(int control) { return {control, Change::kEnable, 1}; }
-inline Change Disabled(int control) { return {control, Change::kEnable, 0}; }
-inline Change Selected(int control, int item) { return {control, Change::kSelect, item}; }
-
-inline void Apply(DialogState& state, const std::vector<Change>& changes) {
-  for (const Change& change : changes) {
+// The state after `changes`, as the dialog would show it.
+inline void Apply(DialogState& state, const std::vector<platform::ControlChange>& changes) {
+  using Action = platform::ControlChange::Action;
+  for (const platform::ControlChange& change : changes) {
     ControlState& control = state.at(change.control);
-    switch (change.property) {
-      case Change::kCheck: control.checked = change.value == 1; break;
-      case Change::kEnable: control.enabled = change.value == 1; break;
-      case Change::kSelect: control.selection = change.value; break;
+    switch (change.action) {
+      case Action::kCheck: control.checked = true; break;
+      case Action::kUncheck: control.checked = false; break;
+      case Action::kEnable: control.enabled = true; break;
+      case Action::kDisable: control.enabled = false; break;
+      case Action::kSelect: control.selection = change.item; break;
     }
   }
 }

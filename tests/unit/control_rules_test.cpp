@@ -21,14 +21,14 @@ namespace {
 
 using namespace app;
 using namespace model;
-using testing::Change;
-using testing::Checked;
+using platform::Check;
+using platform::ControlChange;
+using platform::Disable;
+using platform::Enable;
+using platform::Select;
+using platform::Uncheck;
 using testing::DialogState;
 using testing::Differences;
-using testing::Disabled;
-using testing::Enabled;
-using testing::Selected;
-using testing::Unchecked;
 
 const char* const kPresets[] = {"Cinematic", "(NoSMAA)Default_Desaturated", "Default"};
 constexpr int kRecommendedPreset = 2;
@@ -89,8 +89,8 @@ class DialogRulesTest : public ::testing::Test {
 struct Reaction {
   const char* name;
   int clicked;
-  std::vector<Change> when_checked;
-  std::vector<Change> when_unchecked;
+  std::vector<ControlChange> when_checked;
+  std::vector<ControlChange> when_unchecked;
 };
 
 void PrintTo(const Reaction& reaction, std::ostream* out) { *out << reaction.name; }
@@ -98,46 +98,46 @@ void PrintTo(const Reaction& reaction, std::ostream* out) { *out << reaction.nam
 const Reaction kReactions[] = {
     {"VeyraWeapons",
      IDC_VEYRA_WEAPONS,
-     {Enabled(IDC_RECOIL), Enabled(IDC_HIDE_CROSSHAIR)},
-     {Disabled(IDC_RECOIL), Disabled(IDC_HIDE_CROSSHAIR)}},
-    {"Bloom", IDC_BLOOM, {Enabled(IDC_BLOOM_LEVEL)}, {Disabled(IDC_BLOOM_LEVEL)}},
-    {"Sunrays", IDC_SUNRAYS, {Enabled(IDC_SUNRAYS_LEVEL)}, {Disabled(IDC_SUNRAYS_LEVEL)}},
-    {"GaussBlur", IDC_GAUSS_BLUR, {Enabled(IDC_GAUSS_HORIZONTAL)}, {Disabled(IDC_GAUSS_HORIZONTAL)}},
+     {Enable(IDC_RECOIL), Enable(IDC_HIDE_CROSSHAIR)},
+     {Disable(IDC_RECOIL), Disable(IDC_HIDE_CROSSHAIR)}},
+    {"Bloom", IDC_BLOOM, {Enable(IDC_BLOOM_LEVEL)}, {Disable(IDC_BLOOM_LEVEL)}},
+    {"Sunrays", IDC_SUNRAYS, {Enable(IDC_SUNRAYS_LEVEL)}, {Disable(IDC_SUNRAYS_LEVEL)}},
+    {"GaussBlur", IDC_GAUSS_BLUR, {Enable(IDC_GAUSS_HORIZONTAL)}, {Disable(IDC_GAUSS_HORIZONTAL)}},
     {"Dof",
      IDC_DOF,
-     {Enabled(IDC_DOF_CHROMATIC), Enabled(IDC_DOF_STRONGER)},
-     {Disabled(IDC_DOF_CHROMATIC), Disabled(IDC_DOF_STRONGER)}},
-    {"DofChromatic", IDC_DOF_CHROMATIC, {Enabled(IDC_DOF_STRONGER)}, {Disabled(IDC_DOF_STRONGER)}},
-    {"DofStronger", IDC_DOF_STRONGER, {Checked(IDC_DOF_CHROMATIC)}, {}},
+     {Enable(IDC_DOF_CHROMATIC), Enable(IDC_DOF_STRONGER)},
+     {Disable(IDC_DOF_CHROMATIC), Disable(IDC_DOF_STRONGER)}},
+    {"DofChromatic", IDC_DOF_CHROMATIC, {Enable(IDC_DOF_STRONGER)}, {Disable(IDC_DOF_STRONGER)}},
+    {"DofStronger", IDC_DOF_STRONGER, {Check(IDC_DOF_CHROMATIC)}, {}},
     {"Hpd",
      IDC_HPD,
-     {Unchecked(IDC_UNCHARTED), Disabled(IDC_UNCHARTED_STRONGER), Disabled(IDC_UNCHARTED_STRONGEST),
-      Enabled(IDC_HPD_STRONGER), Enabled(IDC_HPD_STRONGEST)},
-     {Disabled(IDC_HPD_STRONGER), Disabled(IDC_HPD_STRONGEST)}},
+     {Uncheck(IDC_UNCHARTED), Disable(IDC_UNCHARTED_STRONGER), Disable(IDC_UNCHARTED_STRONGEST),
+      Enable(IDC_HPD_STRONGER), Enable(IDC_HPD_STRONGEST)},
+     {Disable(IDC_HPD_STRONGER), Disable(IDC_HPD_STRONGEST)}},
     {"Uncharted",
      IDC_UNCHARTED,
-     {Enabled(IDC_UNCHARTED_STRONGER), Enabled(IDC_UNCHARTED_STRONGEST), Unchecked(IDC_HPD),
-      Disabled(IDC_HPD_STRONGER), Disabled(IDC_HPD_STRONGEST)},
-     {Disabled(IDC_UNCHARTED_STRONGER), Disabled(IDC_UNCHARTED_STRONGEST)}},
+     {Enable(IDC_UNCHARTED_STRONGER), Enable(IDC_UNCHARTED_STRONGEST), Uncheck(IDC_HPD),
+      Disable(IDC_HPD_STRONGER), Disable(IDC_HPD_STRONGEST)},
+     {Disable(IDC_UNCHARTED_STRONGER), Disable(IDC_UNCHARTED_STRONGEST)}},
     {"Sharpen",
      IDC_SHARPEN,
-     {Enabled(IDC_SHARPEN_STRONGER), Enabled(IDC_SHARPEN_STRONGEST)},
-     {Disabled(IDC_SHARPEN_STRONGER), Disabled(IDC_SHARPEN_STRONGEST)}},
-    {"HpdStronger", IDC_HPD_STRONGER, {Unchecked(IDC_HPD_STRONGEST)}, {}},
-    {"HpdStrongest", IDC_HPD_STRONGEST, {Unchecked(IDC_HPD_STRONGER)}, {}},
-    {"UnchartedStronger", IDC_UNCHARTED_STRONGER, {Unchecked(IDC_UNCHARTED_STRONGEST)}, {}},
-    {"UnchartedStrongest", IDC_UNCHARTED_STRONGEST, {Unchecked(IDC_UNCHARTED_STRONGER)}, {}},
-    {"SharpenStronger", IDC_SHARPEN_STRONGER, {Unchecked(IDC_SHARPEN_STRONGEST)}, {}},
-    {"SharpenStrongest", IDC_SHARPEN_STRONGEST, {Unchecked(IDC_SHARPEN_STRONGER)}, {}},
+     {Enable(IDC_SHARPEN_STRONGER), Enable(IDC_SHARPEN_STRONGEST)},
+     {Disable(IDC_SHARPEN_STRONGER), Disable(IDC_SHARPEN_STRONGEST)}},
+    {"HpdStronger", IDC_HPD_STRONGER, {Uncheck(IDC_HPD_STRONGEST)}, {}},
+    {"HpdStrongest", IDC_HPD_STRONGEST, {Uncheck(IDC_HPD_STRONGER)}, {}},
+    {"UnchartedStronger", IDC_UNCHARTED_STRONGER, {Uncheck(IDC_UNCHARTED_STRONGEST)}, {}},
+    {"UnchartedStrongest", IDC_UNCHARTED_STRONGEST, {Uncheck(IDC_UNCHARTED_STRONGER)}, {}},
+    {"SharpenStronger", IDC_SHARPEN_STRONGER, {Uncheck(IDC_SHARPEN_STRONGEST)}, {}},
+    {"SharpenStrongest", IDC_SHARPEN_STRONGEST, {Uncheck(IDC_SHARPEN_STRONGER)}, {}},
     {"SweetFx",
      IDC_SWEETFX,
-     {Enabled(IDC_SWEETFX_PRESET), Enabled(IDC_PRESET_EDIT), Unchecked(IDC_RESHADE)},
-     {Disabled(IDC_SWEETFX_PRESET), Disabled(IDC_PRESET_EDIT)}},
+     {Enable(IDC_SWEETFX_PRESET), Enable(IDC_PRESET_EDIT), Uncheck(IDC_RESHADE)},
+     {Disable(IDC_SWEETFX_PRESET), Disable(IDC_PRESET_EDIT)}},
     {"ReShade",
      IDC_RESHADE,
-     {Unchecked(IDC_SWEETFX), Disabled(IDC_PRESET_EDIT), Disabled(IDC_SWEETFX_PRESET),
-      Selected(IDC_BLOOM_LEVEL, 6)},
-     {Enabled(IDC_SWEETFX), Enabled(IDC_SWEETFX_PRESET), Enabled(IDC_PRESET_EDIT)}},
+     {Uncheck(IDC_SWEETFX), Disable(IDC_PRESET_EDIT), Disable(IDC_SWEETFX_PRESET),
+      Select(IDC_BLOOM_LEVEL, 6)},
+     {Enable(IDC_SWEETFX), Enable(IDC_SWEETFX_PRESET), Enable(IDC_PRESET_EDIT)}},
     // Boxes without a reaction.
     {"Fxaa", IDC_FXAA, {}, {}},
     {"Headbob", IDC_HEADBOB, {}, {}},
@@ -159,26 +159,34 @@ const Reaction kReactions[] = {
     {"HevGlass", IDC_HEV_GLASS, {}, {}},
 };
 
+// The change that shows when `change` is made: the other check or enabled state, another item.
+ControlChange Opposite(const ControlChange& change) {
+  using Action = ControlChange::Action;
+  switch (change.action) {
+    case Action::kCheck: return Uncheck(change.control);
+    case Action::kUncheck: return Check(change.control);
+    case Action::kEnable: return Disable(change.control);
+    case Action::kDisable: return Enable(change.control);
+    case Action::kSelect: return Select(change.control, change.item == 1 ? 2 : 1);
+  }
+  return change;
+}
+
 class ClickReactionTest
     : public DialogRulesTest,
       public ::testing::WithParamInterface<std::tuple<Reaction, bool, Start>> {};
 
 TEST_P(ClickReactionTest, ChangesExactlyWhatTheRowSays) {
   const auto& [reaction, now_checked, start] = GetParam();
-  const std::vector<Change>& changes = now_checked ? reaction.when_checked : reaction.when_unchecked;
+  const std::vector<ControlChange>& changes =
+      now_checked ? reaction.when_checked : reaction.when_unchecked;
   StartFrom(start);
   // Each control the row names starts opposite to what the row sets, so the change shows.
-  for (const Change& change : changes) {
-    switch (change.property) {
-      case Change::kCheck: dialog.SetChecked(change.control, change.value == 0); break;
-      case Change::kEnable: dialog.SetEnabled(change.control, change.value == 0); break;
-      case Change::kSelect: dialog.Select(change.control, change.value == 1 ? 2 : 1); break;
-    }
-  }
+  for (const ControlChange& change : changes) platform::Apply(dialog, Opposite(change));
   dialog.SetEnabled(reaction.clicked, true);
   dialog.SetChecked(reaction.clicked, !now_checked);
   DialogState expected = Now();
-  testing::Apply(expected, {now_checked ? Checked(reaction.clicked) : Unchecked(reaction.clicked)});
+  testing::Apply(expected, {now_checked ? Check(reaction.clicked) : Uncheck(reaction.clicked)});
   testing::Apply(expected, changes);
 
   EXPECT_FALSE(Click(reaction.clicked));
@@ -299,16 +307,16 @@ const PresetRow kPresetTable[] = {
     {IDC_RESHADE, "unchecked", "unchecked", "unchecked"},
 };
 
-std::vector<Change> ChangesOf(int control, const std::string& words) {
-  std::vector<Change> changes;
+std::vector<ControlChange> ChangesOf(int control, const std::string& words) {
+  std::vector<ControlChange> changes;
   std::istringstream parts(words);
   for (std::string part; std::getline(parts >> std::ws, part, ',');) {
-    if (part == "checked") changes.push_back(Checked(control));
-    if (part == "unchecked") changes.push_back(Unchecked(control));
-    if (part == "enabled") changes.push_back(Enabled(control));
-    if (part == "disabled") changes.push_back(Disabled(control));
-    if (part == "preset choice") changes.push_back(Selected(control, kRecommendedPreset));
-    if (part.starts_with("item ")) changes.push_back(Selected(control, std::stoi(part.substr(5))));
+    if (part == "checked") changes.push_back(Check(control));
+    if (part == "unchecked") changes.push_back(Uncheck(control));
+    if (part == "enabled") changes.push_back(Enable(control));
+    if (part == "disabled") changes.push_back(Disable(control));
+    if (part == "preset choice") changes.push_back(Select(control, kRecommendedPreset));
+    if (part.starts_with("item ")) changes.push_back(Select(control, std::stoi(part.substr(5))));
   }
   return changes;
 }

@@ -20,16 +20,16 @@ namespace {
 
 using namespace model;
 
+using platform::Check;
+using platform::ControlChange;
 using platform::DirEntry;
-using testing::Change;
-using testing::Checked;
+using platform::Disable;
+using platform::Enable;
+using platform::Select;
+using platform::Uncheck;
 using testing::DialogState;
 using testing::Differences;
-using testing::Disabled;
-using testing::Enabled;
 using testing::FileOp;
-using testing::Selected;
-using testing::Unchecked;
 namespace attribute = platform::attribute;
 
 constexpr const char* kConfigCfg = "VYhl2\\cfg\\config.cfg";
@@ -147,8 +147,8 @@ TEST_F(DetectionTest, FreshInstallCreatesTheConsoleScriptsBeforeReadingOne) {
   }
 
   DialogState expected = Baseline();
-  testing::Apply(expected, {Unchecked(IDC_PRELOAD_NPC), Checked(IDC_PRELOAD_OTHER),
-                            Checked(IDC_PARTICLES)});  // what the default text holds
+  testing::Apply(expected, {Uncheck(IDC_PRELOAD_NPC), Check(IDC_PRELOAD_OTHER),
+                            Check(IDC_PARTICLES)});  // what the default text holds
   EXPECT_EQ("", Differences(expected, fresh));
 }
 
@@ -188,11 +188,11 @@ class AutoexecFaultTest : public DetectionTest, public ::testing::WithParamInter
 TEST_P(AutoexecFaultTest, LeavesTheConsoleControlsAsCreated) {
   DialogState expected = Baseline();
   // Against empty console settings: no test of the console step has run.
-  testing::Apply(expected, {Unchecked(IDC_PRELOAD_NPC), Unchecked(IDC_BLOOM),
-                            Disabled(IDC_BLOOM_LEVEL), Selected(IDC_BLOOM_LEVEL, 0),
-                            Enabled(IDC_SHARPEN_STRONGER), Enabled(IDC_UNCHARTED_STRONGER),
-                            Enabled(IDC_UNCHARTED_STRONGEST), Enabled(IDC_HPD_STRONGER),
-                            Enabled(IDC_HPD_STRONGEST), Enabled(IDC_GAUSS_HORIZONTAL)});
+  testing::Apply(expected, {Uncheck(IDC_PRELOAD_NPC), Uncheck(IDC_BLOOM),
+                            Disable(IDC_BLOOM_LEVEL), Select(IDC_BLOOM_LEVEL, 0),
+                            Enable(IDC_SHARPEN_STRONGER), Enable(IDC_UNCHARTED_STRONGER),
+                            Enable(IDC_UNCHARTED_STRONGEST), Enable(IDC_HPD_STRONGER),
+                            Enable(IDC_HPD_STRONGEST), Enable(IDC_GAUSS_HORIZONTAL)});
   InstalledGame("rk_ppe_fxaa 1\r\nrk_ppe_sharpen 2\r\nmat_bloom_scalefactor_scalar 6.54\r\n");
   for (const FileOp op : GetParam().ops) os.Inject({op, GetParam().error, kAutoexec});
 
@@ -263,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct ConsoleCase {
   const char* name;
   std::string autoexec;
-  std::vector<Change> changes;  // against empty console settings
+  std::vector<ControlChange> changes;  // against empty console settings
 };
 
 void PrintTo(const ConsoleCase& row, std::ostream* out) { *out << row.name; }
@@ -279,86 +279,86 @@ TEST_P(ConsoleSettingsTest, SetsExactlyItsControls) {
 }
 
 const ConsoleCase kConsoleCases[] = {
-    {"LargeVram", "mat_forcemanagedtextureintohardware 1", {Checked(IDC_LARGE_VRAM)}},
-    {"Filmic", "rk_ppe_filmic 1", {Checked(IDC_FILMIC)}},
-    {"Fxaa", "rk_ppe_fxaa 1", {Checked(IDC_FXAA)}},
-    {"Sharpen1", "rk_ppe_sharpen 1", {Checked(IDC_SHARPEN), Enabled(IDC_SHARPEN_STRONGER)}},
+    {"LargeVram", "mat_forcemanagedtextureintohardware 1", {Check(IDC_LARGE_VRAM)}},
+    {"Filmic", "rk_ppe_filmic 1", {Check(IDC_FILMIC)}},
+    {"Fxaa", "rk_ppe_fxaa 1", {Check(IDC_FXAA)}},
+    {"Sharpen1", "rk_ppe_sharpen 1", {Check(IDC_SHARPEN), Enable(IDC_SHARPEN_STRONGER)}},
     {"Sharpen2",
      "rk_ppe_sharpen 2",
-     {Checked(IDC_SHARPEN), Enabled(IDC_SHARPEN_STRONGER), Checked(IDC_SHARPEN_STRONGER)}},
+     {Check(IDC_SHARPEN), Enable(IDC_SHARPEN_STRONGER), Check(IDC_SHARPEN_STRONGER)}},
     {"Sharpen3",
      "rk_ppe_sharpen 3",
-     {Checked(IDC_SHARPEN), Enabled(IDC_SHARPEN_STRONGER), Checked(IDC_SHARPEN_STRONGEST)}},
+     {Check(IDC_SHARPEN), Enable(IDC_SHARPEN_STRONGER), Check(IDC_SHARPEN_STRONGEST)}},
     {"Uncharted1",
      "rk_ppe_uncharted 1",
-     {Checked(IDC_UNCHARTED), Enabled(IDC_UNCHARTED_STRONGER), Enabled(IDC_UNCHARTED_STRONGEST)}},
+     {Check(IDC_UNCHARTED), Enable(IDC_UNCHARTED_STRONGER), Enable(IDC_UNCHARTED_STRONGEST)}},
     {"Uncharted2",
      "rk_ppe_uncharted 2",
-     {Checked(IDC_UNCHARTED), Enabled(IDC_UNCHARTED_STRONGER), Enabled(IDC_UNCHARTED_STRONGEST),
-      Checked(IDC_UNCHARTED_STRONGER)}},
+     {Check(IDC_UNCHARTED), Enable(IDC_UNCHARTED_STRONGER), Enable(IDC_UNCHARTED_STRONGEST),
+      Check(IDC_UNCHARTED_STRONGER)}},
     {"Uncharted3",
      "rk_ppe_uncharted 3",
-     {Checked(IDC_UNCHARTED), Enabled(IDC_UNCHARTED_STRONGER), Enabled(IDC_UNCHARTED_STRONGEST),
-      Checked(IDC_UNCHARTED_STRONGEST)}},
+     {Check(IDC_UNCHARTED), Enable(IDC_UNCHARTED_STRONGER), Enable(IDC_UNCHARTED_STRONGEST),
+      Check(IDC_UNCHARTED_STRONGEST)}},
     {"Hpd1",
      "rk_ppe_hpd 1",
-     {Checked(IDC_HPD), Enabled(IDC_HPD_STRONGER), Enabled(IDC_HPD_STRONGEST)}},
+     {Check(IDC_HPD), Enable(IDC_HPD_STRONGER), Enable(IDC_HPD_STRONGEST)}},
     {"Hpd2",
      "rk_ppe_hpd 2",
-     {Checked(IDC_HPD), Enabled(IDC_HPD_STRONGER), Enabled(IDC_HPD_STRONGEST),
-      Checked(IDC_HPD_STRONGER)}},
+     {Check(IDC_HPD), Enable(IDC_HPD_STRONGER), Enable(IDC_HPD_STRONGEST),
+      Check(IDC_HPD_STRONGER)}},
     {"Hpd3",
      "rk_ppe_hpd 3",
-     {Checked(IDC_HPD), Enabled(IDC_HPD_STRONGER), Enabled(IDC_HPD_STRONGEST),
-      Checked(IDC_HPD_STRONGEST)}},
-    {"Dof1", "rk_ppe_bokehdof 1", {Checked(IDC_DOF)}},
-    {"Dof2", "rk_ppe_bokehdof 2", {Checked(IDC_DOF), Checked(IDC_DOF_CHROMATIC)}},
+     {Check(IDC_HPD), Enable(IDC_HPD_STRONGER), Enable(IDC_HPD_STRONGEST),
+      Check(IDC_HPD_STRONGEST)}},
+    {"Dof1", "rk_ppe_bokehdof 1", {Check(IDC_DOF)}},
+    {"Dof2", "rk_ppe_bokehdof 2", {Check(IDC_DOF), Check(IDC_DOF_CHROMATIC)}},
     {"Dof3",
      "rk_ppe_bokehdof 3",
-     {Checked(IDC_DOF), Checked(IDC_DOF_CHROMATIC), Checked(IDC_DOF_STRONGER)}},
-    {"FilmGrain", "rk_ppe_filmgrain 1", {Checked(IDC_FILMGRAIN)}},
-    {"Crosshair", "crosshair 0", {Checked(IDC_HIDE_CROSSHAIR)}},
-    {"Recoil", "rk_weapons_recoil 1", {Checked(IDC_RECOIL)}},
-    {"Headbob", "RK_viewbob_enabled 1", {Checked(IDC_HEADBOB)}},
-    {"Vignette", "rk_ppe_vignette 1", {Checked(IDC_VIGNETTE)}},
-    {"Ssao", "ae_ssao 1", {Checked(IDC_SSAO)}},
-    {"GaussBlur1", "rk_ppe_gaussblur 1", {Checked(IDC_GAUSS_BLUR), Enabled(IDC_GAUSS_HORIZONTAL)}},
+     {Check(IDC_DOF), Check(IDC_DOF_CHROMATIC), Check(IDC_DOF_STRONGER)}},
+    {"FilmGrain", "rk_ppe_filmgrain 1", {Check(IDC_FILMGRAIN)}},
+    {"Crosshair", "crosshair 0", {Check(IDC_HIDE_CROSSHAIR)}},
+    {"Recoil", "rk_weapons_recoil 1", {Check(IDC_RECOIL)}},
+    {"Headbob", "RK_viewbob_enabled 1", {Check(IDC_HEADBOB)}},
+    {"Vignette", "rk_ppe_vignette 1", {Check(IDC_VIGNETTE)}},
+    {"Ssao", "ae_ssao 1", {Check(IDC_SSAO)}},
+    {"GaussBlur1", "rk_ppe_gaussblur 1", {Check(IDC_GAUSS_BLUR), Enable(IDC_GAUSS_HORIZONTAL)}},
     {"GaussBlur2",
      "rk_ppe_gaussblur 2",
-     {Checked(IDC_GAUSS_BLUR), Enabled(IDC_GAUSS_HORIZONTAL), Checked(IDC_GAUSS_HORIZONTAL)}},
-    {"FilmNoir", "rk_ppe_desaturate 1", {Checked(IDC_FILM_NOIR)}},
-    {"Glass1", "rk_ppe_glass_effect 1", {Checked(IDC_HEV_GLASS)}},
-    {"Glass2", "rk_ppe_glass_effect 2", {Checked(IDC_HEV_GLASS)}},
-    {"NpcNotPreloaded", "npc_citizen_dont_precache_all 1", {Unchecked(IDC_PRELOAD_NPC)}},
-    {"PreloadOther", "sv_forcepreload 1", {Checked(IDC_PRELOAD_OTHER)}},
-    {"Particles", "cl_new_impact_effects 1", {Checked(IDC_PARTICLES)}},
+     {Check(IDC_GAUSS_BLUR), Enable(IDC_GAUSS_HORIZONTAL), Check(IDC_GAUSS_HORIZONTAL)}},
+    {"FilmNoir", "rk_ppe_desaturate 1", {Check(IDC_FILM_NOIR)}},
+    {"Glass1", "rk_ppe_glass_effect 1", {Check(IDC_HEV_GLASS)}},
+    {"Glass2", "rk_ppe_glass_effect 2", {Check(IDC_HEV_GLASS)}},
+    {"NpcNotPreloaded", "npc_citizen_dont_precache_all 1", {Uncheck(IDC_PRELOAD_NPC)}},
+    {"PreloadOther", "sv_forcepreload 1", {Check(IDC_PRELOAD_OTHER)}},
+    {"Particles", "cl_new_impact_effects 1", {Check(IDC_PARTICLES)}},
     {"BloomOff",
      "mat_bloom_scalefactor_scalar 1.00",
-     {Unchecked(IDC_BLOOM), Disabled(IDC_BLOOM_LEVEL)}},
+     {Uncheck(IDC_BLOOM), Disable(IDC_BLOOM_LEVEL)}},
     // The tests run in a fixed order, each on its own: later ones win.
     {"Sharpen1And3",
      "rk_ppe_sharpen 3\r\nrk_ppe_sharpen 1\r\n",
-     {Checked(IDC_SHARPEN), Enabled(IDC_SHARPEN_STRONGER), Checked(IDC_SHARPEN_STRONGEST)}},
+     {Check(IDC_SHARPEN), Enable(IDC_SHARPEN_STRONGER), Check(IDC_SHARPEN_STRONGEST)}},
     {"Sharpen2And3",
      "rk_ppe_sharpen 3\r\nrk_ppe_sharpen 2\r\n",
-     {Checked(IDC_SHARPEN), Enabled(IDC_SHARPEN_STRONGER), Checked(IDC_SHARPEN_STRONGEST)}},
+     {Check(IDC_SHARPEN), Enable(IDC_SHARPEN_STRONGER), Check(IDC_SHARPEN_STRONGEST)}},
     {"Uncharted2And3",
      "rk_ppe_uncharted 2\r\nrk_ppe_uncharted 3\r\n",
-     {Checked(IDC_UNCHARTED), Enabled(IDC_UNCHARTED_STRONGER), Enabled(IDC_UNCHARTED_STRONGEST),
-      Checked(IDC_UNCHARTED_STRONGEST)}},
+     {Check(IDC_UNCHARTED), Enable(IDC_UNCHARTED_STRONGER), Enable(IDC_UNCHARTED_STRONGEST),
+      Check(IDC_UNCHARTED_STRONGEST)}},
     {"HpdWinsOverUncharted",
      "rk_ppe_hpd 3\r\nrk_ppe_uncharted 2\r\n",
-     {Checked(IDC_UNCHARTED_STRONGER), Checked(IDC_HPD), Enabled(IDC_HPD_STRONGER),
-      Enabled(IDC_HPD_STRONGEST), Checked(IDC_HPD_STRONGEST)}},
+     {Check(IDC_UNCHARTED_STRONGER), Check(IDC_HPD), Enable(IDC_HPD_STRONGER),
+      Enable(IDC_HPD_STRONGEST), Check(IDC_HPD_STRONGEST)}},
     {"GaussBlur1SkipsGaussBlur2",
      "rk_ppe_gaussblur 2\r\nrk_ppe_gaussblur 1\r\n",
-     {Checked(IDC_GAUSS_BLUR), Enabled(IDC_GAUSS_HORIZONTAL)}},
+     {Check(IDC_GAUSS_BLUR), Enable(IDC_GAUSS_HORIZONTAL)}},
     // The text is searched without its quotes and without regard to comments.
     {"QuotedValue",
      "rk_ppe_sharpen \"2\"",
-     {Checked(IDC_SHARPEN), Enabled(IDC_SHARPEN_STRONGER), Checked(IDC_SHARPEN_STRONGER)}},
-    {"QuotesInsideName", "rk_ppe_\"fx\"aa 1", {Checked(IDC_FXAA)}},
-    {"CommentedOut", "//crosshair 0", {Checked(IDC_HIDE_CROSSHAIR)}},
+     {Check(IDC_SHARPEN), Enable(IDC_SHARPEN_STRONGER), Check(IDC_SHARPEN_STRONGER)}},
+    {"QuotesInsideName", "rk_ppe_\"fx\"aa 1", {Check(IDC_FXAA)}},
+    {"CommentedOut", "//crosshair 0", {Check(IDC_HIDE_CROSSHAIR)}},
     {"OtherCapitals", "rk_viewbob_enabled 1\r\nRK_PPE_FXAA 1", {}},
 };
 
@@ -485,7 +485,7 @@ struct TagCase {
   std::string content;
   int InstalledState::*flag;
   int installed;
-  std::vector<Change> changes;  // against a game without the tag file
+  std::vector<ControlChange> changes;  // against a game without the tag file
 };
 
 void PrintTo(const TagCase& row, std::ostream* out) { *out << row.name; }
@@ -501,21 +501,21 @@ TEST_P(TagFileTest, MarksTheContentSetInstalledWhenItHoldsItsWord) {
   EXPECT_TRUE(recorder.messages.empty());
 }
 
-const std::vector<Change> kWeaponsInstalled = {Checked(IDC_VEYRA_WEAPONS), Enabled(IDC_RECOIL),
-                                               Enabled(IDC_HIDE_CROSSHAIR)};
+const std::vector<ControlChange> kWeaponsInstalled = {Check(IDC_VEYRA_WEAPONS), Enable(IDC_RECOIL),
+                                               Enable(IDC_HIDE_CROSSHAIR)};
 
 INSTANTIATE_TEST_SUITE_P(
     Detection, TagFileTest,
     ::testing::Values(
         TagCase{"Anamorph", kSpritesTag, "anamorph\r\n", &InstalledState::AnamorphFlaresInstalled,
-                1, {Checked(IDC_ANAMORPH_FLARES)}},
+                1, {Check(IDC_ANAMORPH_FLARES)}},
         TagCase{"AnamorphQuoted", kSpritesTag, "\"ana\"morph", &InstalledState::AnamorphFlaresInstalled,
-                1, {Checked(IDC_ANAMORPH_FLARES)}},
+                1, {Check(IDC_ANAMORPH_FLARES)}},
         TagCase{"AnamorphCapitalised", kSpritesTag, "Anamorph",
                 &InstalledState::AnamorphFlaresInstalled, 0, {}},
         TagCase{"Round", kSpritesTag, "round\r\n", &InstalledState::AnamorphFlaresInstalled, 0, {}},
         TagCase{"Skill", kSkillTag, "vy skill\r\n", &InstalledState::VeyraSkillInstalled, 1,
-                {Checked(IDC_VEYRA_SKILL)}},
+                {Check(IDC_VEYRA_SKILL)}},
         TagCase{"SkillCapitalised", kSkillTag, "VY", &InstalledState::VeyraSkillInstalled, 0, {}},
         TagCase{"Weapons", kWeaponsTag, "VY weapons\r\n", &InstalledState::VeyraWeaponsInstalled, 1,
                 kWeaponsInstalled},
@@ -525,7 +525,7 @@ INSTANTIATE_TEST_SUITE_P(
         TagCase{"OriginalWeapons", kWeaponsTag, "original weapons\r\n",
                 &InstalledState::VeyraWeaponsInstalled, 0, {}},
         TagCase{"Night", kMapsTag, "night\r\n", &InstalledState::CoastNightInstalled, 1,
-                {Checked(IDC_COAST_NIGHT)}},
+                {Check(IDC_COAST_NIGHT)}},
         TagCase{"Daylight", kMapsTag, "daylight\r\n", &InstalledState::CoastNightInstalled, 0, {}}),
     [](const ::testing::TestParamInfo<TagCase>& info) { return std::string(info.param.name); });
 
@@ -679,7 +679,7 @@ TEST_F(DetectionTest, UnopenableSweetFxPresetFileHasItsOwnMessageAndLeavesSweetF
 TEST_F(DetectionTest, MissingCompanionToolDisablesItsButtonAndNothingElse) {
   DialogState expected = Baseline();
   EXPECT_FALSE(expected.at(IDC_MIENWERK).enabled);
-  testing::Apply(expected, {Enabled(IDC_MIENWERK)});
+  testing::Apply(expected, {Enable(IDC_MIENWERK)});
   Put("Mienwerk\\Mienwerk.exe", "MZ");
   EXPECT_EQ("", Differences(expected, Detect()));
 }

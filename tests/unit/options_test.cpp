@@ -1,0 +1,135 @@
+// Every check box of the settings dialog is one option, and every table that
+// speaks of check boxes knows it: the option table, the click reactions, the
+// preset buttons and the translated texts. Its flag reaches the generated
+// console block exactly when its option row says so.
+#include "model/options.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/dialog_layout.h"
+#include "app/interface_texts.h"
+#include "config/settings_block.h"
+#include "dialog/control_rules.h"
+
+namespace veyra::model {
+namespace {
+
+struct CheckBox {
+  int id;
+  const char* name;
+  const char* layout_text;  // "" when the interface language sets it
+};
+
+void PrintTo(const CheckBox& box, std::ostream* out) { *out << box.name; }
+
+std::vector<CheckBox> CheckBoxesOfTheLayout() {
+  std::vector<CheckBox> boxes;
+  for (const platform::ControlLayout& control : app::SettingsDialogLayout().controls) {
+    if (control.kind == platform::ControlKind::kCheckBox) {
+      boxes.push_back({control.id, control.name, control.text});
+    }
+  }
+  return boxes;
+}
+
+bool IsCheckBox(int control) {
+  const std::vector<CheckBox> boxes = CheckBoxesOfTheLayout();
+  return std::any_of(boxes.begin(), boxes.end(),
+                     [&](const CheckBox& box) { return box.id == control; });
+}
+
+std::vector<int> ControlsOfOptionRows() {
+  std::vector<int> controls;
+  for (const CheckBoxOption& option : CheckBoxOptions()) controls.push_back(option.control);
+  return controls;
+}
+
+const CheckBoxOption* OptionRowFor(int control) {
+  for (const CheckBoxOption& option : CheckBoxOptions()) {
+    if (option.control == control) return &option;
+  }
+  return nullptr;
+}
+
+long RowsFor(int control, const std::vector<int>& row_controls) {
+  return std::count(row_controls.begin(), row_controls.end(), control);
+}
+
+// Settings drawn at random, so that a flag that matters only beside others
+// (a strength beside its effect, the crosshair beside the weapons) shows.
+void Randomise(SettingsState& settings, std::mt19937& random) {
+  for (const CheckBoxOption& option : CheckBoxOptions()) {
+    settings.*option.flag = std::uniform_int_distribution(0, 1)(random);
+  }
+  settings.BloomLevel = std::uniform_int_distribution(0, 8)(random);
+  settings.SunraysLevel = std::uniform_int_distribution(0, 2)(random);
+  settings.VrMode = std::uniform_int_distribution(0, 1)(random);
+}
+
+class CheckBoxTest : public ::testing::TestWithParam<CheckBox> {};
+
+TEST_P(CheckBoxTest, HasExactlyOneRowInEveryTable) {
+  const CheckBox& box = GetParam();
+  EXPECT_EQ(1, RowsFor(box.id, ControlsOfOptionRows())) << "option rows";
+  EXPECT_EQ(1, RowsFor(box.id, dialog::ControlsOfReactionRows())) << "click-reaction rows";
+  EXPECT_EQ(1, RowsFor(box.id, dialog::ControlsOfPresetRows())) << "preset-button rows";
+  // A text the layout fixes stays in every language.
+  const long text_rows = *box.layout_text == '\0' ? 1 : 0;
+  EXPECT_EQ(text_rows, RowsFor(box.id, app::ControlsOfTextRows()))
+      << "text rows, with the layout's text \"" << box.layout_text << '"';
+}
+
+TEST_P(CheckBoxTest, ReachesTheGeneratedBlockExactlyWhenItsOptionRowSaysSo) {
+  const CheckBoxOption* option = OptionRowFor(GetParam().id);
+  ASSERT_TRUE(option != nullptr) << "no option row";
+  const bool into_block = option->use != Use::kApplyPhase;
+
+  constexpr int kSettingsTried = 64;
+  std::mt19937 random(1234);  // the same settings every run
+  ProgramState state;
+  FillValueTables(state);
+  int changed = 0;
+  for (int n = 0; n < kSettingsTried; ++n) {
+    Randomise(state.Settings, random);
+    state.Settings.*option->flag = 0;
+    const std::string unset = config::GeneratedPart(state);
+    state.Settings.*option->flag = 1;
+    if (config::GeneratedPart(state) != unset) ++changed;
+  }
+  EXPECT_EQ(into_block, changed > 0)
+      << "the flag changed the generated part for " << changed << " of " << kSettingsTried
+      << " settings; its row says it goes "
+      << (into_block ? "into the block" : "to the apply phase only");
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, CheckBoxTest, ::testing::ValuesIn(CheckBoxesOfTheLayout()),
+                         [](const ::testing::TestParamInfo<CheckBox>& info) {
+                           return std::string(info.param.name).substr(sizeof "IDC_" - 1);
+                         });
+
+TEST(OptionTableTest, RowsNameDistinctCheckBoxesAndDistinctFlags) {
+  const auto options = CheckBoxOptions();
+  for (std::size_t row = 0; row < options.size(); ++row) {
+    EXPECT_TRUE(IsCheckBox(options[row].control))
+        << "row " << row << " names control " << options[row].control;
+    for (std::size_t other = row + 1; other < options.size(); ++other) {
+      EXPECT_NE(options[row].control, options[other].control) << "rows " << row << " and " << other;
+      EXPECT_FALSE(options[row].flag == options[other].flag)
+          << "rows " << row << " and " << other << " share a flag";
+    }
+  }
+}
+
+TEST(OptionTableTest, EveryClickReactionIsForACheckBox) {
+  for (const int control : dialog::ControlsOfReactionRows()) {
+    EXPECT_TRUE(IsCheckBox(control)) << "a reaction to control " << control;
+  }
+}
+
+}  // namespace
+}  // namespace veyra::model
