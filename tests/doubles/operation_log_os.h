@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/doubles/escaped.h"
 #include "tests/doubles/recording_os.h"
 
 namespace veyra::testing {
@@ -72,27 +73,6 @@ class OperationLogOs : public RecordingOs {
       return "BASE" + path.substr(base_.size());
     }
     return path;
-  }
-
-  // Control characters written as C escapes, so a line stays one line.
-  static std::string Escape(const std::string& text) {
-    std::string escaped;
-    for (const char c : text) {
-      switch (c) {
-        case '\r':
-          escaped += "\\r";
-          break;
-        case '\n':
-          escaped += "\\n";
-          break;
-        case '\t':
-          escaped += "\\t";
-          break;
-        default:
-          escaped += c;
-      }
-    }
-    return escaped;
   }
 
   static std::string Hex(std::uint32_t value) {
@@ -168,7 +148,7 @@ class OperationLogOs : public RecordingOs {
   }
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override {
-    Add(Kind::kMessage, "message \"" + caption + "\" " + Hex(flags) + ": " + Escape(text));
+    Add(Kind::kMessage, "message \"" + caption + "\" " + Hex(flags) + ": " + Escaped(text));
     return RecordingOs::ShowMessage(text, caption, flags);
   }
   void Sleep(std::uint32_t milliseconds) override {
