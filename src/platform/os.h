@@ -27,16 +27,42 @@ constexpr std::uint32_t kDirectory = 0x10;
 // Message-box flags and answers (the Win32 values, passed through unchanged).
 namespace mb {
 constexpr std::uint32_t kOk = 0x0;
+constexpr std::uint32_t kYesNo = 0x4;
+constexpr std::uint32_t kIconQuestion = 0x20;
 constexpr std::uint32_t kIconExclamation = 0x30;
 constexpr std::uint32_t kTaskModal = 0x2000;
 constexpr std::uint32_t kSetForeground = 0x10000;
 constexpr int kIdOk = 1;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
 }  // namespace mb
 
 // Registry root handles as the program passes them around.
 namespace hkey {
 constexpr std::uint32_t kCurrentUser = 0x80000001u;
 }
+
+// A registry value as stored: its type (REG_SZ 1, REG_DWORD 4, ...) and raw data.
+struct RegistryValue {
+  std::uint32_t type;
+  std::string data;
+
+  bool operator==(const RegistryValue&) const = default;
+};
+inline constexpr std::uint32_t kRegistryString = 1;
+inline constexpr std::uint32_t kRegistryDword = 4;
+
+// A REG_DWORD value: four bytes, least significant first.
+inline RegistryValue DwordValue(std::uint32_t value) {
+  std::string data(4, '\0');
+  for (int i = 0; i < 4; ++i) data[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+  return {kRegistryDword, data};
+}
+
+// Local time, as the journal names its sets and the log dates its entries.
+struct LocalTime {
+  int year, month, day, hour, minute, second;
+};
 
 struct DirEntry {
   std::string name;         // plain name, no folder
@@ -62,6 +88,8 @@ class OpenFile {
   virtual SystemError Truncate(std::uint64_t size) = 0;
   // Returns once everything written has reached the disk.
   virtual SystemError Flush() = 0;
+  // Writes `bytes` at the end of the file.
+  virtual SystemError Append(std::string_view bytes) = 0;
 };
 
 // A small captioned window with one line of text, shown while a long step
@@ -93,17 +121,27 @@ class Os {
                                          SystemError& error) = 0;
   virtual SystemError Copy(const std::string& from, const std::string& to) = 0;  // overwrites
   // Gives the file `from` the name `to` in one step, replacing `to`; readers see
-  // either the old or the new file, never a mix. Both lie in the same folder.
+  // either the old or the new file, never a mix. Both lie on the same volume
+  // (17 when they do not).
   virtual SystemError MoveReplacing(const std::string& from, const std::string& to) = 0;
   virtual SystemError Delete(const std::string& path) = 0;
+  // A folder whose parent exists; 183 when it exists already.
+  virtual SystemError CreateFolder(const std::string& path) = 0;
+  // An empty folder.
+  virtual SystemError RemoveFolder(const std::string& path) = 0;
 
   // --- registry (8-bit value names and data)
-  // Raw data of a value; nullopt when the key or value cannot be read.
-  virtual std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,
-                                                       const std::string& value_name) = 0;
-  // Creates the key with all missing parents, then writes a REG_DWORD.
-  virtual SystemError RegistryWriteDword(std::uint32_t root, const std::string& key,
-                                         const std::string& value_name, std::uint32_t value) = 0;
+  // The value with its type; nullopt when the key or value cannot be read.
+  virtual std::optional<RegistryValue> RegistryReadValue(std::uint32_t root,
+                                                         const std::string& key,
+                                                         const std::string& value_name) = 0;
+  // Creates the key with all missing parents, then writes the value.
+  virtual SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                         const std::string& value_name,
+                                         const RegistryValue& value) = 0;
+  // Removes the value; 2 when it or its key does not exist.
+  virtual SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                          const std::string& value_name) = 0;
 
   // --- windows
   // Builds the dialog and all its controls without showing it.
@@ -120,6 +158,14 @@ class Os {
   virtual int ShowMessage(const std::string& text, const std::string& caption,
                           std::uint32_t flags) = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;
+  virtual LocalTime Now() = 0;
+
+  // --- the command line and the console of the program that started this one
+  // The arguments after the program's name.
+  virtual std::vector<std::string> Arguments() = 0;
+  // Writes `text` where the starting program reads this one's output (its
+  // console, or a file or pipe it gave); false when there is no such place.
+  virtual bool WriteToParentConsole(const std::string& text) = 0;
 
   // --- processes
   // nullopt when no snapshot can be taken.

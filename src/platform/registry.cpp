@@ -18,16 +18,16 @@ std::string StripOuterBackslashes(const std::string& key_path) {
 
 std::string RegReadString(Os& os, std::uint32_t root, const std::string& key_path,
                           const std::string& value_name, const std::string& default_text) {
-  const std::optional<std::string> data =
+  const std::optional<RegistryValue> value =
       os.RegistryReadValue(ResolveRoot(root), StripOuterBackslashes(key_path), value_name);
-  return CutToBuffer(data ? *data : default_text, kRegistryBufferSize);
+  return CutToBuffer(value ? value->data : default_text, kRegistryBufferSize);
 }
 
 int RegWriteDword(Os& os, std::uint32_t root, const std::string& key_path,
                   const std::string& value_name, std::uint32_t value) {
   const SystemError error =
-      os.RegistryWriteDword(ResolveRoot(root), StripOuterBackslashes(key_path),
-                            CutToBuffer(value_name, kRegistryBufferSize), value);
+      os.RegistryWriteValue(ResolveRoot(root), StripOuterBackslashes(key_path),
+                            CutToBuffer(value_name, kRegistryBufferSize), DwordValue(value));
   return error == error::kSuccess ? 1 : 0;
 }
 

@@ -35,6 +35,8 @@ constexpr SystemError kInvalidParameter = 87;
 constexpr SystemError kDiskFull = 112;
 constexpr SystemError kInvalidName = 123;
 constexpr SystemError kNoMoreFiles = 18;
+constexpr SystemError kNotSameDevice = 17;
+constexpr SystemError kAlreadyExists = 183;
 }  // namespace error
 
 enum class Operation {

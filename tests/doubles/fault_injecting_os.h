@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/doubles/forwarding_os.h"
+#include "platform/forwarding_os.h"
 
 namespace veyra::testing {
 
@@ -23,6 +23,12 @@ enum class FileOp {
   kFlush,
   kMoveReplacing,
   kDelete,
+  kAppend,
+  kCopy,          // the destination is the path
+  kCreateFolder,
+  kRemoveFolder,
+  kRegistryWrite,   // the path is "KEY\\VALUE NAME"
+  kRegistryDelete,
 };
 
 struct Fault {
@@ -39,7 +45,7 @@ struct FileCall {
   std::string path;
 };
 
-class FaultInjectingOs : public ForwardingOs {
+class FaultInjectingOs : public platform::ForwardingOs {
  public:
   using ForwardingOs::ForwardingOs;
 
@@ -74,6 +80,33 @@ class FaultInjectingOs : public ForwardingOs {
   platform::SystemError Delete(const std::string& path) override {
     if (const Fault* fault = Hit(FileOp::kDelete, path)) return fault->error;
     return inner_.Delete(path);
+  }
+  platform::SystemError Copy(const std::string& from, const std::string& to) override {
+    if (const Fault* fault = Hit(FileOp::kCopy, to)) return fault->error;
+    return inner_.Copy(from, to);
+  }
+  platform::SystemError CreateFolder(const std::string& path) override {
+    if (const Fault* fault = Hit(FileOp::kCreateFolder, path)) return fault->error;
+    return inner_.CreateFolder(path);
+  }
+  platform::SystemError RemoveFolder(const std::string& path) override {
+    if (const Fault* fault = Hit(FileOp::kRemoveFolder, path)) return fault->error;
+    return inner_.RemoveFolder(path);
+  }
+  platform::SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                           const std::string& value_name,
+                                           const platform::RegistryValue& value) override {
+    if (const Fault* fault = Hit(FileOp::kRegistryWrite, key + "\\" + value_name)) {
+      return fault->error;
+    }
+    return inner_.RegistryWriteValue(root, key, value_name, value);
+  }
+  platform::SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                            const std::string& value_name) override {
+    if (const Fault* fault = Hit(FileOp::kRegistryDelete, key + "\\" + value_name)) {
+      return fault->error;
+    }
+    return inner_.RegistryDeleteValue(root, key, value_name);
   }
 
  private:
@@ -114,6 +147,10 @@ class FaultInjectingOs : public ForwardingOs {
     platform::SystemError Flush() override {
       if (const Fault* fault = os_.Hit(FileOp::kFlush, path_)) return fault->error;
       return inner_->Flush();
+    }
+    platform::SystemError Append(std::string_view bytes) override {
+      if (const Fault* fault = os_.Hit(FileOp::kAppend, path_)) return fault->error;
+      return inner_->Append(bytes);
     }
 
    private:

@@ -119,16 +119,22 @@ class OperationLogOs : public RecordingOs {
     return inner_.Delete(path);
   }
 
-  platform::SystemError RegistryWriteDword(std::uint32_t root, const std::string& key,
+  // DWORD values are shown and kept as numbers; the program writes no other kind.
+  platform::SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
                                            const std::string& value_name,
-                                           std::uint32_t value) override {
+                                           const platform::RegistryValue& value) override {
+    std::uint32_t number = 0;
+    for (std::size_t i = value.data.size(); i-- > 0;) {
+      number = number << 8 | static_cast<unsigned char>(value.data[i]);
+    }
     const bool refused = refusing_keys.count(key) != 0;
     Add(Kind::kRegistry,
         "registry " + (root == platform::hkey::kCurrentUser ? std::string("HKCU") : Hex(root)) +
-            "\\" + key + " " + value_name + " = " + std::to_string(value) +
+            "\\" + key + " " + value_name + " = " + std::to_string(number) +
+            (value.type == platform::kRegistryDword ? "" : " type " + std::to_string(value.type)) +
             (refused ? " refused" : ""));
     if (refused) return platform::error::kAccessDenied;
-    registry[{key, value_name}] = value;
+    registry[{key, value_name}] = number;
     return platform::error::kSuccess;
   }
 
@@ -205,6 +211,12 @@ class OperationLogOs : public RecordingOs {
     platform::SystemError Flush() override {
       const platform::SystemError error = inner_->Flush();
       os_.Add(Kind::kFileContent, "flush " + shown_ + Outcome(error));
+      return error;
+    }
+    platform::SystemError Append(std::string_view bytes) override {
+      const platform::SystemError error = inner_->Append(bytes);
+      os_.Add(Kind::kFileContent,
+              "append " + shown_ + ": " + std::to_string(bytes.size()) + " bytes" + Outcome(error));
       return error;
     }
 

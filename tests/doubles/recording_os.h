@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/memory_dialog.h"
-#include "tests/doubles/forwarding_os.h"
+#include "platform/forwarding_os.h"
 
 namespace veyra::testing {
 
@@ -38,7 +38,7 @@ struct TerminateCalled : std::runtime_error {
   int exit_code;
 };
 
-class RecordingOs : public ForwardingOs {
+class RecordingOs : public platform::ForwardingOs {
  public:
   using ForwardingOs::ForwardingOs;
 
@@ -54,13 +54,18 @@ class RecordingOs : public ForwardingOs {
   std::vector<std::uint32_t> sleeps;
   std::vector<StartedProcess> started;
   std::vector<WaitWindowRecord> wait_windows;
+  // The player's answers to questions (Yes/No boxes), in order; a question
+  // asked when none is left is answered No.
+  std::vector<int> answers;
 
   std::optional<std::string> CurrentDirectory() override { return current_directory; }
-  std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,
-                                               const std::string& value_name) override {
+  std::optional<platform::RegistryValue> RegistryReadValue(std::uint32_t root,
+                                                           const std::string& key,
+                                                           const std::string& value_name) override {
     auto found = registry_overlay.find({key, value_name});
-    if (found != registry_overlay.end()) return found->second;
-    return inner_.RegistryReadValue(root, key, value_name);
+    if (found == registry_overlay.end()) return inner_.RegistryReadValue(root, key, value_name);
+    if (!found->second) return std::nullopt;
+    return platform::RegistryValue{platform::kRegistryString, *found->second};
   }
   std::unique_ptr<platform::Dialog> CreateHiddenDialog(const platform::DialogLayout& layout) override {
     auto dialog = std::make_unique<platform::MemoryDialog>(layout);
@@ -76,7 +81,11 @@ class RecordingOs : public ForwardingOs {
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override {
     messages.push_back({text, caption, flags});
-    return platform::mb::kIdOk;
+    if ((flags & platform::mb::kYesNo) == 0) return platform::mb::kIdOk;
+    if (answers.empty()) return platform::mb::kIdNo;
+    const int answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
   }
   void Sleep(std::uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
   platform::SystemError StartProcess(const std::string& application,

@@ -65,7 +65,7 @@ std::string Precache(char sunrays, char strong, const std::string& line_end = "\
 }
 
 // The presets folder as a file system might list it, when a test chooses its entries.
-class PresetListingOs : public testing::ForwardingOs {
+class PresetListingOs : public platform::ForwardingOs {
  public:
   using ForwardingOs::ForwardingOs;
 

@@ -54,10 +54,35 @@ TEST_F(RegistryTest, ReadStringKeepsAnEmptyValueAndCutsLongTextsTo1023Bytes) {
 TEST_F(RegistryTest, WriteDwordCreatesTheWholeMissingPath) {
   EXPECT_EQ(1, RegWriteDword(*os, 0, "\\Software\\VeyraConfigTests\\a\\b\\c\\Settings\\",
                              "mat_antialias", 0x01020304));
-  const std::optional<std::string> data = os->RegistryReadValue(
+  const std::optional<RegistryValue> value = os->RegistryReadValue(
       hkey::kCurrentUser, "Software\\VeyraConfigTests\\a\\b\\c\\Settings", "mat_antialias");
-  ASSERT_TRUE(data.has_value());
-  EXPECT_EQ(std::string("\x04\x03\x02\x01", 4), *data);  // REG_DWORD in the machine's byte order
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(kRegistryDword, value->type);
+  EXPECT_EQ(std::string("\x04\x03\x02\x01", 4), value->data);  // in the machine's byte order
+}
+
+// What a restore puts back: any type with its exact bytes, and a value that
+// was not there is removed again.
+TEST_F(RegistryTest, ValuesComeBackWithTheirTypeAndBytesAndGoAgain) {
+  const std::string key = "Software\\VeyraConfigTests\\Typed";
+  const RegistryValue values[] = {
+      {kRegistryString, std::string("Holodeck\0", 9)},
+      {kRegistryDword, std::string("\x00\x01\xff\x7f", 4)},
+      {3, std::string("\x00\x01\x02\x00\xfe", 5)},  // REG_BINARY with zero bytes inside
+  };
+  for (const RegistryValue& value : values) {
+    const std::string name = "value" + std::to_string(value.type);
+    ASSERT_EQ(0u, os->RegistryWriteValue(hkey::kCurrentUser, key, name, value)) << name;
+    const std::optional<RegistryValue> read = os->RegistryReadValue(hkey::kCurrentUser, key, name);
+    ASSERT_TRUE(read.has_value()) << name;
+    EXPECT_EQ(value.type, read->type) << name;
+    EXPECT_EQ(value.data, read->data) << name;
+    EXPECT_EQ(0u, os->RegistryDeleteValue(hkey::kCurrentUser, key, name)) << name;
+    EXPECT_FALSE(os->RegistryReadValue(hkey::kCurrentUser, key, name).has_value()) << name;
+    EXPECT_EQ(error::kFileNotFound, os->RegistryDeleteValue(hkey::kCurrentUser, key, name)) << name;
+  }
+  EXPECT_EQ(error::kFileNotFound,
+            os->RegistryDeleteValue(hkey::kCurrentUser, key + "\\Missing", "value"));
 }
 
 TEST_F(RegistryTest, WriteDwordCutsTheValueNameTo1023Bytes) {

@@ -54,6 +54,20 @@ class PosixFile : public OpenFile {
 
   SystemError Flush() override { return fsync(fd_) == 0 ? error::kSuccess : ToSystemError(errno); }
 
+  SystemError Append(std::string_view bytes) override {
+    if (lseek(fd_, 0, SEEK_END) < 0) return ToSystemError(errno);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t put = write(fd_, bytes.data() + done, bytes.size() - done);
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return ToSystemError(errno);
+      }
+      done += static_cast<std::size_t>(put);
+    }
+    return error::kSuccess;
+  }
+
  private:
   int fd_;
 };
@@ -159,6 +173,16 @@ SystemError PosixOs::MoveReplacing(const std::string& from, const std::string& t
 
 SystemError PosixOs::Delete(const std::string& path) {
   return unlink(NativePath(path).c_str()) == 0 ? error::kSuccess : ToSystemError(errno);
+}
+
+SystemError PosixOs::CreateFolder(const std::string& path) {
+  if (mkdir(NativePath(path).c_str(), 0755) == 0) return error::kSuccess;
+  return errno == EEXIST ? error::kAlreadyExists : errno == ENOENT ? error::kPathNotFound
+                                                                   : ToSystemError(errno);
+}
+
+SystemError PosixOs::RemoveFolder(const std::string& path) {
+  return rmdir(NativePath(path).c_str()) == 0 ? error::kSuccess : ToSystemError(errno);
 }
 
 }  // namespace veyra::platform::posix

@@ -42,6 +42,8 @@ SystemError ToSystemError(int errno_value) {
     case ENAMETOOLONG: return 206;  // filename or extension too long
     case EBUSY: case ETXTBSY: return error::kSharingViolation;
     case EIO: return error::kReadFault;
+    case EXDEV: return error::kNotSameDevice;
+    case ENOTEMPTY: return 145;  // the folder is not empty
     default: return 31;  // a device attached to the system is not functioning
   }
 }
@@ -52,7 +54,8 @@ std::string NativePath(const std::string& path) {
   return native;
 }
 
-PosixOs::PosixOs(std::string current_directory) : current_directory_(std::move(current_directory)) {}
+PosixOs::PosixOs(std::string current_directory, std::vector<std::string> arguments)
+    : current_directory_(std::move(current_directory)), arguments_(std::move(arguments)) {}
 
 std::optional<std::string> PosixOs::CurrentDirectory() {
   if (!current_directory_.empty()) return current_directory_;
@@ -63,8 +66,8 @@ std::optional<std::string> PosixOs::CurrentDirectory() {
   return result;
 }
 
-std::optional<std::string> PosixOs::RegistryReadValue(std::uint32_t root, const std::string& key,
-                                                      const std::string& value_name) {
+std::optional<RegistryValue> PosixOs::RegistryReadValue(std::uint32_t root, const std::string& key,
+                                                        const std::string& value_name) {
   auto found_key = registry_.find(std::to_string(root) + "\\" + Lower(key));
   if (found_key == registry_.end()) return std::nullopt;
   auto found_value = found_key->second.find(Lower(value_name));
@@ -72,17 +75,25 @@ std::optional<std::string> PosixOs::RegistryReadValue(std::uint32_t root, const 
   return found_value->second;
 }
 
-SystemError PosixOs::RegistryWriteDword(std::uint32_t root, const std::string& key,
-                                        const std::string& value_name, std::uint32_t value) {
-  std::string data(4, '\0');
-  for (int i = 0; i < 4; ++i) data[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
-  RegistrySetValue(root, key, value_name, data);
+SystemError PosixOs::RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                        const std::string& value_name, const RegistryValue& value) {
+  registry_[std::to_string(root) + "\\" + Lower(key)][Lower(value_name)] = value;
+  return error::kSuccess;
+}
+
+SystemError PosixOs::RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                         const std::string& value_name) {
+  auto found_key = registry_.find(std::to_string(root) + "\\" + Lower(key));
+  if (found_key == registry_.end() || found_key->second.erase(Lower(value_name)) == 0) {
+    return error::kFileNotFound;
+  }
   return error::kSuccess;
 }
 
 void PosixOs::RegistrySetValue(std::uint32_t root, const std::string& key,
                                const std::string& value_name, const std::string& data) {
-  registry_[std::to_string(root) + "\\" + Lower(key)][Lower(value_name)] = data;
+  Ignore(RegistryWriteValue(root, key, value_name, {kRegistryString, data}),
+         "the in-memory registry cannot fail");
 }
 
 std::unique_ptr<Dialog> PosixOs::CreateHiddenDialog(const DialogLayout& layout) {
@@ -129,6 +140,18 @@ std::optional<std::vector<ProcessEntry>> PosixOs::ProcessSnapshot() {
 
 SystemError PosixOs::StartProcess(const std::string&, const std::string&, const std::string&) {
   return error::kFileNotFound;  // the native build starts no Windows programs
+}
+
+LocalTime PosixOs::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+bool PosixOs::WriteToParentConsole(const std::string& text) {
+  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
 }
 
 void PosixOs::Terminate(int exit_code) { std::_Exit(exit_code); }

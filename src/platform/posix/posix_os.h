@@ -18,7 +18,7 @@ std::string NativePath(const std::string& path);
 
 class PosixOs : public Os {
  public:
-  explicit PosixOs(std::string current_directory = {});
+  explicit PosixOs(std::string current_directory = {}, std::vector<std::string> arguments = {});
 
   void InitCommonControls() override {}
   std::optional<std::string> CurrentDirectory() override;
@@ -31,12 +31,16 @@ class PosixOs : public Os {
   SystemError Copy(const std::string& from, const std::string& to) override;
   SystemError MoveReplacing(const std::string& from, const std::string& to) override;
   SystemError Delete(const std::string& path) override;
+  SystemError CreateFolder(const std::string& path) override;
+  SystemError RemoveFolder(const std::string& path) override;
 
-  std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,
-                                               const std::string& value_name) override;
-  SystemError RegistryWriteDword(std::uint32_t root, const std::string& key,
-                                 const std::string& value_name, std::uint32_t value) override;
-  // Stores raw value data, as a test or the native demo sets the Steam language.
+  std::optional<RegistryValue> RegistryReadValue(std::uint32_t root, const std::string& key,
+                                                 const std::string& value_name) override;
+  SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                 const std::string& value_name, const RegistryValue& value) override;
+  SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                  const std::string& value_name) override;
+  // Stores a string value, as a test sets the Steam language.
   void RegistrySetValue(std::uint32_t root, const std::string& key, const std::string& value_name,
                         const std::string& data);
 
@@ -48,6 +52,10 @@ class PosixOs : public Os {
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override;
   void Sleep(std::uint32_t milliseconds) override;
+  LocalTime Now() override;
+  std::vector<std::string> Arguments() override { return arguments_; }
+  // The native build's output is this process's standard output.
+  bool WriteToParentConsole(const std::string& text) override;
 
   std::optional<std::vector<ProcessEntry>> ProcessSnapshot() override;
   SystemError StartProcess(const std::string& application, const std::string& command_line,
@@ -56,9 +64,10 @@ class PosixOs : public Os {
 
  private:
   // Registry keys and value names compare without regard to case, as on Windows.
-  using ValueMap = std::map<std::string, std::string>;
+  using ValueMap = std::map<std::string, RegistryValue>;
   std::map<std::string, ValueMap> registry_;
   std::string current_directory_;
+  std::vector<std::string> arguments_;
 };
 
 }  // namespace veyra::platform::posix

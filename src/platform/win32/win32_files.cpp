@@ -64,8 +64,20 @@ class Win32File : public OpenFile {
     return error::kSuccess;
   }
 
-  SystemError Flush() override {
-    return Outcome(FlushFileBuffers(handle_));
+  SystemError Flush() override { return Outcome(FlushFileBuffers(handle_)); }
+
+  SystemError Append(std::string_view bytes) override {
+    LARGE_INTEGER none{};
+    if (!SetFilePointerEx(handle_, none, nullptr, FILE_END)) return GetLastError();
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      DWORD put = 0;
+      if (!WriteFile(handle_, bytes.data() + done, chunk, &put, nullptr)) return GetLastError();
+      if (put == 0) return error::kWriteFault;
+      done += put;
+    }
+    return error::kSuccess;
   }
 
  private:
@@ -124,6 +136,14 @@ SystemError Win32Os::MoveReplacing(const std::string& from, const std::string& t
 
 SystemError Win32Os::Delete(const std::string& path) {
   return Outcome(DeleteFileW(WidePath(path).c_str()));
+}
+
+SystemError Win32Os::CreateFolder(const std::string& path) {
+  return Outcome(CreateDirectoryW(WidePath(path).c_str(), nullptr));
+}
+
+SystemError Win32Os::RemoveFolder(const std::string& path) {
+  return Outcome(RemoveDirectoryW(WidePath(path).c_str()));
 }
 
 }  // namespace veyra::platform::win32

@@ -422,18 +422,18 @@ std::optional<std::string> Win32Os::CurrentDirectory() {
   }
 }
 
-std::optional<std::string> Win32Os::RegistryReadValue(std::uint32_t root, const std::string& key,
-                                                      const std::string& value_name) {
+std::optional<RegistryValue> Win32Os::RegistryReadValue(std::uint32_t root, const std::string& key,
+                                                        const std::string& value_name) {
   HKEY opened;
   if (RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), key.c_str(), 0, KEY_READ,
                     &opened) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  std::optional<std::string> result;
+  std::optional<RegistryValue> result;
   std::string data(1024, '\0');
   for (;;) {
     DWORD size = static_cast<DWORD>(data.size());
-    DWORD type = REG_SZ;
+    DWORD type = REG_NONE;
     const LSTATUS status = RegQueryValueExA(opened, value_name.c_str(), nullptr, &type,
                                             reinterpret_cast<BYTE*>(data.data()), &size);
     if (status == ERROR_MORE_DATA) {
@@ -442,7 +442,7 @@ std::optional<std::string> Win32Os::RegistryReadValue(std::uint32_t root, const 
     }
     if (status == ERROR_SUCCESS) {
       data.resize(size);
-      result = data;
+      result = RegistryValue{type, data};
     }
     break;
   }
@@ -450,16 +450,28 @@ std::optional<std::string> Win32Os::RegistryReadValue(std::uint32_t root, const 
   return result;
 }
 
-SystemError Win32Os::RegistryWriteDword(std::uint32_t root, const std::string& key,
-                                        const std::string& value_name, std::uint32_t value) {
+SystemError Win32Os::RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                        const std::string& value_name, const RegistryValue& value) {
   HKEY created;
   LSTATUS status = RegCreateKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)),
                                    key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
                                    nullptr);
   if (status != ERROR_SUCCESS) return static_cast<SystemError>(status);
-  status = RegSetValueExA(created, value_name.c_str(), 0, REG_DWORD,
-                          reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  status = RegSetValueExA(created, value_name.c_str(), 0, value.type,
+                          reinterpret_cast<const BYTE*>(value.data.data()),
+                          static_cast<DWORD>(value.data.size()));
   RegCloseKey(created);
+  return static_cast<SystemError>(status);
+}
+
+SystemError Win32Os::RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                         const std::string& value_name) {
+  HKEY opened;
+  LSTATUS status = RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), key.c_str(),
+                                 0, KEY_SET_VALUE, &opened);
+  if (status != ERROR_SUCCESS) return static_cast<SystemError>(status);
+  status = RegDeleteValueA(opened, value_name.c_str());
+  RegCloseKey(opened);
   return static_cast<SystemError>(status);
 }
 
@@ -510,6 +522,45 @@ int Win32Os::ShowMessage(const std::string& text, const std::string& caption, st
 }
 
 void Win32Os::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+LocalTime Win32Os::Now() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+std::vector<std::string> Win32Os::Arguments() {
+  // The C runtime has split the wide command line by the usual quoting rules.
+  std::vector<std::string> arguments;
+  for (int i = 1; i < __argc && __wargv; ++i) arguments.push_back(Narrow(__wargv[i]));
+  return arguments;
+}
+
+bool Win32Os::WriteToParentConsole(const std::string& text) {
+  // Output the starting program redirected to a file or pipe comes first;
+  // otherwise the console it runs in, when it has one.
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  const bool redirected = output && output != INVALID_HANDLE_VALUE &&
+                          (GetFileType(output) == FILE_TYPE_DISK ||
+                           GetFileType(output) == FILE_TYPE_PIPE);
+  if (redirected) {
+    DWORD written = 0;
+    return WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+  }
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+  HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  bool done = false;
+  if (console != INVALID_HANDLE_VALUE) {
+    const std::wstring wide = Widen(text);
+    DWORD written = 0;
+    done = WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    CloseHandle(console);
+  }
+  FreeConsole();
+  return done;
+}
 
 std::optional<std::vector<ProcessEntry>> Win32Os::ProcessSnapshot() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

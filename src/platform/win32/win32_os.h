@@ -25,11 +25,15 @@ class Win32Os : public Os {
   SystemError Copy(const std::string& from, const std::string& to) override;
   SystemError MoveReplacing(const std::string& from, const std::string& to) override;
   SystemError Delete(const std::string& path) override;
+  SystemError CreateFolder(const std::string& path) override;
+  SystemError RemoveFolder(const std::string& path) override;
 
-  std::optional<std::string> RegistryReadValue(std::uint32_t root, const std::string& key,
-                                               const std::string& value_name) override;
-  SystemError RegistryWriteDword(std::uint32_t root, const std::string& key,
-                                 const std::string& value_name, std::uint32_t value) override;
+  std::optional<RegistryValue> RegistryReadValue(std::uint32_t root, const std::string& key,
+                                                 const std::string& value_name) override;
+  SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                 const std::string& value_name, const RegistryValue& value) override;
+  SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                  const std::string& value_name) override;
 
   std::unique_ptr<Dialog> CreateHiddenDialog(const DialogLayout& layout) override;
   std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption, const std::string& label,
@@ -39,6 +43,9 @@ class Win32Os : public Os {
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override;
   void Sleep(std::uint32_t milliseconds) override;
+  LocalTime Now() override;
+  std::vector<std::string> Arguments() override;
+  bool WriteToParentConsole(const std::string& text) override;
 
   std::optional<std::vector<ProcessEntry>> ProcessSnapshot() override;
   SystemError StartProcess(const std::string& application, const std::string& command_line,

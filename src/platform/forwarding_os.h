@@ -1,0 +1,81 @@
+// An Os that hands every call to another one. What watches or changes the
+// program's requests (the change journal, the test doubles) derives from it
+// and overrides only what it watches.
+#pragma once
+
+#include "platform/os.h"
+
+namespace veyra::platform {
+
+class ForwardingOs : public Os {
+ public:
+  explicit ForwardingOs(Os& inner) : inner_(inner) {}
+
+  void InitCommonControls() override { inner_.InitCommonControls(); }
+  std::optional<std::string> CurrentDirectory() override { return inner_.CurrentDirectory(); }
+  std::string SystemDirectory() override { return inner_.SystemDirectory(); }
+  bool FindFirstMatch(const std::string& pattern) override { return inner_.FindFirstMatch(pattern); }
+  std::vector<DirEntry> ListDirectory(const std::string& pattern) override {
+    return inner_.ListDirectory(pattern);
+  }
+  std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
+                                 SystemError& error) override {
+    return inner_.Open(path, access, error);
+  }
+  SystemError Copy(const std::string& from, const std::string& to) override {
+    return inner_.Copy(from, to);
+  }
+  SystemError MoveReplacing(const std::string& from, const std::string& to) override {
+    return inner_.MoveReplacing(from, to);
+  }
+  SystemError Delete(const std::string& path) override { return inner_.Delete(path); }
+  SystemError CreateFolder(const std::string& path) override { return inner_.CreateFolder(path); }
+  SystemError RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
+  std::optional<RegistryValue> RegistryReadValue(std::uint32_t root, const std::string& key,
+                                                 const std::string& value_name) override {
+    return inner_.RegistryReadValue(root, key, value_name);
+  }
+  SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                 const std::string& value_name,
+                                 const RegistryValue& value) override {
+    return inner_.RegistryWriteValue(root, key, value_name, value);
+  }
+  SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                  const std::string& value_name) override {
+    return inner_.RegistryDeleteValue(root, key, value_name);
+  }
+  std::unique_ptr<Dialog> CreateHiddenDialog(const DialogLayout& layout) override {
+    return inner_.CreateHiddenDialog(layout);
+  }
+  std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption, const std::string& label,
+                                             int label_id) override {
+    return inner_.OpenWaitWindow(caption, label, label_id);
+  }
+  bool PumpOneMessage() override { return inner_.PumpOneMessage(); }
+  int ShowMessage(const std::string& text, const std::string& caption,
+                  std::uint32_t flags) override {
+    return inner_.ShowMessage(text, caption, flags);
+  }
+  void Sleep(std::uint32_t milliseconds) override { inner_.Sleep(milliseconds); }
+  LocalTime Now() override { return inner_.Now(); }
+  std::vector<std::string> Arguments() override { return inner_.Arguments(); }
+  bool WriteToParentConsole(const std::string& text) override {
+    return inner_.WriteToParentConsole(text);
+  }
+  std::optional<std::vector<ProcessEntry>> ProcessSnapshot() override {
+    return inner_.ProcessSnapshot();
+  }
+  SystemError StartProcess(const std::string& application, const std::string& command_line,
+                           const std::string& working_directory) override {
+    return inner_.StartProcess(application, command_line, working_directory);
+  }
+  [[noreturn]] void Terminate(int exit_code) override {
+    inner_.Terminate(exit_code);
+    __builtin_unreachable();
+  }
+
+ protected:
+  Os& inner_;
+};
+
+}  // namespace veyra::platform
