@@ -9,9 +9,6 @@ namespace error = platform::error;
 constexpr std::uint32_t kMessageFlags =
     platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal;
 
-// The new content is written here first, in the same folder so that the final
-// rename stays on one volume.
-constexpr std::string_view kReplacementSuffix = ".veyra-new";
 
 std::string ErrorLine(const FileError& error) {
   return "Error: " + std::to_string(error.number) + ", " + std::string(error.text);

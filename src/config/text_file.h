@@ -19,6 +19,10 @@ namespace veyra::config {
 // wildcards, and a folder matches as well as a file.
 [[nodiscard]] bool FileExists(platform::Os& os, const std::string& path);
 
+// A rewrite writes the new content to the file's name with this added, in the
+// same folder so that the final rename stays on one volume.
+inline constexpr std::string_view kReplacementSuffix = ".veyra-new";
+
 struct [[nodiscard]] OpenedForRewrite {
   std::unique_ptr<platform::OpenFile> file;  // null when the open failed
   bool writable = false;  // false when only the read-only fallback succeeded

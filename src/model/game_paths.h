@@ -50,6 +50,9 @@ inline constexpr const char* kSweetFxBinaries = "\\SweetFX_Resources\\bin\\";
 inline constexpr const char* kSweetFxPresetTemplate = "\\SweetFX_Resources\\Main\\SweetFX_preset.txt";
 inline constexpr const char* kReShadePackage = "\\Reshade_Resources\\";
 
+// --- the program's own: the backups of what it changed, and their log
+inline constexpr const char* kBackups = "\\VeyraConfig backups";
+
 // --- the companion tool, in a folder of its own
 inline constexpr const char* kCompanionFolder = "\\Mienwerk";
 inline constexpr const char* kCompanionTool = "\\Mienwerk\\Mienwerk.exe";

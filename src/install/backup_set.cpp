@@ -1,0 +1,127 @@
+#include "install/backup_set.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <utility>
+
+namespace veyra::install {
+namespace {
+
+constexpr std::string_view kTitle = "VeyraConfig backup set";
+constexpr std::string_view kAbsent = "absent";
+constexpr std::string_view kLineEnd = "\r\n";
+
+std::string HashOrAbsent(const std::optional<std::string>& hash) {
+  return hash ? *hash : std::string(kAbsent);
+}
+
+std::optional<std::string> ParseHash(std::string_view field) {
+  if (field == kAbsent) return std::nullopt;
+  return std::string(field);
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t')) {
+    fields.push_back(line.substr(0, tab));
+    line.remove_prefix(tab + 1);
+  }
+  fields.push_back(line);
+  return fields;
+}
+
+bool IsHash(std::string_view field) {
+  if (field == kAbsent) return true;
+  if (field.size() != 32) return false;
+  for (const char c : field) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string TimeText(const platform::LocalTime& time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
+                time.day, time.hour, time.minute, time.second);
+  return text;
+}
+
+std::string ManifestHeader(const std::string& action, const platform::LocalTime& started) {
+  std::string header(kTitle);
+  header += kLineEnd;
+  header += "started\t" + TimeText(started) + std::string(kLineEnd);
+  header += "action\t" + action + std::string(kLineEnd);
+  return header;
+}
+
+std::string ManifestLine(const Change& change) {
+  std::string line = change.kind == Change::Kind::kFile ? "file\t" : "value\t";
+  line += change.subject;
+  if (change.kind == Change::Kind::kValue) line += "\t" + change.value_name;
+  line += "\t" + HashOrAbsent(change.old_hash) + "\t" + HashOrAbsent(change.new_hash);
+  return line + std::string(kLineEnd);
+}
+
+std::string ManifestCompleteLine(const platform::LocalTime& finished) {
+  return "complete\t" + TimeText(finished) + std::string(kLineEnd);
+}
+
+BackupSet ParseManifest(std::string name, std::string_view text) {
+  BackupSet set;
+  set.name = std::move(name);
+  for (std::size_t end = text.find(kLineEnd); end != std::string_view::npos;
+       end = text.find(kLineEnd)) {
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + kLineEnd.size());
+    const std::vector<std::string_view> fields = SplitTabs(line);
+    const std::string_view kind = fields[0];
+    if (kind == "started" && fields.size() == 2) {
+      set.started = fields[1];
+    } else if (kind == "action" && fields.size() == 2) {
+      set.action = fields[1];
+    } else if (kind == "complete") {
+      set.complete = true;
+    } else if (kind == "file" && fields.size() == 4 && IsHash(fields[2]) && IsHash(fields[3])) {
+      set.changes.push_back({Change::Kind::kFile, std::string(fields[1]), "", ParseHash(fields[2]),
+                             ParseHash(fields[3])});
+    } else if (kind == "value" && fields.size() == 5 && IsHash(fields[3]) && IsHash(fields[4])) {
+      set.changes.push_back({Change::Kind::kValue, std::string(fields[1]), std::string(fields[2]),
+                             ParseHash(fields[3]), ParseHash(fields[4])});
+    }
+  }
+  return set;
+}
+
+SetSize CountSubjects(const BackupSet& set) {
+  std::set<std::pair<std::string, std::string>> files, values;
+  for (const Change& change : set.changes) {
+    (change.kind == Change::Kind::kFile ? files : values).insert({change.subject, change.value_name});
+  }
+  return {static_cast<int>(files.size()), static_cast<int>(values.size())};
+}
+
+std::string SetSummary(const BackupSet& set) {
+  // The top folders the files lie in, in the order first met.
+  std::vector<std::string> folders;
+  for (const Change& change : set.changes) {
+    if (change.kind != Change::Kind::kFile) continue;
+    const std::size_t slash = change.subject.find('\\');
+    const std::string top = slash == std::string::npos ? "." : change.subject.substr(0, slash);
+    if (std::find(folders.begin(), folders.end(), top) == folders.end()) folders.push_back(top);
+  }
+  const SetSize size = CountSubjects(set);
+  std::string line = set.started + "  " + set.action + ": " + std::to_string(size.files) +
+                     (size.files == 1 ? " file" : " files");
+  if (!folders.empty()) {
+    line += " in ";
+    for (std::size_t i = 0; i < folders.size(); ++i) line += (i ? ", " : "") + folders[i];
+  }
+  line += ", " + std::to_string(size.values) + (size.values == 1 ? " registry value" : " registry values");
+  if (!set.complete) line += " (interrupted)";
+  return line;
+}
+
+}  // namespace veyra::install

@@ -1,0 +1,532 @@
+#include "install/journal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "config/file_errors.h"
+#include "config/text_file.h"
+#include "install/content_hash.h"
+#include "model/game_paths.h"
+
+namespace veyra::install {
+namespace {
+
+using platform::Operation;
+using platform::Result;
+using platform::SystemError;
+namespace error = platform::error;
+
+// The log keeps its newer half once it passes this size.
+constexpr std::size_t kLogLimit = 1 << 20;
+
+bool IsFailure(SystemError code) { return code != error::kSuccess; }
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(text[i]) != lower(prefix[i])) return false;
+  }
+  return true;
+}
+
+// A registry value as the store keeps it: its type in four bytes, then its data.
+std::string ValueBytes(const platform::RegistryValue& value) {
+  std::string bytes = platform::DwordValue(value.type).data;
+  return bytes + value.data;
+}
+
+std::optional<platform::RegistryValue> ParseValueBytes(const std::string& bytes) {
+  if (bytes.size() < 4) return std::nullopt;
+  std::uint32_t type = 0;
+  for (int i = 3; i >= 0; --i) type = type << 8 | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+  return platform::RegistryValue{type, bytes.substr(4)};
+}
+
+std::string RootName(std::uint32_t root) {
+  if (root == platform::hkey::kCurrentUser) return "HKCU";
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08x", root);
+  return text;
+}
+
+std::uint32_t RootOf(const std::string& subject) {
+  if (StartsWithNoCase(subject, "HKCU\\")) return platform::hkey::kCurrentUser;
+  return static_cast<std::uint32_t>(std::strtoul(subject.c_str(), nullptr, 16));
+}
+
+std::string KeyOf(const std::string& subject) {
+  const std::size_t slash = subject.find('\\');
+  return slash == std::string::npos ? std::string() : subject.substr(slash + 1);
+}
+
+std::string Describe(const Change& change) {
+  return change.kind == Change::Kind::kFile ? change.subject
+                                            : change.subject + " " + change.value_name;
+}
+
+std::string FailureLine(const Result& failure) {
+  const config::FileError error = config::FileErrorFor(failure.code());
+  return "  failed " + failure.Describe() + " (Error: " + std::to_string(error.number) + ", " +
+         std::string(error.text) + ")\r\n";
+}
+
+// The whole file; opening would create a missing one, so that is asked first.
+platform::SystemError ReadWhole(platform::Os& os, const std::string& path, std::string& bytes) {
+  if (!os.FindFirstMatch(path)) return error::kFileNotFound;
+  SystemError code = error::kSuccess;
+  const std::unique_ptr<platform::OpenFile> file =
+      os.Open(path, platform::FileAccess::kReadOnly, code);
+  if (!file) return code;
+  return file->ReadAll(bytes);
+}
+
+}  // namespace
+
+std::string BackupsFolder(const std::string& game_folder) {
+  return game_folder + model::paths::kBackups;
+}
+std::string StoreFolder(const std::string& game_folder) {
+  return BackupsFolder(game_folder) + "\\store";
+}
+std::string SetsFolder(const std::string& game_folder) {
+  return BackupsFolder(game_folder) + "\\sets";
+}
+std::string LogFile(const std::string& game_folder) {
+  return BackupsFolder(game_folder) + "\\log.txt";
+}
+
+Journal::Journal(platform::Os& os, std::string game_folder, std::string action)
+    : ForwardingOs(os), game_folder_(std::move(game_folder)), action_(std::move(action)) {}
+
+// A set left without Finish (the program was ended) stays incomplete on disk.
+Journal::~Journal() = default;
+
+bool Journal::IsOwn(const std::string& path) const {
+  const std::string backups = BackupsFolder(game_folder_);
+  const bool in_backups = StartsWithNoCase(path, backups) &&
+                          (path.size() == backups.size() || path[backups.size()] == '\\');
+  const std::string_view suffix = config::kReplacementSuffix;
+  const bool replacement =
+      path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return in_backups || replacement;
+}
+
+std::string Journal::Relative(const std::string& path) const {
+  if (StartsWithNoCase(path, game_folder_ + "\\")) return path.substr(game_folder_.size() + 1);
+  return path;
+}
+
+SystemError Journal::HashOfFile(const std::string& path, std::optional<std::string>& hash) {
+  hash.reset();
+  if (!inner_.FindFirstMatch(path)) return error::kSuccess;
+  std::string bytes;
+  if (const SystemError code = ReadWhole(inner_, path, bytes); IsFailure(code)) return code;
+  hash = ContentHash(bytes);
+  return error::kSuccess;
+}
+
+SystemError Journal::StartSet() {
+  if (manifest_) return error::kSuccess;
+  for (const std::string& folder : {BackupsFolder(game_folder_), StoreFolder(game_folder_),
+                                    SetsFolder(game_folder_)}) {
+    const SystemError code = inner_.CreateFolder(folder);
+    if (IsFailure(code) && code != error::kAlreadyExists) return code;
+  }
+  const platform::LocalTime now = inner_.Now();
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day,
+                now.hour, now.minute, now.second);
+  std::string name;
+  for (int number = 1; number <= 99; ++number) {
+    char candidate[48];
+    std::snprintf(candidate, sizeof candidate, "%s-%02d", stamp, number);
+    name = candidate;
+    if (!inner_.FindFirstMatch(SetsFolder(game_folder_) + "\\" + name + ".txt")) break;
+  }
+  SystemError code = error::kSuccess;
+  std::unique_ptr<platform::OpenFile> manifest =
+      inner_.Open(SetsFolder(game_folder_) + "\\" + name + ".txt", platform::FileAccess::kReadWrite,
+                  code);
+  if (!manifest) return code;
+  code = manifest->Append(ManifestHeader(action_, now));
+  if (!IsFailure(code)) code = manifest->Flush();
+  if (IsFailure(code)) return code;
+  manifest_ = std::move(manifest);
+  set_name_ = name;
+  return error::kSuccess;
+}
+
+SystemError Journal::Record(const Change& change) {
+  SystemError code = StartSet();
+  if (!IsFailure(code)) code = manifest_->Append(ManifestLine(change));
+  // On the disk before the change is made: an interrupted run can be undone.
+  if (!IsFailure(code)) code = manifest_->Flush();
+  if (!IsFailure(code)) changes_.push_back(change);
+  return code;
+}
+
+SystemError Journal::KeepFile(const std::string& path, const std::string& hash, bool move) {
+  const std::string kept = StoreFolder(game_folder_) + "\\" + hash;
+  if (inner_.FindFirstMatch(kept)) return error::kSuccess;
+  if (move) {
+    const SystemError code = inner_.MoveReplacing(path, kept);
+    if (code != error::kNotSameDevice) return code;
+  }
+  // Copied under a passing name first, so the store never holds part of a
+  // content under its hash.
+  const std::string partial = kept + ".partial";
+  SystemError code = inner_.Copy(path, partial);
+  if (!IsFailure(code)) code = inner_.MoveReplacing(partial, kept);
+  if (IsFailure(code)) platform::Ignore(inner_.Delete(partial), "only tidying up after the failure");
+  return code;
+}
+
+SystemError Journal::KeepBytes(const std::string& hash, const std::string& bytes) {
+  const std::string kept = StoreFolder(game_folder_) + "\\" + hash;
+  if (inner_.FindFirstMatch(kept)) return error::kSuccess;
+  if (const SystemError code = StartSet(); IsFailure(code)) return code;
+  const std::string partial = kept + ".partial";
+  SystemError code = error::kSuccess;
+  {
+    std::unique_ptr<platform::OpenFile> file =
+        inner_.Open(partial, platform::FileAccess::kReadWrite, code);
+    if (!file) return code;
+    std::size_t written = 0;
+    code = file->WriteFromStart(bytes, written);
+    if (!IsFailure(code)) code = file->Truncate(bytes.size());
+    if (!IsFailure(code)) code = file->Flush();
+  }
+  if (!IsFailure(code)) code = inner_.MoveReplacing(partial, kept);
+  if (IsFailure(code)) platform::Ignore(inner_.Delete(partial), "only tidying up after the failure");
+  return code;
+}
+
+std::unique_ptr<platform::OpenFile> Journal::Open(const std::string& path,
+                                                  platform::FileAccess access,
+                                                  SystemError& error) {
+  // Opening a missing file creates it, empty.
+  if (!IsOwn(path) && !inner_.FindFirstMatch(path)) {
+    if (const SystemError code =
+            Record({Change::Kind::kFile, Relative(path), "", std::nullopt, ContentHash("")});
+        IsFailure(code)) {
+      error = code;
+      NoteFailure({Operation::kOpen, path, code});
+      return nullptr;
+    }
+  }
+  return inner_.Open(path, access, error);
+}
+
+SystemError Journal::Copy(const std::string& from, const std::string& to) {
+  if (IsOwn(to)) return inner_.Copy(from, to);
+  std::optional<std::string> new_hash, old_hash;
+  SystemError code = HashOfFile(from, new_hash);
+  if (!IsFailure(code) && new_hash) code = HashOfFile(to, old_hash);
+  if (!IsFailure(code) && new_hash) {
+    if (old_hash == new_hash) return error::kSuccess;  // the same bytes are there
+    code = Record({Change::Kind::kFile, Relative(to), "", old_hash, new_hash});
+    // The old file goes into the store whole: the copy writes a new one.
+    if (!IsFailure(code) && old_hash) code = KeepFile(to, *old_hash, true);
+  }
+  if (!IsFailure(code)) code = inner_.Copy(from, to);
+  if (IsFailure(code)) NoteFailure({Operation::kCopy, to, code});
+  return code;
+}
+
+SystemError Journal::MoveReplacing(const std::string& from, const std::string& to) {
+  if (IsOwn(to)) return inner_.MoveReplacing(from, to);
+  std::optional<std::string> new_hash, old_hash;
+  SystemError code = HashOfFile(from, new_hash);
+  if (!IsFailure(code) && new_hash) code = HashOfFile(to, old_hash);
+  if (!IsFailure(code) && new_hash) {
+    if (old_hash == new_hash) {
+      platform::Ignore(inner_.Delete(from), "the same bytes are in place; the new copy is not needed");
+      return error::kSuccess;
+    }
+    // Copied, not moved: until the move replaces it, the file keeps its content.
+    if (old_hash) code = KeepFile(to, *old_hash, false);
+    if (!IsFailure(code)) code = Record({Change::Kind::kFile, Relative(to), "", old_hash, new_hash});
+  }
+  if (!IsFailure(code)) code = inner_.MoveReplacing(from, to);
+  if (IsFailure(code)) NoteFailure({Operation::kMove, to, code});
+  return code;
+}
+
+SystemError Journal::Delete(const std::string& path) {
+  if (IsOwn(path)) return inner_.Delete(path);
+  std::optional<std::string> old_hash;
+  SystemError code = HashOfFile(path, old_hash);
+  if (!IsFailure(code) && !old_hash) return inner_.Delete(path);  // nothing there to delete
+  if (!IsFailure(code)) code = Record({Change::Kind::kFile, Relative(path), "", old_hash, std::nullopt});
+  // Moved into the store, the file is deleted and kept in one step.
+  if (!IsFailure(code)) code = KeepFile(path, *old_hash, true);
+  if (!IsFailure(code) && inner_.FindFirstMatch(path)) code = inner_.Delete(path);
+  if (IsFailure(code)) NoteFailure({Operation::kDelete, path, code});
+  return code;
+}
+
+SystemError Journal::RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                        const std::string& value_name,
+                                        const platform::RegistryValue& value) {
+  const std::optional<platform::RegistryValue> old = inner_.RegistryReadValue(root, key, value_name);
+  if (old == value) return error::kSuccess;
+  std::optional<std::string> old_hash;
+  SystemError code = error::kSuccess;
+  if (old) {
+    old_hash = ContentHash(ValueBytes(*old));
+    code = KeepBytes(*old_hash, ValueBytes(*old));
+  }
+  if (!IsFailure(code)) {
+    code = Record({Change::Kind::kValue, RootName(root) + "\\" + key, value_name, old_hash,
+                   ContentHash(ValueBytes(value))});
+  }
+  if (!IsFailure(code)) code = inner_.RegistryWriteValue(root, key, value_name, value);
+  if (IsFailure(code)) {
+    NoteFailure({Operation::kRegistryWrite, RootName(root) + "\\" + key + " " + value_name, code});
+  }
+  return code;
+}
+
+SystemError Journal::RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                         const std::string& value_name) {
+  const std::optional<platform::RegistryValue> old = inner_.RegistryReadValue(root, key, value_name);
+  if (!old) return inner_.RegistryDeleteValue(root, key, value_name);
+  const std::string old_hash = ContentHash(ValueBytes(*old));
+  SystemError code = KeepBytes(old_hash, ValueBytes(*old));
+  if (!IsFailure(code)) {
+    code = Record(
+        {Change::Kind::kValue, RootName(root) + "\\" + key, value_name, old_hash, std::nullopt});
+  }
+  if (!IsFailure(code)) code = inner_.RegistryDeleteValue(root, key, value_name);
+  if (IsFailure(code)) {
+    NoteFailure({Operation::kRegistryWrite, RootName(root) + "\\" + key + " " + value_name, code});
+  }
+  return code;
+}
+
+void Journal::BeginStep() { step_start_ = changes_.size(); }
+
+Result Journal::RollbackStep(const Result& failure) {
+  NoteFailure(failure);
+  Result first;
+  for (std::size_t n = changes_.size(); n-- > step_start_;) {
+    const SystemError code = PutBack(changes_[n]);
+    if (!IsFailure(code)) continue;
+    const Result put_back(changes_[n].kind == Change::Kind::kFile ? Operation::kCopy
+                                                                   : Operation::kRegistryWrite,
+                          Describe(changes_[n]), code);
+    NoteFailure(put_back);
+    if (first.ok()) first = put_back;
+  }
+  step_start_ = changes_.size();
+  return first;
+}
+
+SystemError Journal::PutBack(const Change& change) {
+  if (change.kind == Change::Kind::kValue) {
+    const std::uint32_t root = RootOf(change.subject);
+    const std::string key = KeyOf(change.subject);
+    if (!change.old_hash) {
+      const SystemError code = inner_.RegistryDeleteValue(root, key, change.value_name);
+      return code == error::kFileNotFound ? error::kSuccess : code;
+    }
+    std::string bytes;
+    if (const SystemError code = ReadWhole(inner_, StoreFolder(game_folder_) + "\\" + *change.old_hash, bytes);
+        IsFailure(code)) {
+      return code;
+    }
+    const std::optional<platform::RegistryValue> value = ParseValueBytes(bytes);
+    if (!value) return error::kReadFault;
+    return inner_.RegistryWriteValue(root, key, change.value_name, *value);
+  }
+  const std::string path = game_folder_ + "\\" + change.subject;
+  std::optional<std::string> current;
+  if (const SystemError code = HashOfFile(path, current); IsFailure(code)) return code;
+  if (current == change.old_hash) return error::kSuccess;
+  if (!change.old_hash) return inner_.Delete(path);
+  const std::string kept = StoreFolder(game_folder_) + "\\" + *change.old_hash;
+  if (!inner_.FindFirstMatch(kept)) return error::kFileNotFound;
+  return inner_.Copy(kept, path);
+}
+
+void Journal::NoteFailure(const Result& failure) {
+  if (!failure.ok()) failures_.push_back(failure);
+}
+
+void Journal::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  const platform::LocalTime now = inner_.Now();
+  std::string lines = TimeText(now) + "  " + action_;
+  if (manifest_) {
+    const SystemError code = manifest_->Append(ManifestCompleteLine(now));
+    NoteFailure({Operation::kWrite, SetsFolder(game_folder_) + "\\" + set_name_ + ".txt",
+                 IsFailure(code) ? code : manifest_->Flush()});
+    manifest_.reset();
+    lines += " (backup set " + set_name_ + ")";
+  } else {
+    lines += ": nothing changed";
+  }
+  lines += "\r\n";
+  for (const Change& change : changes_) lines += "  changed " + Describe(change) + "\r\n";
+  for (const Result& failure : failures_) lines += FailureLine(failure);
+  Log(lines);
+
+  // The newest sets stay, with every content they may have to put back.
+  if (set_name_.empty()) return;
+  const std::vector<std::string> sets = ListSets(inner_, game_folder_);
+  std::set<std::string> needed;
+  for (std::size_t n = 0; n < sets.size(); ++n) {
+    const std::string manifest = SetsFolder(game_folder_) + "\\" + sets[n] + ".txt";
+    if (n + kKeptSets < sets.size()) {
+      platform::Ignore(inner_.Delete(manifest), "an old set left behind is removed next time");
+      continue;
+    }
+    if (const std::optional<BackupSet> set = ReadSet(inner_, game_folder_, sets[n])) {
+      for (const Change& change : set->changes) {
+        if (change.old_hash) needed.insert(*change.old_hash);
+      }
+    }
+  }
+  for (const platform::DirEntry& entry : inner_.ListDirectory(StoreFolder(game_folder_) + "\\*")) {
+    if ((entry.attributes & platform::attribute::kDirectory) != 0 || needed.count(entry.name)) continue;
+    platform::Ignore(inner_.Delete(StoreFolder(game_folder_) + "\\" + entry.name),
+                     "a content no set needs is removed next time");
+  }
+}
+
+void Journal::Log(const std::string& lines) {
+  platform::Ignore(inner_.CreateFolder(BackupsFolder(game_folder_)),
+                   "it exists already, or the open below fails");
+  SystemError code = error::kSuccess;
+  std::unique_ptr<platform::OpenFile> log =
+      inner_.Open(LogFile(game_folder_), platform::FileAccess::kReadWrite, code);
+  if (!log) return;  // the changes are recorded in the sets all the same
+  if (IsFailure(log->Append(lines))) return;
+  std::string text;
+  if (IsFailure(log->ReadAll(text)) || text.size() <= kLogLimit) return;
+  // The older half goes, from a line's start on.
+  const std::size_t cut = text.find("\r\n", text.size() / 2);
+  const std::string kept = cut == std::string::npos ? std::string() : text.substr(cut + 2);
+  std::size_t written = 0;
+  if (!IsFailure(log->WriteFromStart(kept, written))) {
+    platform::Ignore(log->Truncate(kept.size()), "a log that stays long is no harm");
+  }
+}
+
+// ------------------------------------------------------------ the sets on disk
+
+std::vector<std::string> ListSets(platform::Os& os, const std::string& game_folder) {
+  std::vector<std::string> names;
+  for (const platform::DirEntry& entry : os.ListDirectory(SetsFolder(game_folder) + "\\*.txt")) {
+    if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
+    if (entry.name.size() > 4) names.push_back(entry.name.substr(0, entry.name.size() - 4));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::optional<BackupSet> ReadSet(platform::Os& os, const std::string& game_folder,
+                                 const std::string& name) {
+  const std::string path = SetsFolder(game_folder) + "\\" + name + ".txt";
+  if (!os.FindFirstMatch(path)) return std::nullopt;
+  std::string text;
+  if (IsFailure(ReadWhole(os, path, text))) return std::nullopt;
+  return ParseManifest(name, text);
+}
+
+Result MarkComplete(platform::Os& os, const std::string& game_folder, const std::string& name) {
+  const std::string path = SetsFolder(game_folder) + "\\" + name + ".txt";
+  SystemError code = error::kSuccess;
+  const std::unique_ptr<platform::OpenFile> file =
+      os.Open(path, platform::FileAccess::kReadWrite, code);
+  if (!file) return {Operation::kOpen, path, code};
+  code = file->Append(ManifestCompleteLine(os.Now()));
+  if (!IsFailure(code)) code = file->Flush();
+  return {Operation::kWrite, path, code};
+}
+
+RestoreOutcome RestoreSets(platform::Os& os, const std::string& game_folder,
+                           const std::vector<BackupSet>& newest_first, const std::string& action) {
+  // Each file and value goes back to its content before the oldest set: the
+  // old content of its earliest change.
+  std::vector<const Change*> targets;
+  std::map<std::tuple<Change::Kind, std::string, std::string>, std::size_t> index;
+  for (const BackupSet& set : newest_first) {
+    for (auto change = set.changes.rbegin(); change != set.changes.rend(); ++change) {
+      const auto key = std::make_tuple(change->kind, change->subject, change->value_name);
+      const auto [found, added] = index.try_emplace(key, targets.size());
+      if (added) {
+        targets.push_back(&*change);
+      } else {
+        targets[found->second] = &*change;
+      }
+    }
+  }
+
+  RestoreOutcome outcome;
+  Journal journal(os, game_folder, action);
+  const std::string store = StoreFolder(game_folder);
+  for (const Change* target : targets) {
+    const std::optional<std::string>& old_hash = target->old_hash;
+    Result result;
+    if (target->kind == Change::Kind::kFile) {
+      const std::string path = game_folder + "\\" + target->subject;
+      // A rewrite the interruption cut short leaves its new content beside the file.
+      const std::string replacement = path + std::string(config::kReplacementSuffix);
+      if (os.FindFirstMatch(replacement)) {
+        platform::Ignore(os.Delete(replacement), "a leftover that is not part of the game");
+      }
+      std::optional<std::string> current;
+      if (os.FindFirstMatch(path)) {
+        std::string bytes;
+        if (const SystemError code = ReadWhole(os, path, bytes); IsFailure(code)) {
+          outcome.failures.push_back({Operation::kRead, path, code});
+          continue;
+        }
+        current = ContentHash(bytes);
+      }
+      if (current == old_hash) continue;
+      if (!old_hash) {
+        result = {Operation::kDelete, path, journal.Delete(path)};
+      } else if (!os.FindFirstMatch(store + "\\" + *old_hash)) {
+        result = {Operation::kCopy, path, error::kFileNotFound};  // its backup is gone
+      } else {
+        result = {Operation::kCopy, path, journal.Copy(store + "\\" + *old_hash, path)};
+      }
+      if (result.ok()) ++outcome.files;
+    } else {
+      const std::uint32_t root = RootOf(target->subject);
+      const std::string key = KeyOf(target->subject);
+      const std::string subject = target->subject + " " + target->value_name;
+      const std::optional<platform::RegistryValue> current =
+          os.RegistryReadValue(root, key, target->value_name);
+      if ((current ? std::optional(ContentHash(ValueBytes(*current))) : std::nullopt) == old_hash) {
+        continue;
+      }
+      if (!old_hash) {
+        result = {Operation::kRegistryWrite, subject,
+                  journal.RegistryDeleteValue(root, key, target->value_name)};
+      } else {
+        std::string bytes;
+        SystemError code = ReadWhole(os, store + "\\" + *old_hash, bytes);
+        const std::optional<platform::RegistryValue> value =
+            IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
+        if (!IsFailure(code) && !value) code = error::kReadFault;
+        if (!IsFailure(code)) code = journal.RegistryWriteValue(root, key, target->value_name, *value);
+        result = {Operation::kRegistryWrite, subject, code};
+      }
+      if (result.ok()) ++outcome.values;
+    }
+    if (!result.ok()) outcome.failures.push_back(result);
+  }
+  for (const Result& failure : outcome.failures) journal.NoteFailure(failure);
+  journal.Finish();
+  return outcome;
+}
+
+}  // namespace veyra::install

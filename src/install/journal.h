@@ -1,0 +1,119 @@
+// The change journal: everything the program changes in the game folder and
+// the registry after OK passes through it. Before a file or value changes,
+// its old content is kept in "VeyraConfig backups\store\" and a line of the
+// set's manifest saying so is on the disk; so any step can be put back, an
+// interrupted run can be undone at the next start, and a player can undo a
+// whole OK later.
+//
+// The journal is an Os: it passes every request on, recording the changing
+// ones first. A request that would change nothing (the same bytes, the same
+// value) is not made at all, so an OK that changes nothing leaves no set.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "install/backup_set.h"
+#include "platform/forwarding_os.h"
+
+namespace veyra::install {
+
+// The folders of the backups, below the game folder.
+std::string BackupsFolder(const std::string& game_folder);
+std::string StoreFolder(const std::string& game_folder);
+std::string SetsFolder(const std::string& game_folder);
+std::string LogFile(const std::string& game_folder);
+
+// How many sets are kept; the contents only older sets refer to go with them.
+inline constexpr std::size_t kKeptSets = 10;
+
+class Journal : public platform::ForwardingOs {
+ public:
+  // `action` names the set: "OK", "restore" or "recovery".
+  Journal(platform::Os& os, std::string game_folder, std::string action);
+  ~Journal() override;
+  Journal(const Journal&) = delete;
+  Journal& operator=(const Journal&) = delete;
+
+  // --- the requests that change something
+  std::unique_ptr<platform::OpenFile> Open(const std::string& path, platform::FileAccess access,
+                                           platform::SystemError& error) override;
+  platform::SystemError Copy(const std::string& from, const std::string& to) override;
+  platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override;
+  platform::SystemError Delete(const std::string& path) override;
+  platform::SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                           const std::string& value_name,
+                                           const platform::RegistryValue& value) override;
+  platform::SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                            const std::string& value_name) override;
+
+  // --- steps: groups of changes that stay whole or are put back whole
+  void BeginStep();
+  // Puts back every file and value changed since BeginStep, newest first, and
+  // logs `failure` (what made the step fail). The first failure of putting
+  // something back, if any.
+  platform::Result RollbackStep(const platform::Result& failure);
+
+  // Ends the set: marks it complete, keeps the newest sets with the contents
+  // they need, and logs what changed. Without a change nothing is written but
+  // the log's lines about failures.
+  void Finish();
+
+  // A failure to go into the log with the rest of this run.
+  void NoteFailure(const platform::Result& failure);
+
+  const std::vector<Change>& changes() const { return changes_; }
+  // The name of the set being written; empty while nothing has changed.
+  const std::string& set_name() const { return set_name_; }
+
+ private:
+  struct Stored;  // how an old content was kept
+
+  bool IsOwn(const std::string& path) const;
+  std::string Relative(const std::string& path) const;
+  // The content's hash, nullopt when there is no such file.
+  platform::SystemError HashOfFile(const std::string& path, std::optional<std::string>& hash);
+  platform::SystemError StartSet();
+  platform::SystemError Record(const Change& change);
+  // Keeps the file's current content in the store under `hash`; moving it
+  // there when `move` (the file is about to be replaced or deleted anyway).
+  platform::SystemError KeepFile(const std::string& path, const std::string& hash, bool move);
+  platform::SystemError KeepBytes(const std::string& hash, const std::string& bytes);
+  platform::SystemError PutBack(const Change& change);
+  void Log(const std::string& lines);
+
+  std::string game_folder_;
+  std::string action_;
+  std::string set_name_;
+  std::unique_ptr<platform::OpenFile> manifest_;
+  std::vector<Change> changes_;
+  std::size_t step_start_ = 0;
+  std::vector<platform::Result> failures_;
+  bool finished_ = false;
+};
+
+// ------------------------------------------------------------ the sets on disk
+
+// The names of the sets, oldest first.
+std::vector<std::string> ListSets(platform::Os& os, const std::string& game_folder);
+std::optional<BackupSet> ReadSet(platform::Os& os, const std::string& game_folder,
+                                 const std::string& name);
+// Marks an interrupted set as dealt with, so it is not offered again.
+platform::Result MarkComplete(platform::Os& os, const std::string& game_folder,
+                              const std::string& name);
+
+struct RestoreOutcome {
+  int files = 0;   // files put back, deleted or recreated
+  int values = 0;  // values put back or deleted
+  std::vector<platform::Result> failures;
+};
+
+// Undoes the sets, given newest first: every file and value they changed gets
+// its content from before the oldest of them. The restore is itself recorded,
+// as a set with the action `action`, so it can be undone in turn.
+RestoreOutcome RestoreSets(platform::Os& os, const std::string& game_folder,
+                           const std::vector<BackupSet>& newest_first, const std::string& action);
+
+}  // namespace veyra::install

@@ -1,0 +1,259 @@
+#include "install/journal.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "config/text_file.h"
+#include "install/content_hash.h"
+#include "tests/doubles/operation_log_os.h"
+#include "tests/doubles/test_os.h"
+
+namespace veyra::install {
+namespace {
+
+namespace fs = std::filesystem;
+namespace error = platform::error;
+using platform::hkey::kCurrentUser;
+using Kind = testing::OperationLogOs::Kind;
+
+// Every file below `folder` but the backups, by path below it, with its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  const fs::path root = testing::FileSystemPath(folder);
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string relative = entry.path().lexically_relative(root).generic_string();
+    if (relative.rfind("VeyraConfig backups", 0) == 0 || !entry.is_regular_file()) continue;
+    files[relative] = testing::ReadFileBytes(testing::ProgramPath(entry.path()));
+  }
+  return files;
+}
+
+std::size_t CountFiles(const std::string& folder) {
+  if (!testing::PathExists(folder)) return 0;
+  std::size_t count = 0;
+  for (const auto& entry : fs::directory_iterator(testing::FileSystemPath(folder))) {
+    count += entry.is_regular_file() ? 1 : 0;
+  }
+  return count;
+}
+
+// Reference values from the xxhsum tool: the first half of the hash is XXH64 with seed 0.
+TEST(ContentHashTest, FirstHalfIsXxh64OfTheBytes) {
+  const std::pair<std::string, const char*> vectors[] = {
+      {"", "ef46db3751d8e999"},
+      {"abc", "44bc2cf5ad770999"},
+      {"Nobody inspects the spammish repetition", "fbcea83c8a378bf1"},
+      {std::string(1000, '\0'), "0e2b1ef27944075a"},
+  };
+  for (const auto& [bytes, xxh64] : vectors) {
+    const std::string hash = ContentHash(bytes);
+    ASSERT_EQ(32u, hash.size()) << hash;
+    EXPECT_EQ(xxh64, hash.substr(0, 16)) << bytes.size() << " bytes";
+    EXPECT_NE(hash.substr(0, 16), hash.substr(16)) << "the two halves must differ";
+  }
+  EXPECT_NE(ContentHash("a"), ContentHash("b"));
+}
+
+TEST(BackupSetTest, ManifestReadsBackWhatWasWrittenAndSkipsACutLine) {
+  const Change file{Change::Kind::kFile, "bin\\d3d9.dll", "", std::nullopt, ContentHash("dll")};
+  const Change value{Change::Kind::kValue, "HKCU\\Software\\Valve\\Source\\hl2\\Settings",
+                     "mat_antialias", ContentHash("old"), ContentHash("new")};
+  const platform::LocalTime time{2026, 12, 7, 14, 30, 5};
+  std::string text = ManifestHeader("OK", time) + ManifestLine(file) + ManifestLine(value);
+  BackupSet set = ParseManifest("20261207-143005-01", text + "file\tcut\tabsent\tab");
+  EXPECT_EQ("OK", set.action);
+  EXPECT_EQ("2026-12-07 14:30:05", set.started);
+  EXPECT_EQ((std::vector<Change>{file, value}), set.changes);
+  EXPECT_FALSE(set.complete);
+  set = ParseManifest("x", text + ManifestCompleteLine(time));
+  EXPECT_TRUE(set.complete);
+  EXPECT_EQ("2026-12-07 14:30:05  OK: 1 file in bin, 1 registry value", SetSummary(set));
+}
+
+class JournalTest : public ::testing::Test {
+ protected:
+  void TearDown() override { testing::DeleteRegistryKey(*real, kKey); }
+
+  std::string Put(const std::string& relative, const std::string& bytes) {
+    const std::string path = game.Join(relative);
+    testing::MakeFolder(fs::path(testing::FileSystemPath(path)).parent_path().string());
+    testing::WriteFileBytes(path, bytes);
+    return path;
+  }
+  std::vector<BackupSet> Sets() {
+    std::vector<BackupSet> sets;
+    for (const std::string& name : ListSets(*real, game.path())) {
+      sets.push_back(*ReadSet(*real, game.path(), name));
+    }
+    return sets;
+  }
+  // Undoes the newest set, as /restore does.
+  RestoreOutcome RestoreNewest() {
+    const std::vector<BackupSet> sets = Sets();
+    return RestoreSets(*real, game.path(), {sets.back()}, "restore");
+  }
+
+  static constexpr const char* kKey = "Software\\VeyraConfigTests\\Journal";
+  testing::ScratchFolder game;
+  std::unique_ptr<platform::Os> real = testing::MakeRealOs();
+};
+
+TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
+  Put("hl2\\custom\\weapons\\v_pistol.mdl", "old pistol");
+  Put("Repository\\HD\\v_pistol.mdl", "new pistol");
+  Put("bin\\d3d9.dll", "injector");
+  Put("VYhl2\\cfg\\autoexec.cfg", "bind \"F5\" \"jpeg\"\r\n");
+  testing::SetRegistryString(*real, kKey, "Language", "german");
+  const auto before = Snapshot(game.path());
+  {
+    Journal journal(*real, game.path(), "OK");
+    EXPECT_EQ(0u, journal.Copy(game.Join("Repository\\HD\\v_pistol.mdl"),
+                               game.Join("hl2\\custom\\weapons\\v_pistol.mdl")));
+    EXPECT_EQ(0u, journal.Delete(game.Join("bin\\d3d9.dll")));
+    EXPECT_TRUE(config::WriteWholeFile(journal, game.Join("VYhl2\\cfg\\autoexec.cfg"),
+                                       config::OpenFailureMessage::kSave, "new script\r\n")
+                    .ok());
+    EXPECT_TRUE(config::WriteWholeFile(journal, game.Join("VR_TAG"),
+                                       config::OpenFailureMessage::kSave, "Holodeck\r\n")
+                    .ok());
+    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "Language", {1, "english"}));
+    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "mat_antialias",
+                                             platform::DwordValue(0)));
+    journal.Finish();
+  }
+  ASSERT_NE(before, Snapshot(game.path()));
+  ASSERT_EQ(1u, Sets().size());
+  EXPECT_TRUE(Sets()[0].complete);
+  EXPECT_EQ("OK", Sets()[0].action);
+
+  const RestoreOutcome outcome = RestoreNewest();
+  EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
+  EXPECT_EQ(4, outcome.files);
+  EXPECT_EQ(2, outcome.values);
+  EXPECT_EQ(before, Snapshot(game.path()));
+  const std::optional<platform::RegistryValue> language =
+      real->RegistryReadValue(kCurrentUser, kKey, "Language");
+  ASSERT_TRUE(language.has_value());
+  EXPECT_EQ(std::string("german\0", 7), language->data);
+  EXPECT_EQ(platform::kRegistryString, language->type);
+  EXPECT_FALSE(real->RegistryReadValue(kCurrentUser, kKey, "mat_antialias").has_value());
+
+  // The restore is a set of its own, and undoing it brings the change back.
+  ASSERT_EQ(2u, Sets().size());
+  EXPECT_EQ("restore", Sets()[1].action);
+  EXPECT_TRUE(RestoreNewest().failures.empty());
+  EXPECT_EQ("new pistol", testing::ReadFileBytes(game.Join("hl2\\custom\\weapons\\v_pistol.mdl")));
+  EXPECT_FALSE(testing::PathExists(game.Join("bin\\d3d9.dll")));
+}
+
+TEST_F(JournalTest, ChangesThatChangeNothingLeaveNoSet) {
+  Put("Repository\\set\\a.txt", "same");
+  const std::string target = Put("hl2\\a.txt", "same");
+  testing::SetRegistryString(*real, kKey, "Language", "english");
+  const std::optional<platform::RegistryValue> language =
+      real->RegistryReadValue(kCurrentUser, kKey, "Language");
+  {
+    Journal journal(*real, game.path(), "OK");
+    EXPECT_EQ(0u, journal.Copy(game.Join("Repository\\set\\a.txt"), target));
+    EXPECT_TRUE(config::WriteWholeFile(journal, target, config::OpenFailureMessage::kSave, "same").ok());
+    EXPECT_EQ(error::kFileNotFound, journal.Delete(game.Join("missing.dll")));
+    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "Language", *language));
+    journal.Finish();
+    EXPECT_TRUE(journal.changes().empty());
+  }
+  EXPECT_TRUE(Sets().empty());
+  EXPECT_FALSE(testing::PathExists(target + ".veyra-new"));
+}
+
+// Switching a set back and forth stores each version of each file once.
+TEST_F(JournalTest, VersionsAreStoredOnceAndOnlyTheNewestSetsAreKept) {
+  const std::string destination = game.Join("hl2\\custom\\sound");
+  for (const char* set : {"HD", "LO"}) {
+    for (int n = 0; n < 3; ++n) Put("Repository\\" + std::string(set) + "\\" + std::to_string(n) + ".wav", set + std::to_string(n));
+  }
+  for (int n = 0; n < 3; ++n) Put("hl2\\custom\\sound\\" + std::to_string(n) + ".wav", "LO" + std::to_string(n));
+  for (int round = 0; round < 12; ++round) {
+    const std::string set = round % 2 == 0 ? "HD" : "LO";
+    Journal journal(*real, game.path(), "OK");
+    for (int n = 0; n < 3; ++n) {
+      const std::string name = "\\" + std::to_string(n) + ".wav";
+      ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\" + set) + name, destination + name));
+    }
+    journal.Finish();
+  }
+  EXPECT_EQ(kKeptSets, Sets().size());
+  // Both versions of the three files, and nothing else.
+  EXPECT_EQ(6u, CountFiles(StoreFolder(game.path())));
+  EXPECT_EQ("LO0", testing::ReadFileBytes(destination + "\\0.wav"));
+}
+
+// A change's line is on the disk before the change is made; a set that was
+// not finished stays incomplete.
+TEST_F(JournalTest, TheLineIsFlushedBeforeTheChangeAndAnUnfinishedSetIsIncomplete) {
+  Put("Repository\\x.txt", "new");
+  const std::string target = Put("hl2\\x.txt", "old");
+  testing::OperationLogOs log(*real, game.path());
+  {
+    Journal journal(log, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\x.txt"), target));
+  }
+  const std::vector<std::string> lines = log.Lines({Kind::kFind, Kind::kList});
+  const auto at = [&](const std::string& start) {
+    return std::find_if(lines.begin(), lines.end(),
+                        [&](const std::string& line) { return line.rfind(start, 0) == 0; }) -
+           lines.begin();
+  };
+  const auto flush = at("flush BASE\\VeyraConfig backups\\sets\\");
+  const auto keep = at("move BASE\\hl2\\x.txt -> BASE\\VeyraConfig backups\\store\\");
+  const auto copy = at("copy BASE\\Repository\\x.txt -> BASE\\hl2\\x.txt");
+  EXPECT_LT(flush, keep) << ::testing::PrintToString(lines);
+  EXPECT_LT(keep, copy) << ::testing::PrintToString(lines);
+  EXPECT_LT(copy, static_cast<std::ptrdiff_t>(lines.size()));
+  ASSERT_EQ(1u, Sets().size());
+  EXPECT_FALSE(Sets()[0].complete);
+  EXPECT_TRUE(RestoreNewest().failures.empty());
+  EXPECT_EQ("old", testing::ReadFileBytes(target));
+}
+
+TEST_F(JournalTest, RollingBackAStepPutsBackOnlyThatStep) {
+  Put("Repository\\a.txt", "new a");
+  Put("Repository\\b.txt", "new b");
+  const std::string a = Put("hl2\\a.txt", "old a");
+  const std::string b = Put("hl2\\b.txt", "old b");
+  const std::string created = game.Join("hl2\\c.txt");
+  Journal journal(*real, game.path(), "OK");
+  ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\a.txt"), a));
+  journal.BeginStep();
+  ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\b.txt"), b));
+  ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\b.txt"), created));
+  ASSERT_EQ(0u, journal.Delete(a));
+  const platform::Result failure(platform::Operation::kCopy, game.Join("hl2\\d.txt"), 5);
+  EXPECT_TRUE(journal.RollbackStep(failure).ok());
+  journal.Finish();
+  EXPECT_EQ("new a", testing::ReadFileBytes(a));
+  EXPECT_EQ("old b", testing::ReadFileBytes(b));
+  EXPECT_FALSE(testing::PathExists(created));
+  const std::string log = testing::ReadFileBytes(LogFile(game.path()));
+  EXPECT_NE(std::string::npos, log.find("failed copy " + game.Join("hl2\\d.txt") +
+                                        ": system error 5 (Error: 70, Permission denied)"))
+      << log;
+}
+
+TEST_F(JournalTest, TheLogKeepsItsNewerHalfPastOneMebibyte) {
+  const std::string old_line = std::string(100, 'o') + "\r\n";
+  std::string old_log;
+  while (old_log.size() <= (1u << 20)) old_log += old_line;
+  testing::MakeFolder(BackupsFolder(game.path()));
+  testing::WriteFileBytes(LogFile(game.path()), old_log);
+  Journal journal(*real, game.path(), "OK");
+  journal.Finish();
+  const std::string log = testing::ReadFileBytes(LogFile(game.path()));
+  EXPECT_LT(log.size(), old_log.size() / 2 + 200);
+  EXPECT_EQ(0u, log.find(old_line)) << "the kept half starts at a line's start";
+  EXPECT_NE(std::string::npos, log.find("  OK: nothing changed\r\n")) << log.substr(log.size() - 100);
+}
+
+}  // namespace
+}  // namespace veyra::install
