@@ -3,6 +3,7 @@
 #include "app/detection.h"
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"
+#include "app/undo.h"
 #include "dialog/event_handler.h"
 #include "install/apply_phase.h"
 #include "model/control_ids.h"
@@ -31,14 +32,19 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   AddProvisionalItems(*dialog);
   ReadSteamLanguage(os, state);
   InterfaceTexts(state.SteamLanguage, *dialog, state);
+  // An interrupted run is undone, if the player wants, before the dialog shows the state.
+  OfferRecovery(os, state);
   DetectInstalledState(os, state, *dialog);
 
-  dialog::SettingsDialogEvents events(os, state);
+  // From OK on, every change is recorded before it is made.
+  install::Journal journal(os, state.BasePath, "OK");
+  dialog::SettingsDialogEvents events(journal, state);
   dialog->RunModal(events);
   dialog.reset();
 
   if (state.CancelRequested != 0) return;
-  install::RunApplyPhase(os, state);
+  install::RunApplyPhase(journal, state, journal);
+  journal.Finish();
 }
 
 int RunConfigurator(platform::Os& os, ProgramState& state) {
@@ -51,6 +57,10 @@ int RunConfigurator(platform::Os& os, ProgramState& state) {
     return 0;
   }
   SetStartDirectory(state, *directory);
+  if (const std::vector<std::string> arguments = os.Arguments(); !arguments.empty()) {
+    ReadSteamLanguage(os, state);
+    return RunCommand(os, state, arguments);
+  }
   RunSettingsDialog(os, state);
   return 0;
 }

@@ -10,7 +10,8 @@ namespace veyra::app {
 inline constexpr const char* kStartDirectoryFailure = "Kann Directory Puffer nicht anlegen";
 
 // Start-up: common controls, value tables, start directory and base paths,
-// then the settings dialog routine. Returns the process exit code (always 0).
+// then the settings dialog routine, or the command the arguments name.
+// Returns the process exit code: 0 after the dialog, the command's otherwise.
 int RunConfigurator(platform::Os& os, model::ProgramState& state);
 
 // The settings dialog routine: builds the hidden dialog, sets its texts and

@@ -109,6 +109,51 @@ constexpr ItemTexts kSunraysItems[2] = {
     {"Strong", "Stark"},
 };
 
+struct MessageTexts {
+  Message message;
+  const char* english;
+  const char* german;
+};
+
+constexpr MessageTexts kMessages[] = {
+    {Message::kCaption, "Configurator", "Konfigurator"},
+    {Message::kRecoveryQuestion,
+     "The last change of the game's settings (%1) was interrupted before it was finished.\r\n\r\n"
+     "Undo it and put every file back as it was before?",
+     "Die letzte Änderung der Spieleinstellungen (%1) wurde unterbrochen, bevor sie fertig war."
+     "\r\n\r\nSoll sie rückgängig gemacht und jede Datei wiederhergestellt werden?"},
+    {Message::kRestoreQuestion,
+     "Undo the change of %1?\r\n\r\nThis puts back %2 files and %3 registry values as they were "
+     "before it.",
+     "Die Änderung vom %1 rückgängig machen?\r\n\r\nDabei werden %2 Dateien und %3 "
+     "Registrierungswerte wiederhergestellt."},
+    {Message::kRestoreManyQuestion,
+     "Undo the %1 most recent changes, back to the one of %2?\r\n\r\nThis puts back %3 files and "
+     "%4 registry values as they were before them.",
+     "Die %1 letzten Änderungen bis zu der vom %2 rückgängig machen?\r\n\r\nDabei werden %3 "
+     "Dateien und %4 Registrierungswerte wiederhergestellt."},
+    {Message::kNothingToRestore, "There is no recorded change to undo.",
+     "Es gibt keine gespeicherte Änderung, die rückgängig gemacht werden kann."},
+    {Message::kRestoreFailed,
+     "Not everything could be put back:\r\n%1\r\n\r\nThe rest was put back. The details are in "
+     "VeyraConfig backups\\log.txt.",
+     "Nicht alles konnte wiederhergestellt werden:\r\n%1\r\n\r\nDer Rest wurde "
+     "wiederhergestellt. Einzelheiten stehen in VeyraConfig backups\\log.txt."},
+    {Message::kHistoryTitle, "Recorded changes, newest last:", "Gespeicherte Änderungen, die neueste zuletzt:"},
+    {Message::kNoHistory, "No change has been recorded yet.", "Es wurde noch keine Änderung gespeichert."},
+    {Message::kUsage,
+     "VeyraConfig.exe                     opens the settings\r\n"
+     "VeyraConfig.exe /restore [N] [/quiet]  undoes the most recent change (the N most recent,\r\n"
+     "                                    newest first); /quiet does not ask first\r\n"
+     "VeyraConfig.exe /history            lists the recorded changes\r\n"
+     "VeyraConfig.exe /?                  shows this\r\n",
+     "VeyraConfig.exe                     öffnet die Einstellungen\r\n"
+     "VeyraConfig.exe /restore [N] [/quiet]  macht die letzte Änderung rückgängig (die N letzten,\r\n"
+     "                                    die neueste zuerst); /quiet fragt nicht nach\r\n"
+     "VeyraConfig.exe /history            listet die gespeicherten Änderungen\r\n"
+     "VeyraConfig.exe /?                  zeigt diese Hilfe\r\n"},
+};
+
 // Replaces the item's text where it stands: removed, then inserted again at the same position.
 void ReplaceItemText(platform::DialogControls& dialog, int list, int item, const char* text) {
   dialog.RemoveItem(list, item);
@@ -116,6 +161,23 @@ void ReplaceItemText(platform::DialogControls& dialog, int list, int item, const
 }
 
 }  // namespace
+
+std::string MessageText(const std::string& language, Message message,
+                        const std::vector<std::string>& inserts) {
+  const bool german = IsGermanInterface(language);
+  std::string text;
+  for (const MessageTexts& texts : kMessages) {
+    if (texts.message == message) text = german ? texts.german : texts.english;
+  }
+  for (std::size_t n = 0; n < inserts.size(); ++n) {
+    const std::string marker = "%" + std::to_string(n + 1);
+    for (std::size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + inserts[n].size())) {
+      text.replace(at, marker.size(), inserts[n]);
+    }
+  }
+  return text;
+}
 
 bool IsGermanInterface(const std::string& language) {
   return language == "german" || language == "deutsch";

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <vector>
+#include <vector>
 
 #include "model/program_state.h"
 #include "platform/dialog.h"
@@ -20,5 +21,22 @@ void InterfaceTexts(const std::string& language, platform::DialogControls& dialo
 // The control of each row of the translated texts, in table order; 0 stands
 // for the caption.
 std::vector<int> ControlsOfTextRows();
+
+// The texts of the messages about backups and of the command line. "%1",
+// "%2" ... stand for what MessageText is given, in order.
+enum class Message {
+  kCaption,              // the caption of these messages
+  kRecoveryQuestion,     // %1 the time of the interrupted change
+  kRestoreQuestion,      // %1 the time of the change, %2 files, %3 values
+  kRestoreManyQuestion,  // %1 how many changes, %2 the time of the oldest, %3 files, %4 values
+  kNothingToRestore,
+  kRestoreFailed,        // %1 what failed
+  kHistoryTitle,
+  kNoHistory,
+  kUsage,
+};
+
+std::string MessageText(const std::string& language, Message message,
+                        const std::vector<std::string>& inserts = {});
 
 }  // namespace veyra::app

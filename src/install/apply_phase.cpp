@@ -34,58 +34,100 @@ constexpr const char* kWeaponFolders[] = {
     "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
 };
 
-// One folder of a content set copied over its destination. A failed copy ends
-// that folder's copy alone, as it always has; the switch goes on with the rest.
-void CopySetFolder(platform::Os& os, const std::string& source, const std::string& destination) {
-  platform::Ignore(GuardedCopy(os, source, destination),
-                   "a switch has never stopped at a folder whose copy failed");
+// The first folder copy that fails ends a switch; its step is then put back.
+template <typename Copies>
+platform::Result CopyAll(platform::Os& os, const Copies& copies) {
+  for (const auto& [source, destination] : copies) {
+    if (platform::Result copied = GuardedCopy(os, source, destination); !copied.ok()) return copied;
+  }
+  return {};
 }
 
-void SwitchWeapons(platform::Os& os, const model::ProgramState& state) {
+using Copies = std::vector<std::pair<std::string, std::string>>;
+
+platform::Result SwitchWeapons(platform::Os& os, const model::ProgramState& state) {
   const std::string set = state.Settings.VeyraWeapons == 1 ? "HD_weapons" : "LO_weapons";
   const struct {
     const std::string& base;
     const char* folder;
   } games[] = {
       {state.BasePath, "\\hl2"}, {state.EpisodicBasePath, "\\episodic"}, {state.Ep2BasePath, "\\ep2"}};
+  Copies copies;
   for (const auto& game : games) {
     for (const char* folder : kWeaponFolders) {
-      CopySetFolder(os, game.base + paths::kRepository + set + "\\hl2\\" + folder + ">",
-                  game.base + game.folder + paths::kLooseFiles + folder);
+      copies.emplace_back(game.base + paths::kRepository + set + "\\hl2\\" + folder + ">",
+                          game.base + game.folder + paths::kLooseFiles + folder);
     }
   }
+  return CopyAll(os, copies);
 }
 
-void SwitchSprites(platform::Os& os, const model::ProgramState& state) {
+platform::Result SwitchSprites(platform::Os& os, const model::ProgramState& state) {
   const std::string set =
       state.Settings.AnamorphFlares == 1 ? "Show_Anamorph_Sprites" : "Hide_Anamorph_Sprites";
-  CopySetFolder(os, state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
-              state.BasePath + "\\hl2" + paths::kLooseFiles + "materials\\sprites\\");
+  return GuardedCopy(os, state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
+                     state.BasePath + "\\hl2" + paths::kLooseFiles + "materials\\sprites\\");
 }
 
-void SwitchDifficulty(platform::Os& os, const model::ProgramState& state) {
+platform::Result SwitchDifficulty(platform::Os& os, const model::ProgramState& state) {
   const std::string source = state.BasePath + paths::kRepository +
                              (state.Settings.VeyraSkill == 1 ? "VY_Skill" : "VALVE_Skill") + "\\>";
+  Copies copies;
   for (const char* mod : paths::kModFolders) {
-    CopySetFolder(os, source, state.BasePath + mod + paths::kCfgFolder);
+    copies.emplace_back(source, state.BasePath + mod + paths::kCfgFolder);
   }
+  return CopyAll(os, copies);
 }
 
-void SwitchCoastSequence(platform::Os& os, const model::ProgramState& state) {
+platform::Result SwitchCoastSequence(platform::Os& os, const model::ProgramState& state) {
   const std::string maps = state.BasePath + paths::kCoastMaps;
   // Each time of day brings its maps and, where it has them, their node graphs.
   const std::string set = state.Settings.CoastNight == 1 ? "NIGHT\\" : "DAYLIGHT\\";
-  CopySetFolder(os, maps + set + ">", maps);
-  CopySetFolder(os, maps + set + "graphs\\>", maps + "graphs\\");
+  const platform::Result copied =
+      CopyAll(os, Copies{{maps + set + ">", maps}, {maps + set + "graphs\\>", maps + "graphs\\"}});
   os.Sleep(300);
+  return copied;
 }
 
-// Runs a content switch in its wait window when the choice differs from what is installed.
-void SwitchWhenChanged(platform::Os& os, const model::ProgramState& state, int chosen, int installed,
-                       void (*switch_content)(platform::Os&, const model::ProgramState&)) {
+// The message for a step that was put back: the file and the error, in the
+// layout of the program's other file messages.
+void ShowStepFailure(platform::Os& os, const platform::Result& failure,
+                     const platform::Result& put_back) {
+  const config::FileError error = config::FileErrorFor(failure.code());
+  std::string text = "Following error occured while trying to " +
+                     std::string(platform::OperationName(failure.operation())) + " the file:\r\n" +
+                     failure.subject() + "\r\nError: " + std::to_string(error.number) + ", " +
+                     std::string(error.text) + "\r\n\r\n";
+  text += put_back.ok() ? "The files of this step were put back as they were."
+                        : "Not every file of this step could be put back: " + put_back.Describe() +
+                              ". Start the configurator with /restore to undo the whole change.";
+  os.ShowMessage(text, "File error!",
+                 platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal);
+}
+
+// Runs a step so that its files stay whole: at the first copy or delete that
+// fails, everything the step changed is put back and one message says why.
+template <typename Step>
+void RunWholeStep(platform::Os& os, Journal& journal, Step&& step) {
+  journal.BeginStep();
+  const platform::Result failure = step();
+  if (failure.ok()) return;
+  const platform::Result put_back = journal.RollbackStep(failure);
+  // These errors have never been shown: the program ends, with the step put back.
+  if (config::FileErrorFor(failure.code()).number == config::kFatalFileErrorNumber) {
+    os.Terminate(config::kFatalFileErrorExitCode);
+  }
+  ShowStepFailure(os, failure, put_back);
+}
+
+// Runs a content switch, as a whole step in its wait window, when the choice
+// differs from what is installed.
+void SwitchWhenChanged(platform::Os& os, Journal& journal, const model::ProgramState& state,
+                       int chosen, int installed,
+                       platform::Result (*switch_content)(platform::Os&, const model::ProgramState&)) {
   if (chosen == installed) return;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  switch_content(os, state);
+  RunWholeStep(os, journal, [&] { return switch_content(os, state); });
 }
 
 void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {
@@ -110,21 +152,25 @@ void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {
 
 }  // namespace
 
-void RunApplyPhase(platform::Os& os, model::ProgramState& state) {
+void RunApplyPhase(platform::Os& os, model::ProgramState& state, Journal& journal) {
   if (state.CancelRequested != 0) return;
   const model::SettingsState& chosen = state.Settings;
   const model::InstalledState& installed = state.Installed;
 
   ApplySunraysChoice(os, state);
   state.SteamLanguage = LanguageNameMapping(state.SteamLanguage);
-  ApplySweetFx(os, state);
-  ApplyReShade(os, state);
+  RunWholeStep(os, journal, [&] { return ApplySweetFx(os, state); });
+  RunWholeStep(os, journal, [&] { return ApplyReShade(os, state); });
   if (chosen.Fxaa == 1) ResetAntiAliasing(os);
-  SwitchWhenChanged(os, state, chosen.VeyraWeapons, installed.VeyraWeaponsInstalled, SwitchWeapons);
-  SwitchWhenChanged(os, state, chosen.AnamorphFlares, installed.AnamorphFlaresInstalled, SwitchSprites);
-  SwitchWhenChanged(os, state, chosen.VeyraSkill, installed.VeyraSkillInstalled, SwitchDifficulty);
+  SwitchWhenChanged(os, journal, state, chosen.VeyraWeapons, installed.VeyraWeaponsInstalled,
+                    SwitchWeapons);
+  SwitchWhenChanged(os, journal, state, chosen.AnamorphFlares, installed.AnamorphFlaresInstalled,
+                    SwitchSprites);
+  SwitchWhenChanged(os, journal, state, chosen.VeyraSkill, installed.VeyraSkillInstalled,
+                    SwitchDifficulty);
   ApplyVrTag(os, state);
-  SwitchWhenChanged(os, state, chosen.CoastNight, installed.CoastNightInstalled, SwitchCoastSequence);
+  SwitchWhenChanged(os, journal, state, chosen.CoastNight, installed.CoastNightInstalled,
+                    SwitchCoastSequence);
 }
 
 std::string LanguageNameMapping(const std::string& name) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "install/journal.h"
 #include "model/program_state.h"
 #include "platform/os.h"
 
@@ -11,7 +12,9 @@ namespace veyra::install {
 // The whole apply sequence; does nothing when the player cancelled. Content
 // sets and ReShade change only where the choice differs from what was
 // installed; the effect files, SweetFX, FXAA and VR steps run every time.
-void RunApplyPhase(platform::Os& os, model::ProgramState& state);
+// Each content switch and injector step completes or, through `journal` (on
+// which `os` makes its changes), is put back whole.
+void RunApplyPhase(platform::Os& os, model::ProgramState& state, Journal& journal);
 
 // Turns a German language name into Steam's language key, as the wait windows
 // choose their texts by the key; any other name comes back unchanged.

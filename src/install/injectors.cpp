@@ -1,5 +1,8 @@
 #include "install/injectors.h"
 
+#include <iterator>
+#include <vector>
+
 #include "config/text_file.h"
 #include "install/anti_aliasing.h"
 #include "install/directory_copy.h"
@@ -37,22 +40,39 @@ constexpr const char* kReShadeOnlyFiles[] = {
 // The graphics library both injectors use, in bin and in the top folder.
 constexpr const char* kSharedLibraries[] = {"\\bin\\d3d9.dll", "\\d3d9.dll"};
 
-void DeleteAndPause(platform::Os& os, const model::ProgramState& state, const char* file) {
-  platform::Ignore(os.Delete(state.BasePath + file), "most of these files are usually not there");
+// A file that is not there is no failure: most of these usually are not.
+platform::Result DeleteAndPause(platform::Os& os, const model::ProgramState& state,
+                                const char* file) {
+  const std::string path = state.BasePath + file;
+  const platform::SystemError code = os.Delete(path);
   os.Sleep(50);
+  const bool missing =
+      code == platform::error::kFileNotFound || code == platform::error::kPathNotFound;
+  return {platform::Operation::kDelete, path, missing ? platform::error::kSuccess : code};
 }
 
-void InstallSweetFx(platform::Os& os, const model::ProgramState& state) {
+// Deletes the files in order; the first that fails ends the list.
+template <typename Files>
+platform::Result DeleteAll(platform::Os& os, const model::ProgramState& state, const Files& files) {
+  for (const char* file : files) {
+    if (platform::Result deleted = DeleteAndPause(os, state, file); !deleted.ok()) return deleted;
+  }
+  return {};
+}
+
+platform::Result InstallSweetFx(platform::Os& os, const model::ProgramState& state) {
   const std::string& base = state.BasePath;
   const std::string& preset = state.Settings.SelectedSweetFxPreset;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  platform::Ignore(GuardedCopy(os, base + paths::kSweetFxBinaries + ">", base + paths::kBin),
-                   "the preset file is still written, so SweetFX shows as chosen");
+  if (platform::Result copied = GuardedCopy(os, base + paths::kSweetFxBinaries + ">", base + paths::kBin);
+      !copied.ok()) {
+    return copied;
+  }
   os.Sleep(50);
   if (preset.find("SMAA") != std::string::npos) ResetAntiAliasing(os);
 
   const std::string include_line = "#include \"SweetFX\\Presets\\" + preset + ".txt\"";
-  if (!config::FileExists(os, base + paths::kSweetFxPresets + preset + ".txt")) return;
+  if (!config::FileExists(os, base + paths::kSweetFxPresets + preset + ".txt")) return {};
   const std::string preset_file = base + paths::kSweetFxPresetFile;
   platform::Ignore(os.Copy(base + paths::kSweetFxPresetTemplate, preset_file),
                    "the preset file is written whole below, template or not");
@@ -63,49 +83,47 @@ void InstallSweetFx(platform::Os& os, const model::ProgramState& state) {
   if (!os.Open(preset_file, platform::FileAccess::kReadWrite, code)) {
     config::ReportFileFailure(os, config::OpenFailureMessage::kOpenPresetFile, preset_file,
                               config::FileErrorFor(code));
-    return;
+    return {};  // shown; the binaries stay, as a failed rewrite has always left them
   }
   platform::Ignore(config::WriteWholeFile(os, preset_file, config::OpenFailureMessage::kOpenPresetFile,
                                           include_line + "\r\n"),
                    "the rewrite reports its own failure");
+  return {};
 }
 
 }  // namespace
 
-void ApplySweetFx(platform::Os& os, const model::ProgramState& state) {
-  if (state.Settings.SweetFx == 1) {
-    InstallSweetFx(os, state);
-    return;
-  }
+platform::Result ApplySweetFx(platform::Os& os, const model::ProgramState& state) {
+  if (state.Settings.SweetFx == 1) return InstallSweetFx(os, state);
+  std::vector<const char*> files;
   for (const Removal& removal : kSweetFxFiles) {
-    if (removal.only_without_reshade && state.Settings.ReShade != 0) continue;
-    DeleteAndPause(os, state, removal.file);
+    if (!removal.only_without_reshade || state.Settings.ReShade == 0) files.push_back(removal.file);
   }
+  return DeleteAll(os, state, files);
 }
 
-void ApplyReShade(platform::Os& os, const model::ProgramState& state) {
+platform::Result ApplyReShade(platform::Os& os, const model::ProgramState& state) {
   const model::SettingsState& settings = state.Settings;
-  if (settings.ReShade == state.Installed.ReShadeInstalled) return;
-  DeleteAndPause(os, state, "\\bin\\d3d9.log");
-  DeleteAndPause(os, state, paths::kReShadeFx);
-  if (settings.SweetFx == 0) {
-    for (const char* library : kSharedLibraries) DeleteAndPause(os, state, library);
-  }
+  if (settings.ReShade == state.Installed.ReShadeInstalled) return {};
+  const std::vector<const char*> shared =
+      settings.SweetFx == 0 ? std::vector<const char*>(std::begin(kSharedLibraries), std::end(kSharedLibraries))
+                            : std::vector<const char*>();
+  std::vector<const char*> first = {"\\bin\\d3d9.log", paths::kReShadeFx};
+  first.insert(first.end(), shared.begin(), shared.end());
+  if (platform::Result deleted = DeleteAll(os, state, first); !deleted.ok()) return deleted;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
   if (settings.ReShade == 1) {
-    // Twice, as the package has always been copied.
+    // Twice, as the package has always been copied: the second pass copies
+    // what the first could not, and decides.
+    platform::Result copied;
     for (int pass = 0; pass < 2; ++pass) {
-      platform::Ignore(
-          GuardedCopy(os, state.BasePath + paths::kReShadePackage + ">", state.BasePath + paths::kBin),
-          "the second pass copies what the first could not");
+      copied = GuardedCopy(os, state.BasePath + paths::kReShadePackage + ">", state.BasePath + paths::kBin);
       os.Sleep(50);
     }
-    return;
+    return copied;
   }
-  if (settings.SweetFx == 0) {
-    for (const char* library : kSharedLibraries) DeleteAndPause(os, state, library);
-  }
-  for (const char* file : kReShadeOnlyFiles) DeleteAndPause(os, state, file);
+  if (platform::Result deleted = DeleteAll(os, state, shared); !deleted.ok()) return deleted;
+  return DeleteAll(os, state, kReShadeOnlyFiles);
 }
 
 }  // namespace veyra::install

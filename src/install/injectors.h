@@ -8,9 +8,11 @@ namespace veyra::install {
 
 // Installs SweetFX with the chosen preset when it is chosen, and otherwise
 // removes its files (leaving those ReShade shares while ReShade stays chosen).
-void ApplySweetFx(platform::Os& os, const model::ProgramState& state);
+// The first copy or delete that fails ends the step and is the result.
+platform::Result ApplySweetFx(platform::Os& os, const model::ProgramState& state);
 
-// Installs or removes ReShade when the choice differs from what was installed.
-void ApplyReShade(platform::Os& os, const model::ProgramState& state);
+// Installs or removes ReShade when the choice differs from what was installed;
+// the result as for SweetFX.
+platform::Result ApplyReShade(platform::Os& os, const model::ProgramState& state);
 
 }  // namespace veyra::install

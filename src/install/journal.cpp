@@ -172,6 +172,7 @@ SystemError Journal::Record(const Change& change) {
 SystemError Journal::KeepFile(const std::string& path, const std::string& hash, bool move) {
   const std::string kept = StoreFolder(game_folder_) + "\\" + hash;
   if (inner_.FindFirstMatch(kept)) return error::kSuccess;
+  if (const SystemError code = StartSet(); IsFailure(code)) return code;
   if (move) {
     const SystemError code = inner_.MoveReplacing(path, kept);
     if (code != error::kNotSameDevice) return code;

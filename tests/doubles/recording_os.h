@@ -57,8 +57,18 @@ class RecordingOs : public platform::ForwardingOs {
   // The player's answers to questions (Yes/No boxes), in order; a question
   // asked when none is left is answered No.
   std::vector<int> answers;
+  // The program's command line after its name.
+  std::vector<std::string> arguments;
+  // Whether the program was started from a console; what it wrote there.
+  bool has_console = false;
+  std::string console;
 
   std::optional<std::string> CurrentDirectory() override { return current_directory; }
+  std::vector<std::string> Arguments() override { return arguments; }
+  bool WriteToParentConsole(const std::string& text) override {
+    if (has_console) console += text;
+    return has_console;
+  }
   std::optional<platform::RegistryValue> RegistryReadValue(std::uint32_t root,
                                                            const std::string& key,
                                                            const std::string& value_name) override {

@@ -341,7 +341,10 @@ class ApplyPhaseTest : public ::testing::Test {
   testing::ScratchFolder game;
   std::unique_ptr<platform::Os> real = testing::MakeRealOs();
   testing::FaultInjectingOs faults{*real};
-  testing::OperationLogOs os{faults, game.path()};
+  // The apply phase makes its changes through the journal; the log above it
+  // shows what the program asks for.
+  Journal journal{faults, game.path(), "OK"};
+  testing::OperationLogOs os{journal, game.path()};
   model::ProgramState state;
 };
 
@@ -354,20 +357,20 @@ TEST_F(ApplyPhaseTest, CancelLeavesFoldersAndRegistryAlone) {
   state.CancelRequested = 1;
   const auto before = Tree();
 
-  RunApplyPhase(os, state);
+  RunApplyPhase(os, state, journal);
   EXPECT_TRUE(SameLog({}, os.Lines()));
   EXPECT_EQ(before, Tree());
 }
 
 TEST_F(ApplyPhaseTest, ChoicesEqualToTheInstalledStateSwitchNothing) {
   for (const int installed : {0, 1}) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     state.Installed = {installed, installed, installed, installed, installed};
     model::SettingsState& chosen = state.Settings;
     chosen.AnamorphFlares = chosen.VeyraWeapons = chosen.CoastNight = chosen.VeyraSkill =
         chosen.ReShade = installed;
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     EXPECT_TRUE(SameLog(Applied(), log.Lines({Kind::kList, Kind::kFileContent})))
         << "installed " << installed;
   }
@@ -376,12 +379,12 @@ TEST_F(ApplyPhaseTest, ChoicesEqualToTheInstalledStateSwitchNothing) {
 TEST_F(ApplyPhaseTest, WeaponSetsComeFromTheirHl2BranchIntoEveryGame) {
   // HD_weapons lacks sound\weapons\ar1: that folder is passed over for each game.
   for (const int chosen : {1, 0}) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     const std::string set = chosen == 1 ? "HD_weapons" : "LO_weapons";
     state.Settings.VeyraWeapons = chosen;
     state.Installed.VeyraWeaponsInstalled = 1 - chosen;
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     Lines weapons = WaitWindow();
     for (const char* game_folder : kGames) {
       for (const char* folder : kWeaponFolders) {
@@ -408,12 +411,12 @@ TEST_F(ApplyPhaseTest, WeaponSetsComeFromTheirHl2BranchIntoEveryGame) {
 
 TEST_F(ApplyPhaseTest, SpriteSetGoesIntoTheHl2CustomFolderOnly) {
   for (const int chosen : {1, 0}) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     const std::string set = chosen == 1 ? "Show_Anamorph_Sprites" : "Hide_Anamorph_Sprites";
     state.Settings.AnamorphFlares = chosen;
     state.Installed.AnamorphFlaresInstalled = 1 - chosen;
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     const Lines sprites = Join({WaitWindow(),
                                 GuardedCopy("\\Repository\\" + set + "\\hl2\\materials\\sprites\\",
                                             "\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\"),
@@ -430,12 +433,12 @@ TEST_F(ApplyPhaseTest, SpriteSetGoesIntoTheHl2CustomFolderOnly) {
 
 TEST_F(ApplyPhaseTest, DifficultySetGoesIntoTheThreeCfgFolders) {
   for (const int chosen : {1, 0}) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     const std::string set = chosen == 1 ? "VY_Skill" : "VALVE_Skill";
     state.Settings.VeyraSkill = chosen;
     state.Installed.VeyraSkillInstalled = 1 - chosen;
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     Lines skill = WaitWindow();
     for (const char* mod : kModFolders) {
       skill = Join(
@@ -451,13 +454,13 @@ TEST_F(ApplyPhaseTest, DifficultySetGoesIntoTheThreeCfgFolders) {
 
 TEST_F(ApplyPhaseTest, CoastSequenceBringsItsMapsAndTheirGraphs) {
   for (const int chosen : {1, 0}) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     const std::string time = chosen == 1 ? "NIGHT" : "DAYLIGHT";
     const std::string maps = "\\hl2\\custom\\1_VY_looseFiles\\maps\\";
     state.Settings.CoastNight = chosen;
     state.Installed.CoastNightInstalled = 1 - chosen;
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     const Lines coast = Join({WaitWindow(),
                               GuardedCopy(maps + time + "\\", maps),
                               GuardedCopy(maps + time + "\\graphs\\", maps + "graphs\\"),
@@ -480,11 +483,11 @@ TEST_F(ApplyPhaseTest, WaitWindowsSpeakTheMappedSteamLanguage) {
                 {"english", "english", false},
                 {"Deutsch", "Deutsch", false}};
   for (const auto& test : kCases) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     state.SteamLanguage = test.language;
     state.Settings.AnamorphFlares = 1;
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     EXPECT_EQ(test.mapped, state.SteamLanguage);
     ASSERT_EQ(1u, log.wait_windows.size()) << test.language;
     EXPECT_EQ(test.german ? "Kopiere Dateien" : "Copy files", log.wait_windows[0].caption)
@@ -507,12 +510,12 @@ TEST_F(ApplyPhaseTest, SweetFxIsInstalledWithTheChosenPreset) {
   const std::string old_preset =
       "// my notes\r\n#include \"SweetFX\\Presets\\Old.txt\"\r\nmore\r\n";
   for (const auto& test : kCases) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     Put(kPresetFile, old_preset);
     state.Settings.SweetFx = 1;
     state.Settings.SelectedSweetFxPreset = test.preset;
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     EXPECT_TRUE(SameLog(Applied({.sweetfx = SweetFxInstall(test.preset, test.resets)}),
                         log.Lines({Kind::kList, Kind::kFileContent})))
         << test.preset;
@@ -532,7 +535,7 @@ TEST_F(ApplyPhaseTest, PresetFileIsWrittenWithoutItsTemplate) {
   state.Settings.SweetFx = 1;
   state.Settings.SelectedSweetFxPreset = "Default";
 
-  RunApplyPhase(os, state);
+  RunApplyPhase(os, state, journal);
   EXPECT_TRUE(SameLog(Applied({.sweetfx = SweetFxInstall("Default", false)}), Logged()));
   EXPECT_EQ("#include \"SweetFX\\Presets\\Default.txt\"\r\n", Read(kPresetFile));
   EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
@@ -542,7 +545,8 @@ TEST_F(ApplyPhaseTest, PresetFileThatCannotBeWrittenIsReported) {
   // Held open by another program (neither open works), or read-only (only reading works).
   for (const bool read_only : {false, true}) {
     testing::FaultInjectingOs failing{*real};
-    testing::OperationLogOs log{failing, game.path()};
+    Journal failing_journal{failing, game.path(), "OK"};
+    testing::OperationLogOs log{failing_journal, game.path()};
     failing.Inject({testing::FileOp::kOpenReadWrite,
                     read_only ? error::kAccessDenied : error::kSharingViolation,
                     "SweetFX_preset.txt"});
@@ -552,7 +556,7 @@ TEST_F(ApplyPhaseTest, PresetFileThatCannotBeWrittenIsReported) {
     state.Settings.SweetFx = 1;
     state.Settings.SelectedSweetFxPreset = "Default";
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, failing_journal);
     ASSERT_EQ(1u, log.messages.size()) << "read-only " << read_only;
     EXPECT_EQ("The following error occured while trying to open the file:\r\n" + Path(kPresetFile) +
                   "\r\nError: 70, Permission denied\r\n\r\nThe file could not be opened.",
@@ -571,7 +575,7 @@ TEST_F(ApplyPhaseTest, ReShadeSwitchKeepsTheLibrarySweetFxShares) {
     int sweetfx;
   } kCases[] = {{1, 0}, {1, 1}, {0, 0}, {0, 1}};
   for (const auto& test : kCases) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     for (const char* file :
          {"\\bin\\d3d9.dll", "\\d3d9.dll", "\\bin\\d3d9.log", "\\Reshadebloom.fx", "\\SMAA.h"}) {
       Put(file, "installed");
@@ -581,7 +585,7 @@ TEST_F(ApplyPhaseTest, ReShadeSwitchKeepsTheLibrarySweetFxShares) {
     state.Settings.SweetFx = test.sweetfx;
     state.Settings.SelectedSweetFxPreset = "Default";
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     const Lines sweetfx =
         test.sweetfx == 1 ? SweetFxInstall("Default", false) : SweetFxRemoval(test.reshade == 1);
     EXPECT_TRUE(
@@ -606,7 +610,7 @@ TEST_F(ApplyPhaseTest, FxaaWithAnSmaaPresetResetsAntiAliasingTwice) {
   state.Settings.SweetFx = 1;
   state.Settings.SelectedSweetFxPreset = "SMAA_Sharp";
 
-  RunApplyPhase(os, state);
+  RunApplyPhase(os, state, journal);
   EXPECT_TRUE(
       SameLog(Applied({.sweetfx = SweetFxInstall("SMAA_Sharp", true), .before_vr_tag = Reset()}),
               Logged()));
@@ -621,10 +625,10 @@ TEST_F(ApplyPhaseTest, FxaaWithAnSmaaPresetResetsAntiAliasingTwice) {
 TEST_F(ApplyPhaseTest, KeyThatRefusesWritesIsReportedForEachValue) {
   state.Settings.Fxaa = 1;
   for (const SettingsKey& refused : kSettingsKeys) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     log.refusing_keys = {refused.path};
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     EXPECT_TRUE(SameLog(Applied({.before_vr_tag = Reset(refused.path)}),
                         log.Lines({Kind::kList, Kind::kFileContent})))
         << refused.path;
@@ -652,11 +656,11 @@ TEST_F(ApplyPhaseTest, VrTagFollowsTheVrMode) {
       {0, false, VrTagDeleted(), nullptr},
   };
   for (const auto& test : kCases) {
-    testing::OperationLogOs log{faults, game.path()};
+    testing::OperationLogOs log{journal, game.path()};
     if (test.present) Put("\\VR_TAG", "kept");
     state.Settings.VrMode = test.vr_mode;
 
-    RunApplyPhase(log, state);
+    RunApplyPhase(log, state, journal);
     EXPECT_TRUE(
         SameLog(Applied({.vr_tag = test.step}), log.Lines({Kind::kList, Kind::kFileContent})))
         << "VR " << test.vr_mode << ", present " << test.present;
@@ -673,7 +677,7 @@ TEST_F(ApplyPhaseTest, VrTagThatCannotBeCreatedIsReported) {
   state.Settings.VrMode = 1;
   state.Settings.CoastNight = 1;
 
-  RunApplyPhase(os, state);
+  RunApplyPhase(os, state, journal);
   const std::string maps = "\\hl2\\custom\\1_VY_looseFiles\\maps\\";
   EXPECT_TRUE(SameLog(
       Applied({.vr_tag =
@@ -709,7 +713,7 @@ TEST_F(ApplyPhaseTest, SunraysChoiceSwitchesBothEntriesOfEveryList) {
 
     // The same confirmation twice gives the same lists.
     for (int run = 1; run <= 2; ++run) {
-      RunApplyPhase(os, state);
+      RunApplyPhase(os, state, journal);
       for (const char* mod : kModFolders) {
         EXPECT_EQ(PrecacheList(test.normal, test.strong),
                   Read("\\" + std::string(mod) + "\\shadereditorui\\postprocessing_precache.txt"))
@@ -724,7 +728,7 @@ TEST_F(ApplyPhaseTest, MissingPrecacheListIsPassedOverAndThePausesStay) {
             real->Delete(Path("\\VYepisodic\\shadereditorui\\postprocessing_precache.txt")));
   state.Settings.Sunrays = 1;
 
-  RunApplyPhase(os, state);
+  RunApplyPhase(os, state, journal);
   EXPECT_TRUE(SameLog(Applied(), Logged()));
   EXPECT_FALSE(Exists("\\VYepisodic\\shadereditorui\\postprocessing_precache.txt"));
   EXPECT_EQ(PrecacheList('1', '0'), Read("\\VYep2\\shadereditorui\\postprocessing_precache.txt"));
