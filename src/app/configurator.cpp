@@ -6,6 +6,7 @@
 #include "app/undo.h"
 #include "dialog/event_handler.h"
 #include "install/apply_phase.h"
+#include "install/journal.h"
 #include "model/control_ids.h"
 #include "platform/registry.h"
 
@@ -33,6 +34,7 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   ReadSteamLanguage(os, state);
   InterfaceTexts(state.SteamLanguage, *dialog, state);
   // An interrupted run is undone, if the player wants, before the dialog shows the state.
+  install::RemoveLeftovers(os, state.BasePath);
   OfferRecovery(os, state);
   DetectInstalledState(os, state, *dialog);
 

@@ -58,8 +58,12 @@ platform::Result Rewrite(platform::Os& os, const std::string& path,
     ReportFileFailure(os, open_failure, path, opened.error);
     return {platform::Operation::kOpen, path, opened.code};
   }
-  // Read-only: writing would fail, and that has always been passed over silently.
-  if (!opened.writable) return {};
+  // Read-only (marked so by the player, or a folder without the right to
+  // write): the file stays as it is, and the player learns the change was not saved.
+  if (!opened.writable) {
+    ReportFileFailure(os, OpenFailureMessage::kSave, path, opened.error);
+    return {platform::Operation::kOpen, path, opened.code};
+  }
 
   std::string changed;
   if (change) {
@@ -92,10 +96,15 @@ OpenedForRewrite OpenForRewrite(platform::Os& os, const std::string& path) {
   SystemError code = error::kSuccess;
   opened.file = os.Open(path, platform::FileAccess::kReadWrite, code);
   opened.writable = opened.file != nullptr;
-  if (!opened.file) opened.file = os.Open(path, platform::FileAccess::kReadOnly, code);
+  // Why it could not be opened for writing, even when reading works.
+  opened.code = code;
+  opened.error = FileErrorFor(code);
   if (!opened.file) {
-    opened.code = code;
-    opened.error = FileErrorFor(code);
+    opened.file = os.Open(path, platform::FileAccess::kReadOnly, code);
+    if (!opened.file) {
+      opened.code = code;
+      opened.error = FileErrorFor(code);
+    }
   }
   return opened;
 }

@@ -26,8 +26,9 @@ inline constexpr std::string_view kReplacementSuffix = ".veyra-new";
 struct [[nodiscard]] OpenedForRewrite {
   std::unique_ptr<platform::OpenFile> file;  // null when the open failed
   bool writable = false;  // false when only the read-only fallback succeeded
-  platform::SystemError code = platform::error::kSuccess;  // why the open failed
-  FileError error{};      // the same as the messages show it
+  // Why it could not be opened (for writing, when only reading works).
+  platform::SystemError code = platform::error::kSuccess;
+  FileError error{};  // the same as the messages show it
 };
 
 // Opens unshared for reading and writing (creating a missing file), and when
@@ -57,9 +58,9 @@ void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::
 // file beside it that then takes its place, so a failed write leaves the old
 // content in place. A failed open is reported with `open_failure`; a failed
 // read or write with the save-failure message naming the path. When only the
-// read-only fallback open succeeds, the file stays as it is, nothing is shown
-// and the result is still true. False when the file was not rewritten for any
-// other reason; the failure names the operation and the file.
+// read-only fallback open succeeds, the file stays as it is and that is
+// reported with the save-failure message too. Any failure names the operation
+// and the file.
 platform::Result RewriteFile(platform::Os& os, const std::string& path,
                              OpenFailureMessage open_failure,
                              const std::function<std::string(std::string)>& change);

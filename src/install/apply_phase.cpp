@@ -105,8 +105,9 @@ void ShowStepFailure(platform::Os& os, const platform::Result& failure,
                  platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal);
 }
 
-// Runs a step so that its files stay whole: at the first copy or delete that
-// fails, everything the step changed is put back and one message says why.
+// Runs a step so that its files stay whole: at the first change that fails,
+// everything the step changed is put back and one message says why (unless
+// the failure was shown where it happened and everything went back).
 template <typename Step>
 void RunWholeStep(platform::Os& os, Journal& journal, Step&& step) {
   journal.BeginStep();
@@ -117,7 +118,7 @@ void RunWholeStep(platform::Os& os, Journal& journal, Step&& step) {
   if (config::FileErrorFor(failure.code()).number == config::kFatalFileErrorNumber) {
     os.Terminate(config::kFatalFileErrorExitCode);
   }
-  ShowStepFailure(os, failure, put_back);
+  if (!failure.reported() || !put_back.ok()) ShowStepFailure(os, failure, put_back);
 }
 
 // Runs a content switch, as a whole step in its wait window, when the choice

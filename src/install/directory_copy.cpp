@@ -17,12 +17,12 @@ platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
     // The listing gives plain names; an item that is a pattern ("...\*.cfg")
     // names them in the folder the pattern lies in.
     const std::string folder = item.substr(0, item.find_last_of("\\:") + 1);
+    std::vector<platform::Os::FileCopy> copies;
     for (const platform::DirEntry& entry : os.ListDirectory(is_folder ? item + "*.*" : item)) {
       if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
-      platform::Result copied(platform::Operation::kCopy, destination + entry.name,
-                              os.Copy(folder + entry.name, destination + entry.name));
-      if (!copied.ok()) return copied;
+      copies.push_back({folder + entry.name, destination + entry.name});
     }
+    if (platform::Result copied = os.CopyFiles(copies); !copied.ok()) return copied;
   }
   return {};
 }

@@ -83,12 +83,12 @@ platform::Result InstallSweetFx(platform::Os& os, const model::ProgramState& sta
   if (!os.Open(preset_file, platform::FileAccess::kReadWrite, code)) {
     config::ReportFileFailure(os, config::OpenFailureMessage::kOpenPresetFile, preset_file,
                               config::FileErrorFor(code));
-    return {};  // shown; the binaries stay, as a failed rewrite has always left them
+    return platform::Result(platform::Operation::kOpen, preset_file, code).Reported();
   }
-  platform::Ignore(config::WriteWholeFile(os, preset_file, config::OpenFailureMessage::kOpenPresetFile,
-                                          include_line + "\r\n"),
-                   "the rewrite reports its own failure");
-  return {};
+  // A rewrite reports its own failure.
+  const platform::Result written = config::WriteWholeFile(
+      os, preset_file, config::OpenFailureMessage::kOpenPresetFile, include_line + "\r\n");
+  return written.ok() ? written : written.Reported();
 }
 
 }  // namespace

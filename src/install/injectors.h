@@ -8,7 +8,7 @@ namespace veyra::install {
 
 // Installs SweetFX with the chosen preset when it is chosen, and otherwise
 // removes its files (leaving those ReShade shares while ReShade stays chosen).
-// The first copy or delete that fails ends the step and is the result.
+// The first copy, delete or rewrite that fails ends the step and is the result.
 platform::Result ApplySweetFx(platform::Os& os, const model::ProgramState& state);
 
 // Installs or removes ReShade when the choice differs from what was installed;

@@ -238,6 +238,52 @@ SystemError Journal::Copy(const std::string& from, const std::string& to) {
   return code;
 }
 
+Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
+  struct Planned {
+    const FileCopy* copy;
+    std::optional<std::string> old_hash;
+  };
+  std::vector<Planned> planned;
+  std::string lines;
+  std::vector<Change> recorded;
+  for (const FileCopy& copy : copies) {
+    if (IsOwn(copy.to)) return ForwardingOs::CopyFiles(copies);
+    std::optional<std::string> new_hash, old_hash;
+    SystemError code = HashOfFile(copy.from, new_hash);
+    if (!IsFailure(code) && new_hash) code = HashOfFile(copy.to, old_hash);
+    if (IsFailure(code)) {
+      NoteFailure({Operation::kCopy, copy.to, code});
+      return {Operation::kCopy, copy.to, code};
+    }
+    if (new_hash && old_hash == new_hash) continue;  // the same bytes are there
+    if (new_hash) {
+      recorded.push_back({Change::Kind::kFile, Relative(copy.to), "", old_hash, new_hash});
+      lines += ManifestLine(recorded.back());
+    }
+    planned.push_back({&copy, new_hash ? old_hash : std::nullopt});
+  }
+  if (!recorded.empty()) {
+    SystemError code = StartSet();
+    if (!IsFailure(code)) code = manifest_->Append(lines);
+    if (!IsFailure(code)) code = manifest_->Flush();
+    if (IsFailure(code)) {
+      NoteFailure({Operation::kCopy, planned.front().copy->to, code});
+      return {Operation::kCopy, planned.front().copy->to, code};
+    }
+    changes_.insert(changes_.end(), recorded.begin(), recorded.end());
+  }
+  for (const Planned& plan : planned) {
+    SystemError code = error::kSuccess;
+    if (plan.old_hash) code = KeepFile(plan.copy->to, *plan.old_hash, true);
+    if (!IsFailure(code)) code = inner_.Copy(plan.copy->from, plan.copy->to);
+    if (IsFailure(code)) {
+      NoteFailure({Operation::kCopy, plan.copy->to, code});
+      return {Operation::kCopy, plan.copy->to, code};
+    }
+  }
+  return {};
+}
+
 SystemError Journal::MoveReplacing(const std::string& from, const std::string& to) {
   if (IsOwn(to)) return inner_.MoveReplacing(from, to);
   std::optional<std::string> new_hash, old_hash;
@@ -387,10 +433,11 @@ void Journal::Finish() {
       platform::Ignore(inner_.Delete(manifest), "an old set left behind is removed next time");
       continue;
     }
-    if (const std::optional<BackupSet> set = ReadSet(inner_, game_folder_, sets[n])) {
-      for (const Change& change : set->changes) {
-        if (change.old_hash) needed.insert(*change.old_hash);
-      }
+    const std::optional<BackupSet> set = ReadSet(inner_, game_folder_, sets[n]);
+    // What a set that cannot be read needs is unknown: nothing is removed then.
+    if (!set) return;
+    for (const Change& change : set->changes) {
+      if (change.old_hash) needed.insert(*change.old_hash);
     }
   }
   for (const platform::DirEntry& entry : inner_.ListDirectory(StoreFolder(game_folder_) + "\\*")) {
@@ -416,6 +463,25 @@ void Journal::Log(const std::string& lines) {
   std::size_t written = 0;
   if (!IsFailure(log->WriteFromStart(kept, written))) {
     platform::Ignore(log->Truncate(kept.size()), "a log that stays long is no harm");
+  }
+}
+
+void RemoveLeftovers(platform::Os& os, const std::string& game_folder) {
+  std::vector<std::string> rewritten = {model::paths::kConfigCfg, model::paths::kSweetFxPresetFile,
+                                        model::paths::kVrTag};
+  rewritten.insert(rewritten.end(), model::paths::kConsoleScripts.begin(),
+                   model::paths::kConsoleScripts.end());
+  rewritten.insert(rewritten.end(), model::paths::kPrecacheLists.begin(),
+                   model::paths::kPrecacheLists.end());
+  for (const std::string& file : rewritten) {
+    const std::string leftover = game_folder + file + std::string(config::kReplacementSuffix);
+    if (os.FindFirstMatch(leftover)) {
+      platform::Ignore(os.Delete(leftover), "tried again at the next start");
+    }
+  }
+  for (const platform::DirEntry& entry : os.ListDirectory(StoreFolder(game_folder) + "\\*.partial")) {
+    platform::Ignore(os.Delete(StoreFolder(game_folder) + "\\" + entry.name),
+                     "tried again at the next start");
   }
 }
 

@@ -41,6 +41,8 @@ class Journal : public platform::ForwardingOs {
   std::unique_ptr<platform::OpenFile> Open(const std::string& path, platform::FileAccess access,
                                            platform::SystemError& error) override;
   platform::SystemError Copy(const std::string& from, const std::string& to) override;
+  // The copies' lines go to the disk together, before the first copy.
+  platform::Result CopyFiles(const std::vector<FileCopy>& copies) override;
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override;
   platform::SystemError Delete(const std::string& path) override;
   platform::SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
@@ -93,6 +95,11 @@ class Journal : public platform::ForwardingOs {
   std::vector<platform::Result> failures_;
   bool finished_ = false;
 };
+
+// Removes what a run that was cut short (or could write nothing more) may have
+// left: the new content of a rewrite beside its file, and a content half
+// copied into the store. Run at start.
+void RemoveLeftovers(platform::Os& os, const std::string& game_folder);
 
 // ------------------------------------------------------------ the sets on disk
 

@@ -25,6 +25,7 @@ class ForwardingOs : public Os {
   SystemError Copy(const std::string& from, const std::string& to) override {
     return inner_.Copy(from, to);
   }
+  Result CopyFiles(const std::vector<FileCopy>& copies) override { return inner_.CopyFiles(copies); }
   SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     return inner_.MoveReplacing(from, to);
   }

@@ -120,6 +120,21 @@ class Os {
   [[nodiscard]] virtual std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                          SystemError& error) = 0;
   virtual SystemError Copy(const std::string& from, const std::string& to) = 0;  // overwrites
+  // Copies one file after the other, stopping at the first that fails, whose
+  // failure (naming its destination) is the result. One request for a whole
+  // folder lets whoever watches the copies prepare for all of them at once.
+  struct FileCopy {
+    std::string from;
+    std::string to;
+  };
+  virtual Result CopyFiles(const std::vector<FileCopy>& copies) {
+    for (const FileCopy& copy : copies) {
+      if (Result copied(Operation::kCopy, copy.to, Copy(copy.from, copy.to)); !copied.ok()) {
+        return copied;
+      }
+    }
+    return {};
+  }
   // Gives the file `from` the name `to` in one step, replacing `to`; readers see
   // either the old or the new file, never a mix. Both lie on the same volume
   // (17 when they do not).

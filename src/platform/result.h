@@ -73,10 +73,20 @@ class [[nodiscard]] Result {
   // "copy C:\Game\bin\d3d9.dll: system error 5", or "success".
   std::string Describe() const;
 
+  // Whether the player has been told of the failure already: whoever passes
+  // it on does not tell again.
+  bool reported() const { return reported_; }
+  Result Reported() const {
+    Result copy = *this;
+    copy.reported_ = true;
+    return copy;
+  }
+
  private:
   Operation operation_ = Operation::kOpen;
   std::string subject_;
   SystemError code_ = error::kSuccess;
+  bool reported_ = false;
 };
 
 // Passes over a result the behaviour means to leave unexamined; `reason` says

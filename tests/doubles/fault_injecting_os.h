@@ -51,6 +51,17 @@ class FaultInjectingOs : public platform::ForwardingOs {
 
   void Inject(Fault fault) { rules_.push_back({std::move(fault), 0, 0}); }
 
+  // Fails the `call`-th call (counted from 1) that can fail with an error
+  // code, whatever it is; `persistent` fails every later one too, as a medium
+  // that has gone bad. Directory searches are not counted: they answer yes or no.
+  void FailCall(int call, platform::SystemError error, bool persistent) {
+    countdown_ = {call, error, persistent};
+  }
+  // The calls counted so far.
+  int counted_calls() const { return counted_; }
+  // The first call the countdown failed, as "op path", or "" when none.
+  std::string first_failed_call() const { return first_failed_; }
+
   std::vector<FileCall> calls;
 
   int CallCount(FileOp op) const {
@@ -84,6 +95,10 @@ class FaultInjectingOs : public platform::ForwardingOs {
   platform::SystemError Copy(const std::string& from, const std::string& to) override {
     if (const Fault* fault = Hit(FileOp::kCopy, to)) return fault->error;
     return inner_.Copy(from, to);
+  }
+  // One copy after the other, so that each can fail on its own.
+  platform::Result CopyFiles(const std::vector<FileCopy>& copies) override {
+    return Os::CopyFiles(copies);
   }
   platform::SystemError CreateFolder(const std::string& path) override {
     if (const Fault* fault = Hit(FileOp::kCreateFolder, path)) return fault->error;
@@ -162,6 +177,14 @@ class FaultInjectingOs : public platform::ForwardingOs {
   // Logs the call; the fault that makes it fail, if any.
   const Fault* Hit(FileOp op, const std::string& path) {
     calls.push_back({op, path});
+    if (op != FileOp::kFind) ++counted_;
+    if (op != FileOp::kFind && countdown_.call > 0) {
+      if (counted_ == countdown_.call || (countdown_.persistent && counted_ > countdown_.call)) {
+        if (first_failed_.empty()) first_failed_ = std::to_string(static_cast<int>(op)) + " " + path;
+        countdown_fault_ = {op, countdown_.error};
+        return &countdown_fault_;
+      }
+    }
     for (Rule& rule : rules_) {
       if (rule.fault.op != op || path.find(rule.fault.path_part) == std::string::npos) continue;
       if (rule.passed < rule.fault.skip) {
@@ -176,6 +199,14 @@ class FaultInjectingOs : public platform::ForwardingOs {
   }
 
   std::vector<Rule> rules_;
+  struct Countdown {
+    int call = 0;
+    platform::SystemError error;
+    bool persistent = false;
+  } countdown_;
+  int counted_ = 0;
+  Fault countdown_fault_{FileOp::kFind, 0};
+  std::string first_failed_;
 };
 
 }  // namespace veyra::testing

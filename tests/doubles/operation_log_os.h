@@ -108,6 +108,10 @@ class OperationLogOs : public RecordingOs {
     Add(Kind::kFile, "copy " + Show(from) + " -> " + Show(to) + Outcome(error));
     return error;
   }
+  // Each copy of a folder's shows in the log.
+  platform::Result CopyFiles(const std::vector<FileCopy>& copies) override {
+    return Os::CopyFiles(copies);
+  }
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     const platform::SystemError error = inner_.MoveReplacing(from, to);
     Add(Kind::kFile, "move " + Show(from) + " -> " + Show(to) + Outcome(error));

@@ -1,5 +1,6 @@
 // The file helpers of the tests, the same on every platform; only the
 // conversion between the program's paths and the file system's differs.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,10 +11,18 @@
 namespace veyra::testing {
 namespace fs = std::filesystem;
 
+// VEYRA_SCRATCH names a folder in memory where the suite runs them: the
+// program flushes what it records, and on a disk that would be most of the
+// suite's time.
+fs::path ScratchRoot() {
+  const char* chosen = std::getenv("VEYRA_SCRATCH");
+  return chosen && *chosen ? fs::path(chosen).make_preferred() : fs::temp_directory_path();
+}
+
 ScratchFolder::ScratchFolder() {
   std::random_device random;
-  const fs::path folder = fs::temp_directory_path() /
-                          ("veyra-test-" + std::to_string(random()) + std::to_string(random()));
+  const fs::path folder =
+      ScratchRoot() / ("veyra-test-" + std::to_string(random()) + std::to_string(random()));
   fs::create_directories(folder);
   path_ = ProgramPath(folder);
   while (!path_.empty() && path_.back() == '\\') path_.pop_back();

@@ -18,7 +18,8 @@ std::filesystem::path FileSystemPath(const std::string& path);
 std::string ProgramPath(const std::filesystem::path& path);
 
 // A fresh, empty folder for one test, as a path in the program's own form
-// (backslashes on Windows); removed with everything in it at destruction.
+// (backslashes on Windows); removed with everything in it at destruction. It
+// lies below VEYRA_SCRATCH when that is set, else in the temporary folder.
 class ScratchFolder {
  public:
   ScratchFolder();

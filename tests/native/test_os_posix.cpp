@@ -19,6 +19,8 @@ void SetRegistryString(platform::Os& os, const std::string& key, const std::stri
                                                                name, value + '\0');
 }
 
-void DeleteRegistryKey(platform::Os&, const std::string&) {}  // each PosixOs starts empty
+void DeleteRegistryKey(platform::Os& os, const std::string& key) {
+  dynamic_cast<platform::posix::PosixOs&>(os).RegistryDeleteKey(platform::hkey::kCurrentUser, key);
+}
 
 }  // namespace veyra::testing

@@ -241,7 +241,9 @@ TEST_P(MissingFolderTest, IsReportedForThatGameAloneAndTheOthersAreSaved) {
 
 INSTANTIATE_TEST_SUITE_P(Confirmation, MissingFolderTest, ::testing::Values(0, 1, 2));
 
-TEST_F(ConfirmationTest, ScriptOpenedOnlyForReadingStaysAsItIsWithoutAMessage) {
+// A read-only script (the player marked it so) stays as it is, and the
+// player learns that the choices did not reach it.
+TEST_F(ConfirmationTest, ScriptOpenedOnlyForReadingStaysAsItIsAndIsReported) {
   InstalledScripts();
   os.Inject({FileOp::kOpenReadWrite, platform::error::kAccessDenied, kScripts[0]});
 
@@ -249,7 +251,10 @@ TEST_F(ConfirmationTest, ScriptOpenedOnlyForReadingStaysAsItIsWithoutAMessage) {
   EXPECT_EQ(OldScript(kScripts[0]), testing::ReadFileBytes(Path(kScripts[0])));
   EXPECT_EQ(Regenerated(OldScript(kScripts[1])), testing::ReadFileBytes(Path(kScripts[1])));
   EXPECT_EQ(Regenerated(OldScript(kScripts[2])), testing::ReadFileBytes(Path(kScripts[2])));
-  EXPECT_TRUE(recorder.messages.empty()) << recorder.messages.front().text;
+  ASSERT_EQ(1u, recorder.messages.size());
+  EXPECT_EQ("Following error occured while trying to save the file:\r\n" + Path(kScripts[0]) +
+                "\r\nError: 70, Permission denied\r\n\r\nThe file could not be saved.",
+            recorder.messages[0].text);
 }
 
 enum class Leave { kCancel, kCancelCodeOne, kCloseRequest };

@@ -207,14 +207,22 @@ TEST_F(TextFileTest, EditFileReplacingRewritesTheWholeFile) {
   EXPECT_TRUE(recorder.messages.empty());
 }
 
-TEST_F(TextFileTest, ReadOnlyFileIsLeftAloneSilently) {
+// Players mark files read-only on purpose: such a file stays as it is, and
+// they are told that the change was not saved.
+TEST_F(TextFileTest, ReadOnlyFileIsLeftAloneAndReported) {
   const std::string path = File("list.txt", "one");
   os.Inject({FileOp::kOpenReadWrite, error::kAccessDenied, "list.txt"});
-  EXPECT_TRUE(EditFileReplacing(os, path, "one", "two", "", ""));
-  EXPECT_TRUE(WriteDefaultConfig(os, path));
+  EXPECT_FALSE(EditFileReplacing(os, path, "one", "two", "", ""));
+  EXPECT_FALSE(WriteDefaultConfig(os, path));
   EXPECT_EQ("one", testing::ReadFileBytes(path));
-  EXPECT_TRUE(recorder.messages.empty());
   EXPECT_EQ(0, os.CallCount(FileOp::kWrite));
+  ASSERT_EQ(2u, recorder.messages.size());
+  for (const testing::ShownMessage& message : recorder.messages) {
+    EXPECT_EQ("Following error occured while trying to save the file:\r\n" + path +
+                  "\r\nError: 70, Permission denied\r\n\r\nThe file could not be saved.",
+              message.text);
+    EXPECT_EQ("Save file error!", message.caption);
+  }
 }
 
 TEST_F(TextFileTest, SunraySwitches) {

@@ -90,6 +90,13 @@ SystemError PosixOs::RegistryDeleteValue(std::uint32_t root, const std::string& 
   return error::kSuccess;
 }
 
+void PosixOs::RegistryDeleteKey(std::uint32_t root, const std::string& key) {
+  const std::string prefix = std::to_string(root) + "\\" + Lower(key);
+  std::erase_if(registry_, [&](const auto& entry) {
+    return entry.first == prefix || entry.first.rfind(prefix + "\\", 0) == 0;
+  });
+}
+
 void PosixOs::RegistrySetValue(std::uint32_t root, const std::string& key,
                                const std::string& value_name, const std::string& data) {
   Ignore(RegistryWriteValue(root, key, value_name, {kRegistryString, data}),

@@ -40,6 +40,8 @@ class PosixOs : public Os {
                                  const std::string& value_name, const RegistryValue& value) override;
   SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
                                   const std::string& value_name) override;
+  // Removes a key with its subkeys and values, as a test starts afresh.
+  void RegistryDeleteKey(std::uint32_t root, const std::string& key);
   // Stores a string value, as a test sets the Steam language.
   void RegistrySetValue(std::uint32_t root, const std::string& key, const std::string& value_name,
                         const std::string& data);
