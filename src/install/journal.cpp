@@ -355,6 +355,16 @@ SystemError Journal::RegistryDeleteValue(std::uint32_t root, const std::string& 
   return code;
 }
 
+int Journal::ShowMessage(const std::string& text, const std::string& caption,
+                         std::uint32_t flags) {
+  std::string line = caption.empty() ? text : caption + " " + text;
+  for (std::size_t at = line.find("\r\n"); at != std::string::npos; at = line.find("\r\n", at)) {
+    line.replace(at, 2, " / ");
+  }
+  shown_.push_back(line);
+  return inner_.ShowMessage(text, caption, flags);
+}
+
 void Journal::BeginStep() { step_start_ = changes_.size(); }
 
 Result Journal::RollbackStep(const Result& failure) {
@@ -421,6 +431,7 @@ void Journal::Finish() {
   lines += "\r\n";
   for (const Change& change : changes_) lines += "  changed " + Describe(change) + "\r\n";
   for (const Result& failure : failures_) lines += FailureLine(failure);
+  for (const std::string& message : shown_) lines += "  shown: " + message + "\r\n";
   Log(lines);
 
   // The newest sets stay, with every content they may have to put back.

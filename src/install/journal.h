@@ -50,6 +50,10 @@ class Journal : public platform::ForwardingOs {
                                            const platform::RegistryValue& value) override;
   platform::SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
                                             const std::string& value_name) override;
+  // What the player is told goes into the log too: every failure the program
+  // reports names its file and error.
+  int ShowMessage(const std::string& text, const std::string& caption,
+                  std::uint32_t flags) override;
 
   // --- steps: groups of changes that stay whole or are put back whole
   void BeginStep();
@@ -93,6 +97,7 @@ class Journal : public platform::ForwardingOs {
   std::vector<Change> changes_;
   std::size_t step_start_ = 0;
   std::vector<platform::Result> failures_;
+  std::vector<std::string> shown_;
   bool finished_ = false;
 };
 

@@ -409,6 +409,38 @@ TEST_F(ApplyPhaseTest, WeaponSetsComeFromTheirHl2BranchIntoEveryGame) {
   }
 }
 
+// A copy refused partway through a switch (a file the game holds open, or a
+// read-only one) puts back what the switch had copied, says so once, and the
+// apply phase goes on with the next step.
+TEST_F(ApplyPhaseTest, AFailedCopyPutsTheWholeSwitchBackAndTheRestGoesOn) {
+  const auto weapons = [&] {
+    std::map<std::string, std::string> files;
+    for (const char* game_folder : kGames) files.merge(Tree("\\" + std::string(game_folder)));
+    return files;
+  };
+  const auto before = weapons();
+  state.Settings.VeyraWeapons = 1;
+  state.Settings.AnamorphFlares = 1;
+  os.FailCopiesTo("\\episodic\\custom\\1_VY_looseFiles\\sound\\weapons\\ar2\\", 32);
+
+  RunApplyPhase(os, state, journal);
+  std::map<std::string, std::string> after = weapons();
+  // The sprites switch after it still ran.
+  EXPECT_EQ("Show_Anamorph_Sprites", after.at("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\glow01.vmt"));
+  after.erase("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\glow01.vmt");
+  after.erase("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\tag");
+  std::map<std::string, std::string> expected = before;
+  expected.erase("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\glow01.vmt");
+  EXPECT_EQ(expected, after);
+  ASSERT_EQ(1u, os.messages.size());
+  EXPECT_EQ("Following error occured while trying to copy the file:\r\n" +
+                Path("\\episodic\\custom\\1_VY_looseFiles\\sound\\weapons\\ar2\\fire1.wav") +
+                "\r\nError: 70, Permission denied\r\n\r\nThe files of this step were put back as "
+                "they were.",
+            os.messages[0].text);
+  EXPECT_EQ("File error!", os.messages[0].caption);
+}
+
 TEST_F(ApplyPhaseTest, SpriteSetGoesIntoTheHl2CustomFolderOnly) {
   for (const int chosen : {1, 0}) {
     testing::OperationLogOs log{journal, game.path()};

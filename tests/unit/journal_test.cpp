@@ -8,6 +8,7 @@
 #include "config/text_file.h"
 #include "install/content_hash.h"
 #include "tests/doubles/operation_log_os.h"
+#include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
 namespace veyra::install {
@@ -231,6 +232,10 @@ TEST_F(JournalTest, RollingBackAStepPutsBackOnlyThatStep) {
   ASSERT_EQ(0u, journal.Delete(a));
   const platform::Result failure(platform::Operation::kCopy, game.Join("hl2\\d.txt"), 5);
   EXPECT_TRUE(journal.RollbackStep(failure).ok());
+  testing::RecordingOs shown(*real);
+  Journal told(shown, game.path(), "OK");
+  EXPECT_EQ(platform::mb::kIdOk, told.ShowMessage("one\r\ntwo", "File error!", 0));
+  told.Finish();
   journal.Finish();
   EXPECT_EQ("new a", testing::ReadFileBytes(a));
   EXPECT_EQ("old b", testing::ReadFileBytes(b));
@@ -239,6 +244,8 @@ TEST_F(JournalTest, RollingBackAStepPutsBackOnlyThatStep) {
   EXPECT_NE(std::string::npos, log.find("failed copy " + game.Join("hl2\\d.txt") +
                                         ": system error 5 (Error: 70, Permission denied)"))
       << log;
+  EXPECT_NE(std::string::npos, log.find("  shown: File error! one / two\r\n")) << log;
+  EXPECT_EQ(1u, shown.messages.size());
 }
 
 TEST_F(JournalTest, TheLogKeepsItsNewerHalfPastOneMebibyte) {

@@ -93,6 +93,27 @@ TEST_F(UndoTest, RestoreAsksThenPutsTheChangeBackAndCanBeUndoneItself) {
   EXPECT_EQ(2u, os.messages.size());
 }
 
+// Cancel writes nothing; an OK that changes nothing leaves no set, only its
+// line in the log.
+TEST_F(UndoTest, OnlyAnOkThatChangesSomethingLeavesASet) {
+  const std::string backups = install::BackupsFolder(game.path());
+  os.dialog_script = [](platform::MemoryDialog& dialog, platform::DialogEvents& events) {
+    events.OnCommand(dialog, model::IDC_CANCEL, 0);
+  };
+  ASSERT_EQ(0, Command({}));
+  EXPECT_FALSE(testing::PathExists(backups));
+  os.dialog_script = [](platform::MemoryDialog& dialog, platform::DialogEvents& events) {
+    events.OnCommand(dialog, model::IDC_OK, 0);
+  };
+  for (const std::size_t sets : {1u, 1u}) {
+    ASSERT_EQ(0, Command({}));
+    EXPECT_EQ(sets, install::ListSets(*real, game.path()).size());
+  }
+  const std::string log = testing::ReadFileBytes(install::LogFile(game.path()));
+  EXPECT_NE(std::string::npos, log.find("  changed VYhl2\\cfg\\autoexec.cfg\r\n")) << log;
+  EXPECT_NE(std::string::npos, log.find("  OK: nothing changed\r\n")) << log;
+}
+
 TEST_F(UndoTest, NothingToRestoreAndWrongArgumentsSaySoWithTheirExitCodes) {
   EXPECT_EQ(kExitNothingDone, Command({"/restore", "/quiet"}));
   EXPECT_TRUE(os.messages.empty());
