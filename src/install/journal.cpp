@@ -129,6 +129,14 @@ SystemError Journal::HashOfFile(const std::string& path, std::optional<std::stri
   return error::kSuccess;
 }
 
+SystemError Journal::HashesOf(const std::string& from, const std::string& to,
+                              std::optional<std::string>& new_hash,
+                              std::optional<std::string>& old_hash) {
+  old_hash.reset();
+  const SystemError code = HashOfFile(from, new_hash);
+  return IsFailure(code) || !new_hash ? code : HashOfFile(to, old_hash);
+}
+
 SystemError Journal::StartSet() {
   if (manifest_) return error::kSuccess;
   for (const std::string& folder : {BackupsFolder(game_folder_), StoreFolder(game_folder_),
@@ -223,19 +231,7 @@ std::unique_ptr<platform::OpenFile> Journal::Open(const std::string& path,
 }
 
 SystemError Journal::Copy(const std::string& from, const std::string& to) {
-  if (IsOwn(to)) return inner_.Copy(from, to);
-  std::optional<std::string> new_hash, old_hash;
-  SystemError code = HashOfFile(from, new_hash);
-  if (!IsFailure(code) && new_hash) code = HashOfFile(to, old_hash);
-  if (!IsFailure(code) && new_hash) {
-    if (old_hash == new_hash) return error::kSuccess;  // the same bytes are there
-    code = Record({Change::Kind::kFile, Relative(to), "", old_hash, new_hash});
-    // The old file goes into the store whole: the copy writes a new one.
-    if (!IsFailure(code) && old_hash) code = KeepFile(to, *old_hash, true);
-  }
-  if (!IsFailure(code)) code = inner_.Copy(from, to);
-  if (IsFailure(code)) NoteFailure({Operation::kCopy, to, code});
-  return code;
+  return CopyFiles({{from, to}}).code();
 }
 
 Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
@@ -249,9 +245,7 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
   for (const FileCopy& copy : copies) {
     if (IsOwn(copy.to)) return ForwardingOs::CopyFiles(copies);
     std::optional<std::string> new_hash, old_hash;
-    SystemError code = HashOfFile(copy.from, new_hash);
-    if (!IsFailure(code) && new_hash) code = HashOfFile(copy.to, old_hash);
-    if (IsFailure(code)) {
+    if (const SystemError code = HashesOf(copy.from, copy.to, new_hash, old_hash); IsFailure(code)) {
       NoteFailure({Operation::kCopy, copy.to, code});
       return {Operation::kCopy, copy.to, code};
     }
@@ -287,8 +281,7 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
 SystemError Journal::MoveReplacing(const std::string& from, const std::string& to) {
   if (IsOwn(to)) return inner_.MoveReplacing(from, to);
   std::optional<std::string> new_hash, old_hash;
-  SystemError code = HashOfFile(from, new_hash);
-  if (!IsFailure(code) && new_hash) code = HashOfFile(to, old_hash);
+  SystemError code = HashesOf(from, to, new_hash, old_hash);
   if (!IsFailure(code) && new_hash) {
     if (old_hash == new_hash) {
       platform::Ignore(inner_.Delete(from), "the same bytes are in place; the new copy is not needed");

@@ -81,6 +81,11 @@ class Journal : public platform::ForwardingOs {
   std::string Relative(const std::string& path) const;
   // The content's hash, nullopt when there is no such file.
   platform::SystemError HashOfFile(const std::string& path, std::optional<std::string>& hash);
+  // The hashes of what replaces `to` and of what it holds now; none for `to`
+  // when `from` is missing (the request fails on its own then).
+  platform::SystemError HashesOf(const std::string& from, const std::string& to,
+                                 std::optional<std::string>& new_hash,
+                                 std::optional<std::string>& old_hash);
   platform::SystemError StartSet();
   platform::SystemError Record(const Change& change);
   // Keeps the file's current content in the store under `hash`; moving it

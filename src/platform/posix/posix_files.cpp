@@ -37,6 +37,24 @@ class PosixFile : public OpenFile {
   SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
     written = 0;
     if (lseek(fd_, 0, SEEK_SET) < 0) return ToSystemError(errno);
+    return WriteHere(bytes, written);
+  }
+
+  SystemError Truncate(std::uint64_t size) override {
+    return ftruncate(fd_, static_cast<off_t>(size)) == 0 ? error::kSuccess : ToSystemError(errno);
+  }
+
+  SystemError Flush() override { return fsync(fd_) == 0 ? error::kSuccess : ToSystemError(errno); }
+
+  SystemError Append(std::string_view bytes) override {
+    if (lseek(fd_, 0, SEEK_END) < 0) return ToSystemError(errno);
+    std::size_t written = 0;
+    return WriteHere(bytes, written);
+  }
+
+ private:
+  // Writes all of `bytes` at the file position; `written` tells how many arrived.
+  SystemError WriteHere(std::string_view bytes, std::size_t& written) {
     while (written < bytes.size()) {
       const ssize_t put = write(fd_, bytes.data() + written, bytes.size() - written);
       if (put < 0) {
@@ -48,27 +66,6 @@ class PosixFile : public OpenFile {
     return error::kSuccess;
   }
 
-  SystemError Truncate(std::uint64_t size) override {
-    return ftruncate(fd_, static_cast<off_t>(size)) == 0 ? error::kSuccess : ToSystemError(errno);
-  }
-
-  SystemError Flush() override { return fsync(fd_) == 0 ? error::kSuccess : ToSystemError(errno); }
-
-  SystemError Append(std::string_view bytes) override {
-    if (lseek(fd_, 0, SEEK_END) < 0) return ToSystemError(errno);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t put = write(fd_, bytes.data() + done, bytes.size() - done);
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return ToSystemError(errno);
-      }
-      done += static_cast<std::size_t>(put);
-    }
-    return error::kSuccess;
-  }
-
- private:
   int fd_;
 };
 

@@ -46,14 +46,7 @@ class Win32File : public OpenFile {
     written = 0;
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN)) return GetLastError();
-    while (written < bytes.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 30));
-      DWORD put = 0;
-      if (!WriteFile(handle_, bytes.data() + written, chunk, &put, nullptr)) return GetLastError();
-      if (put == 0) return error::kWriteFault;
-      written += put;
-    }
-    return error::kSuccess;
+    return WriteHere(bytes, written);
   }
 
   SystemError Truncate(std::uint64_t size) override {
@@ -69,18 +62,23 @@ class Win32File : public OpenFile {
   SystemError Append(std::string_view bytes) override {
     LARGE_INTEGER none{};
     if (!SetFilePointerEx(handle_, none, nullptr, FILE_END)) return GetLastError();
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    std::size_t written = 0;
+    return WriteHere(bytes, written);
+  }
+
+ private:
+  // Writes all of `bytes` at the file position; `written` tells how many arrived.
+  SystemError WriteHere(std::string_view bytes, std::size_t& written) {
+    while (written < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 30));
       DWORD put = 0;
-      if (!WriteFile(handle_, bytes.data() + done, chunk, &put, nullptr)) return GetLastError();
+      if (!WriteFile(handle_, bytes.data() + written, chunk, &put, nullptr)) return GetLastError();
       if (put == 0) return error::kWriteFault;
-      done += put;
+      written += put;
     }
     return error::kSuccess;
   }
 
- private:
   HANDLE handle_;
 };
 
