@@ -387,10 +387,11 @@ void Journal::Finish() {
       platform::Ignore(inner_.Delete(manifest), "an old set left behind is removed next time");
       continue;
     }
-    if (const std::optional<BackupSet> set = ReadSet(inner_, game_folder_, sets[n])) {
-      for (const Change& change : set->changes) {
-        if (change.old_hash) needed.insert(*change.old_hash);
-      }
+    const std::optional<BackupSet> set = ReadSet(inner_, game_folder_, sets[n]);
+    // A kept set that cannot be read now may need any content: none goes this time.
+    if (!set) return;
+    for (const Change& change : set->changes) {
+      if (change.old_hash) needed.insert(*change.old_hash);
     }
   }
   for (const platform::DirEntry& entry : inner_.ListDirectory(StoreFolder(game_folder_) + "\\*")) {
