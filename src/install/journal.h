@@ -92,6 +92,9 @@ class Journal : public platform::ForwardingOs {
   std::size_t step_start_ = 0;
   std::vector<platform::Result> failures_;
   bool finished_ = false;
+  // Holds each file read for its hash; keeping its capacity spares a growing
+  // allocation (and its fresh pages) for every file of a content set.
+  std::string read_buffer_;
 };
 
 // ------------------------------------------------------------ the sets on disk
