@@ -123,9 +123,8 @@ std::string Journal::Relative(const std::string& path) const {
 SystemError Journal::HashOfFile(const std::string& path, std::optional<std::string>& hash) {
   hash.reset();
   if (!inner_.FindFirstMatch(path)) return error::kSuccess;
-  std::string bytes;
-  if (const SystemError code = ReadWhole(inner_, path, bytes); IsFailure(code)) return code;
-  hash = ContentHash(bytes);
+  if (const SystemError code = ReadWhole(inner_, path, read_buffer_); IsFailure(code)) return code;
+  hash = ContentHash(read_buffer_);
   return error::kSuccess;
 }
 

@@ -104,6 +104,9 @@ class Journal : public platform::ForwardingOs {
   std::vector<platform::Result> failures_;
   std::vector<std::string> shown_;
   bool finished_ = false;
+  // Holds each file read for its hash; keeping its capacity spares a growing
+  // allocation (and its fresh pages) for every file of a content set.
+  std::string read_buffer_;
 };
 
 // Removes what a run that was cut short (or could write nothing more) may have

@@ -14,8 +14,6 @@
 
 namespace {
 
-using namespace model;
-
 using veyra::model::ProgramState;
 
 const ProgramState& State() {

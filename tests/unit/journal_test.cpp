@@ -7,6 +7,7 @@
 
 #include "config/text_file.h"
 #include "install/content_hash.h"
+#include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/operation_log_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
@@ -188,6 +189,34 @@ TEST_F(JournalTest, VersionsAreStoredOnceAndOnlyTheNewestSetsAreKept) {
   // Both versions of the three files, and nothing else.
   EXPECT_EQ(6u, CountFiles(StoreFolder(game.path())));
   EXPECT_EQ("LO0", testing::ReadFileBytes(destination + "\\0.wav"));
+}
+
+// A kept set that cannot be read when a newer one finishes still needs its
+// contents: they stay, and it can be undone later.
+TEST_F(JournalTest, AnUnreadableSetKeepsItsContents) {
+  Put("Repository\\a.txt", "new a");
+  const std::string a = Put("hl2\\a.txt", "old a");
+  {
+    Journal journal(*real, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\a.txt"), a));
+    journal.Finish();
+  }
+  const std::string first = ListSets(*real, game.path()).front();
+  Put("Repository\\b.txt", "new b");
+  const std::string b = Put("hl2\\b.txt", "old b");
+  testing::FaultInjectingOs locked(*real);
+  locked.Inject({testing::FileOp::kOpenReadOnly, error::kSharingViolation, first});
+  {
+    Journal journal(locked, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\b.txt"), b));
+    journal.Finish();
+  }
+  ASSERT_GT(locked.CallCount(testing::FileOp::kOpenReadOnly), 0);
+  EXPECT_EQ(2u, CountFiles(StoreFolder(game.path())));
+  ASSERT_EQ(2u, Sets().size());
+  const RestoreOutcome outcome = RestoreSets(*real, game.path(), {Sets().front()}, "restore");
+  EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
+  EXPECT_EQ("old a", testing::ReadFileBytes(a));
 }
 
 // A change's line is on the disk before the change is made; a set that was
