@@ -98,6 +98,9 @@ std::string SetsFolder(const std::string& game_folder) {
 std::string LogFile(const std::string& game_folder) {
   return BackupsFolder(game_folder) + "\\log.txt";
 }
+std::string KnownFile(const std::string& game_folder) {
+  return BackupsFolder(game_folder) + "\\hashes.txt";
+}
 
 Journal::Journal(platform::Os& os, std::string game_folder, std::string action)
     : ForwardingOs(os), game_folder_(std::move(game_folder)), action_(std::move(action)) {}
@@ -120,12 +123,88 @@ std::string Journal::Relative(const std::string& path) const {
   return path;
 }
 
+std::string Journal::KnownKey(const std::string& path) const {
+  std::string key = Relative(path);
+  std::transform(key.begin(), key.end(), key.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return key;
+}
+
 SystemError Journal::HashOfFile(const std::string& path, std::optional<std::string>& hash) {
   hash.reset();
-  if (!inner_.FindFirstMatch(path)) return error::kSuccess;
+  const std::optional<platform::FileStamp> stamp = inner_.Stamp(path);
+  if (!stamp) return error::kSuccess;
+  if (stamp->folder) return error::kAccessDenied;  // as opening it would be
+  LoadKnown();
+  const std::string key = KnownKey(path);
+  if (const auto known = known_.find(key); known != known_.end() && known->second.stamp == *stamp) {
+    hash = known->second.hash;
+    return error::kSuccess;
+  }
   if (const SystemError code = ReadWhole(inner_, path, read_buffer_); IsFailure(code)) return code;
   hash = ContentHash(read_buffer_);
+  known_[key] = {*stamp, *hash};
+  known_changed_ = true;
   return error::kSuccess;
+}
+
+void Journal::Learn(const std::string& path, const std::optional<std::string>& hash) {
+  LoadKnown();
+  const std::optional<platform::FileStamp> stamp = hash ? inner_.Stamp(path) : std::nullopt;
+  if (stamp && !stamp->folder) {
+    known_[KnownKey(path)] = {*stamp, *hash};
+  } else {
+    known_.erase(KnownKey(path));
+  }
+  known_changed_ = true;
+}
+
+void Journal::LoadKnown() {
+  if (known_loaded_) return;
+  known_loaded_ = true;
+  std::string text;
+  if (IsFailure(ReadWhole(inner_, KnownFile(game_folder_), text))) return;
+  // hash, size, time written, path: tab-separated, one file a line.
+  for (std::size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n")) {
+    const std::string line = text.substr(0, end);
+    text.erase(0, end + 2);
+    std::size_t tabs[3];
+    std::size_t at = 0;
+    bool whole = true;
+    for (std::size_t& tab : tabs) {
+      tab = line.find('\t', at);
+      whole = whole && tab != std::string::npos;
+      at = whole ? tab + 1 : at;
+    }
+    if (!whole || tabs[0] != 32) continue;
+    char* end_of_number = nullptr;
+    const std::uint64_t size = std::strtoull(line.c_str() + 33, &end_of_number, 10);
+    const std::uint64_t modified = std::strtoull(line.c_str() + tabs[1] + 1, &end_of_number, 10);
+    known_[line.substr(tabs[2] + 1)] = {{size, modified, false}, line.substr(0, 32)};
+  }
+}
+
+void Journal::SaveKnown() {
+  if (!known_changed_) return;
+  std::string text;
+  for (const auto& [key, known] : known_) {
+    text += known.hash + "\t" + std::to_string(known.stamp.size) + "\t" +
+            std::to_string(known.stamp.modified) + "\t" + key + "\r\n";
+  }
+  // Whole or not at all: a torn list would name wrong contents.
+  const std::string path = KnownFile(game_folder_);
+  const std::string partial = path + ".partial";
+  SystemError code = error::kSuccess;
+  {
+    std::unique_ptr<platform::OpenFile> file =
+        inner_.Open(partial, platform::FileAccess::kReadWrite, code);
+    if (!file) return;
+    std::size_t written = 0;
+    code = file->WriteFromStart(text, written);
+    if (!IsFailure(code)) code = file->Truncate(text.size());
+  }
+  if (!IsFailure(code)) code = inner_.MoveReplacing(partial, path);
+  if (IsFailure(code)) platform::Ignore(inner_.Delete(partial), "the list is only a shortcut");
 }
 
 SystemError Journal::HashesOf(const std::string& from, const std::string& to,
@@ -182,6 +261,7 @@ SystemError Journal::KeepFile(const std::string& path, const std::string& hash, 
   if (const SystemError code = StartSet(); IsFailure(code)) return code;
   if (move) {
     const SystemError code = inner_.MoveReplacing(path, kept);
+    if (!IsFailure(code)) Learn(path, std::nullopt);
     if (code != error::kNotSameDevice) return code;
   }
   // Copied under a passing name first, so the store never holds part of a
@@ -226,6 +306,9 @@ std::unique_ptr<platform::OpenFile> Journal::Open(const std::string& path,
       return nullptr;
     }
   }
+  // What is written through the handle is not known here: the file is read
+  // again the next time its content matters.
+  if (!IsOwn(path) && access == platform::FileAccess::kReadWrite) Learn(path, std::nullopt);
   return inner_.Open(path, access, error);
 }
 
@@ -237,6 +320,7 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
   struct Planned {
     const FileCopy* copy;
     std::optional<std::string> old_hash;
+    std::optional<std::string> new_hash;
   };
   std::vector<Planned> planned;
   std::string lines;
@@ -253,7 +337,7 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
       recorded.push_back({Change::Kind::kFile, Relative(copy.to), "", old_hash, new_hash});
       lines += ManifestLine(recorded.back());
     }
-    planned.push_back({&copy, new_hash ? old_hash : std::nullopt});
+    planned.push_back({&copy, new_hash ? old_hash : std::nullopt, new_hash});
   }
   if (!recorded.empty()) {
     SystemError code = StartSet();
@@ -269,6 +353,7 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
     SystemError code = error::kSuccess;
     if (plan.old_hash) code = KeepFile(plan.copy->to, *plan.old_hash, true);
     if (!IsFailure(code)) code = inner_.Copy(plan.copy->from, plan.copy->to);
+    Learn(plan.copy->to, IsFailure(code) ? std::nullopt : plan.new_hash);
     if (IsFailure(code)) {
       NoteFailure({Operation::kCopy, plan.copy->to, code});
       return {Operation::kCopy, plan.copy->to, code};
@@ -291,6 +376,7 @@ SystemError Journal::MoveReplacing(const std::string& from, const std::string& t
     if (!IsFailure(code)) code = Record({Change::Kind::kFile, Relative(to), "", old_hash, new_hash});
   }
   if (!IsFailure(code)) code = inner_.MoveReplacing(from, to);
+  Learn(to, IsFailure(code) ? std::nullopt : new_hash);
   if (IsFailure(code)) NoteFailure({Operation::kMove, to, code});
   return code;
 }
@@ -304,6 +390,7 @@ SystemError Journal::Delete(const std::string& path) {
   // Moved into the store, the file is deleted and kept in one step.
   if (!IsFailure(code)) code = KeepFile(path, *old_hash, true);
   if (!IsFailure(code) && inner_.FindFirstMatch(path)) code = inner_.Delete(path);
+  Learn(path, std::nullopt);
   if (IsFailure(code)) NoteFailure({Operation::kDelete, path, code});
   return code;
 }
@@ -396,6 +483,7 @@ SystemError Journal::PutBack(const Change& change) {
   std::optional<std::string> current;
   if (const SystemError code = HashOfFile(path, current); IsFailure(code)) return code;
   if (current == change.old_hash) return error::kSuccess;
+  Learn(path, std::nullopt);
   if (!change.old_hash) return inner_.Delete(path);
   const std::string kept = StoreFolder(game_folder_) + "\\" + *change.old_hash;
   if (!inner_.FindFirstMatch(kept)) return error::kFileNotFound;
@@ -425,6 +513,7 @@ void Journal::Finish() {
   for (const Result& failure : failures_) lines += FailureLine(failure);
   for (const std::string& message : shown_) lines += "  shown: " + message + "\r\n";
   Log(lines);
+  SaveKnown();
 
   // The newest sets stay, with every content they may have to put back.
   if (set_name_.empty()) return;
@@ -486,6 +575,8 @@ void RemoveLeftovers(platform::Os& os, const std::string& game_folder) {
     platform::Ignore(os.Delete(StoreFolder(game_folder) + "\\" + entry.name),
                      "tried again at the next start");
   }
+  const std::string known = KnownFile(game_folder) + ".partial";
+  if (os.FindFirstMatch(known)) platform::Ignore(os.Delete(known), "tried again at the next start");
 }
 
 // ------------------------------------------------------------ the sets on disk

@@ -10,6 +10,7 @@
 // value) is not made at all, so an OK that changes nothing leaves no set.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ std::string BackupsFolder(const std::string& game_folder);
 std::string StoreFolder(const std::string& game_folder);
 std::string SetsFolder(const std::string& game_folder);
 std::string LogFile(const std::string& game_folder);
+// The hashes of the files the journal has read or written, with their stamps:
+// a file whose size and time are as listed is not read again.
+std::string KnownFile(const std::string& game_folder);
 
 // How many sets are kept; the contents only older sets refer to go with them.
 inline constexpr std::size_t kKeptSets = 10;
@@ -81,6 +85,12 @@ class Journal : public platform::ForwardingOs {
   std::string Relative(const std::string& path) const;
   // The content's hash, nullopt when there is no such file.
   platform::SystemError HashOfFile(const std::string& path, std::optional<std::string>& hash);
+  // What the journal knows of a file's content, by its path below the game folder.
+  std::string KnownKey(const std::string& path) const;
+  // The file now holds `hash` (nothing known for nullopt).
+  void Learn(const std::string& path, const std::optional<std::string>& hash);
+  void LoadKnown();
+  void SaveKnown();
   // The hashes of what replaces `to` and of what it holds now; none for `to`
   // when `from` is missing (the request fails on its own then).
   platform::SystemError HashesOf(const std::string& from, const std::string& to,
@@ -107,11 +117,18 @@ class Journal : public platform::ForwardingOs {
   // Holds each file read for its hash; keeping its capacity spares a growing
   // allocation (and its fresh pages) for every file of a content set.
   std::string read_buffer_;
+  struct Known {
+    platform::FileStamp stamp;
+    std::string hash;
+  };
+  std::map<std::string, Known> known_;
+  bool known_loaded_ = false;
+  bool known_changed_ = false;
 };
 
 // Removes what a run that was cut short (or could write nothing more) may have
-// left: the new content of a rewrite beside its file, and a content half
-// copied into the store. Run at start.
+// left: the new content of a rewrite beside its file, and a content or a list
+// of hashes half written into the backups. Run at start.
 void RemoveLeftovers(platform::Os& os, const std::string& game_folder);
 
 // ------------------------------------------------------------ the sets on disk

@@ -18,6 +18,7 @@ class ForwardingOs : public Os {
   std::vector<DirEntry> ListDirectory(const std::string& pattern) override {
     return inner_.ListDirectory(pattern);
   }
+  std::optional<FileStamp> Stamp(const std::string& path) override { return inner_.Stamp(path); }
   std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                  SystemError& error) override {
     return inner_.Open(path, access, error);

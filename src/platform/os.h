@@ -64,6 +64,16 @@ struct LocalTime {
   int year, month, day, hour, minute, second;
 };
 
+// What tells a file's version without reading it: its size and the time it
+// was last written (in the system's own units), and whether it is a folder.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t modified = 0;
+  bool folder = false;
+
+  bool operator==(const FileStamp&) const = default;
+};
+
 struct DirEntry {
   std::string name;         // plain name, no folder
   std::uint32_t attributes; // attribute:: bits
@@ -116,6 +126,8 @@ class Os {
   // Entries matching `pattern`, in the order the file system returns them,
   // without "." and "..". A pattern that matches nothing gives an empty list.
   virtual std::vector<DirEntry> ListDirectory(const std::string& pattern) = 0;
+  // The file's stamp; nullopt when there is nothing at `path`.
+  virtual std::optional<FileStamp> Stamp(const std::string& path) = 0;
   // Opens unshared, creating the file when it is missing.
   [[nodiscard]] virtual std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                          SystemError& error) = 0;

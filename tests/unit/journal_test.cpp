@@ -247,6 +247,46 @@ TEST_F(JournalTest, TheLineIsFlushedBeforeTheChangeAndAnUnfinishedSetIsIncomplet
   EXPECT_EQ("old", testing::ReadFileBytes(target));
 }
 
+// A file whose size and time are as the journal last saw them is not read
+// again for its hash, in this run or a later one; one that changed is.
+TEST_F(JournalTest, FilesAreReadForTheirHashOnlyWhenTheyChanged) {
+  const std::string source = Put("Repository\\set\\fire1.wav", "new sound");
+  std::vector<std::string> targets;
+  for (const char* game_folder : {"hl2", "episodic", "ep2"}) {
+    targets.push_back(Put(std::string(game_folder) + "\\fire1.wav", "old sound"));
+  }
+  const auto reads = [&](const testing::OperationLogOs& log, const std::string& path) {
+    const std::vector<std::string> lines = log.Lines();
+    return std::count(lines.begin(), lines.end(), "open " + log.Show(path) + " ro");
+  };
+  {
+    testing::OperationLogOs log(*real, game.path());
+    Journal journal(log, game.path(), "OK");
+    for (const std::string& target : targets) ASSERT_EQ(0u, journal.Copy(source, target));
+    journal.Finish();
+    EXPECT_EQ(1, reads(log, source));
+  }
+  {
+    testing::OperationLogOs log(*real, game.path());
+    Journal journal(log, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Copy(source, targets[0]));  // the same bytes: nothing to do
+    EXPECT_EQ(0, reads(log, source));
+    EXPECT_EQ(0, reads(log, targets[0]));
+    EXPECT_TRUE(journal.changes().empty());
+    journal.Finish();
+  }
+  testing::WriteFileBytes(targets[1], "a sound the player put there");
+  {
+    testing::OperationLogOs log(*real, game.path());
+    Journal journal(log, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Copy(source, targets[1]));
+    EXPECT_EQ(1, reads(log, targets[1]));
+    journal.Finish();
+  }
+  ASSERT_TRUE(RestoreNewest().failures.empty());
+  EXPECT_EQ("a sound the player put there", testing::ReadFileBytes(targets[1]));
+}
+
 TEST_F(JournalTest, RollingBackAStepPutsBackOnlyThatStep) {
   Put("Repository\\a.txt", "new a");
   Put("Repository\\b.txt", "new b");

@@ -125,6 +125,15 @@ std::vector<DirEntry> PosixOs::ListDirectory(const std::string& pattern) {
   return entries;
 }
 
+std::optional<FileStamp> PosixOs::Stamp(const std::string& path) {
+  struct stat info;
+  if (stat(NativePath(path).c_str(), &info) != 0) return std::nullopt;
+  return FileStamp{static_cast<std::uint64_t>(info.st_size),
+                   static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                       static_cast<std::uint64_t>(info.st_mtim.tv_nsec),
+                   S_ISDIR(info.st_mode)};
+}
+
 std::unique_ptr<OpenFile> PosixOs::Open(const std::string& path, FileAccess access,
                                         SystemError& error) {
   const int flags = (access == FileAccess::kReadWrite ? O_RDWR : O_RDONLY) | O_CREAT | O_CLOEXEC;

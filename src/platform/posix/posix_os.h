@@ -26,6 +26,7 @@ class PosixOs : public Os {
 
   bool FindFirstMatch(const std::string& pattern) override;
   std::vector<DirEntry> ListDirectory(const std::string& pattern) override;
+  std::optional<FileStamp> Stamp(const std::string& path) override;
   std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                  SystemError& error) override;
   SystemError Copy(const std::string& from, const std::string& to) override;

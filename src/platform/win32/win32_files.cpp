@@ -108,6 +108,15 @@ std::vector<DirEntry> Win32Os::ListDirectory(const std::string& pattern) {
   return entries;
 }
 
+std::optional<FileStamp> Win32Os::Stamp(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return FileStamp{std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow,
+                   std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
+                       data.ftLastWriteTime.dwLowDateTime,
+                   (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+}
+
 std::unique_ptr<OpenFile> Win32Os::Open(const std::string& path, FileAccess access,
                                         SystemError& error) {
   const DWORD rights =
