@@ -1,6 +1,8 @@
 #include "workflow_support.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 
 #include "automation.h"
 
@@ -20,7 +22,16 @@ bool Holds(HWND dialog, const Want& want) {
          (want.selection == kAny || want.selection == got.selection);
 }
 
-void Collect(const std::wstring& folder, const std::wstring& relative, Snapshot& out) {
+// FNV-1a over the bytes, with their count: enough to tell contents apart.
+std::string Digest(const std::string& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3ULL;
+  char text[48];
+  snprintf(text, sizeof text, "%zu bytes, %016llx", bytes.size(), static_cast<unsigned long long>(hash));
+  return text;
+}
+
+void Collect(const std::wstring& folder, const std::wstring& relative, Keep keep, Snapshot& out) {
   WIN32_FIND_DATAW entry;
   HANDLE search = FindFirstFileW((folder + relative + L"\\*").c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) return;
@@ -30,9 +41,10 @@ void Collect(const std::wstring& folder, const std::wstring& relative, Snapshot&
     const std::wstring path = relative + L"\\" + name;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       out[path] = kFolderMarker;
-      Collect(folder, path, out);
+      Collect(folder, path, keep, out);
     } else {
-      out[path] = ReadBytes(folder + path).value_or("<unreadable>");
+      const std::optional<std::string> bytes = ReadBytes(folder + path);
+      out[path] = !bytes ? "<unreadable>" : keep == Keep::kBytes ? *bytes : Digest(*bytes);
     }
   } while (FindNextFileW(search, &entry));
   FindClose(search);
@@ -86,7 +98,11 @@ HWND WindowOf(DWORD process_id, const std::wstring& part) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner != s->process_id || !IsWindowVisible(window)) return TRUE;
-        if (WindowText(window).find(*s->part) == std::wstring::npos) return TRUE;
+        // GetWindowText reads another process's caption without sending it a
+        // message, so a process busy copying cannot hold the search up.
+        wchar_t caption[256] = {};
+        GetWindowTextW(window, caption, 256);
+        if (std::wstring(caption).find(*s->part) == std::wstring::npos) return TRUE;
         s->found = window;
         return FALSE;
       },
@@ -132,9 +148,9 @@ bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-Snapshot Take(const std::wstring& folder) {
+Snapshot Take(const std::wstring& folder, Keep keep) {
   Snapshot snapshot;
-  Collect(folder, L"", snapshot);
+  Collect(folder, L"", keep, snapshot);
   return snapshot;
 }
 

@@ -99,10 +99,11 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 bool Exists(const std::wstring& path);
 
 // Every file and folder below `folder`, by relative path, with the file's bytes
-// (folders map to a marker no file of the sample holds).
+// or their digest (folders map to a marker no file of the sample holds).
 using Snapshot = std::map<std::wstring, std::string>;
 inline const std::string kFolderMarker = "<folder>";
-Snapshot Take(const std::wstring& folder);
+enum class Keep { kBytes, kDigest };
+Snapshot Take(const std::wstring& folder, Keep keep = Keep::kBytes);
 // The paths whose presence or content differs.
 std::string Differences(const Snapshot& before, const Snapshot& after);
 
