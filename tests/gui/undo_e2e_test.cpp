@@ -320,27 +320,45 @@ INSTANTIATE_TEST_SUITE_P(Undo, UndoRestoreTest, ::testing::ValuesIn(kRestoreCase
 
 // --- a run ended during a copy
 
-// Adds large files to the weapon set's sounds, so that copying the set keeps
-// the program busy long enough to be ended midway.
-constexpr int kLargeFilesPerSound = 12;
+// Adds large files to a weapon set's sounds, so that copying the set keeps the
+// program busy long enough to be ended midway.
+constexpr int kLargeFilesPerSound = 8;
 constexpr std::size_t kLargeFileSize = std::size_t{1} << 20;
 
-void EnlargeWeaponSet(const GameFolder& game) {
-  std::string bytes(kLargeFileSize, 'w');
+std::wstring SetSounds(const GameFolder& game, const wchar_t* set) {
+  return game.path() + L"\\Repository\\" + set + L"\\hl2\\sound\\weapons";
+}
+
+void EnlargeWeaponSet(const GameFolder& game, const wchar_t* set, char fill) {
+  std::string bytes(kLargeFileSize, fill);
   for (const wchar_t* sound : kWeaponSounds) {
     for (int n = 0; n < kLargeFilesPerSound; ++n) {
-      // Each file starts with its name, so that no two are alike.
+      // Each file starts with its name, so that no two of a set are alike.
       const std::wstring name = std::wstring(sound) + L"_" + std::to_wstring(n) + L".wav";
       bytes.replace(0, name.size() * 2, reinterpret_cast<const char*>(name.data()), name.size() * 2);
-      ASSERT_NO_FATAL_FAILURE(WriteBytes(
-          game.path() + L"\\Repository\\HD_weapons\\hl2\\sound\\weapons\\" + sound + L"\\" + name, bytes));
+      ASSERT_NO_FATAL_FAILURE(WriteBytes(SetSounds(game, set) + L"\\" + sound + L"\\" + name, bytes));
     }
   }
 }
 
-// The recovery question in the interface language, and the wait window's caption.
+// The mod's weapons to be copied into the games as new files.
+void LargeModWeapons(const GameFolder& game) {
+  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"HD_weapons", 'h'));
+}
+
+// The mod's weapons installed, to be replaced file by file by the original ones.
+void LargeInstalledModWeapons(const GameFolder& game) {
+  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"HD_weapons", 'h'));
+  ASSERT_NO_FATAL_FAILURE(InstallWeapons(game));
+  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"LO_weapons", 'l'));
+}
+
+// Each case in one interface language, which the recovery question and the
+// wait window's caption follow.
 struct InterruptedCase {
   const char* name;
+  void (*prepare)(const GameFolder&);
+  const wchar_t* copied_set;  // the set the weapons switch copies
   const char* registry_value;
   const wchar_t* wait_caption;
   const wchar_t* question_start;
@@ -350,9 +368,10 @@ struct InterruptedCase {
 void PrintTo(const InterruptedCase& c, std::ostream* out) { *out << c.name; }
 
 const InterruptedCase kInterruptedCases[] = {
-    {"English", "english", L"Copy files", L"The last change of the game's settings (", L") was interrupted"},
-    {"German", "german", L"Kopiere Dateien", L"Die letzte \u00c4nderung der Spieleinstellungen (",
-     L") wurde unterbrochen"},
+    {"NewFilesEnglish", LargeModWeapons, L"HD_weapons", "english", L"Copy files",
+     L"The last change of the game's settings (", L") was interrupted"},
+    {"ReplacedFilesGerman", LargeInstalledModWeapons, L"LO_weapons", "german", L"Kopiere Dateien",
+     L"Die letzte \u00c4nderung der Spieleinstellungen (", L") wurde unterbrochen"},
 };
 
 class UndoInterruptedTest : public ::testing::TestWithParam<InterruptedCase> {};
@@ -362,28 +381,28 @@ TEST_P(UndoInterruptedTest, EndedDuringTheCopyThenYesAtTheNextStartPutsBackTheFi
   const SteamLanguageValue language(c.registry_value);
   const GameFolder game;
   ASSERT_TRUE(game.holds_game());
-  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game));
-  Snapshot before;
-  const std::wstring set_sounds = game.path() + L"\\Repository\\HD_weapons\\hl2\\sound\\weapons";
-  const std::wstring first_sounds = game.path() + L"\\hl2" + kLoose + L"\\sound\\weapons";
+  ASSERT_NO_FATAL_FAILURE(c.prepare(game));
+  const std::wstring tag = game.path() + L"\\hl2" + kLoose + L"\\models\\weapons\\tag";
   const std::wstring last_sounds = game.path() + L"\\ep2" + kLoose + L"\\sound\\weapons";
+  Snapshot before;
   {
     Session run(game);
     ASSERT_DIALOG(run);
     before = GameFiles(game);
+    const std::optional<std::string> tag_before = ReadBytes(tag);
     ASSERT_TRUE(Click(run.dialog(), kWeapons));
-    ExpectControls(run.dialog(), {{kWeapons, BST_CHECKED}});
     ASSERT_TRUE(Click(run.dialog(), kOk));
-    // Ended once the wait window is up and the first sounds have arrived.
-    HWND wait_window = nullptr;
+    // Ended once the wait window is up and the switch has begun with the first
+    // game's tag file; the large sounds follow it.
     ASSERT_TRUE(WaitUntil(kTimeoutMs, [&] {
-      wait_window = WindowOf(run.program().id(), c.wait_caption);
-      return (wait_window && CountFiles(first_sounds) > 0) || !run.program().Running();
+      return (WindowOf(run.program().id(), c.wait_caption) && ReadBytes(tag) != tag_before) ||
+             !run.program().Running();
     }));
     ASSERT_TRUE(run.program().Running()) << "it ended before it could be ended: " << run.program().Status();
     ASSERT_TRUE(run.program().Kill());
     // Otherwise the set is too small for this machine.
-    ASSERT_LT(CountFiles(last_sounds), CountFiles(set_sounds)) << "the copy had finished";
+    ASSERT_NE(Take(SetSounds(game, c.copied_set), Keep::kDigest), Take(last_sounds, Keep::kDigest))
+        << "the copy had finished";
   }
   {
     Session again(game);  // answers the question with its first button, Yes
@@ -400,7 +419,6 @@ TEST_P(UndoInterruptedTest, EndedDuringTheCopyThenYesAtTheNextStartPutsBackTheFi
     Session third(game);
     ASSERT_DIALOG(third);
     EXPECT_TRUE(third.program().messages().empty()) << third.program().Status();
-    ExpectControls(third.dialog(), {{kWeapons, BST_UNCHECKED}});
     ASSERT_TRUE(third.CloseWith(kCancel));
   }
   // The undoing is recorded as a change of its own, so it can be undone in turn.
