@@ -115,12 +115,19 @@ SteamLanguageValue::~SteamLanguageValue() {
   if (created_valve_) RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Valve");
 }
 
-Configurator::Configurator(const std::wstring& folder) {
+Configurator::Configurator(const std::wstring& folder, const std::wstring& arguments,
+                           HANDLE output) {
   std::wstring command = L"\"" + ExePath() + L"\"";
+  if (!arguments.empty()) command += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  if (!CreateProcessW(ExePath().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &startup, &process_)) {
+  if (output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+  }
+  if (!CreateProcessW(ExePath().c_str(), command.data(), nullptr, nullptr, output != nullptr, 0,
+                      nullptr, folder.c_str(), &startup, &process_)) {
     ADD_FAILURE() << "cannot start " << Utf8(ExePath()) << ", error " << GetLastError();
     process_ = {};
   }
@@ -136,6 +143,12 @@ Configurator::~Configurator() {
   CloseHandle(process_.hProcess);
 }
 
+bool Configurator::Kill() {
+  if (!process_.hProcess) return false;
+  TerminateProcess(process_.hProcess, 1);
+  return WaitForSingleObject(process_.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
+}
+
 bool Configurator::Running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
@@ -145,7 +158,7 @@ void Configurator::AnswerMessageBoxes() {
     if (!IsMessageBox(box)) continue;
     HWND button = FindWindowExW(box, nullptr, L"Button", nullptr);
     if (!button) continue;
-    messages_.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
+    messages_.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), GetDlgCtrlID(button)});
     PostMessageW(button, BM_CLICK, 0, 0);
     WaitUntil(kTimeoutMs, [&] { return !IsWindowVisible(box); });
   }
@@ -163,7 +176,8 @@ std::string Configurator::Status() const {
     status += "ended with exit code " + std::to_string(code);
   }
   for (const MessageSeen& message : messages_) {
-    status += "; it said \"" + Utf8(message.caption) + ": " + Utf8(message.text) + "\"";
+    status += "; it said \"" + Utf8(message.caption) + ": " + Utf8(message.text) + "\" (answered with button " +
+              std::to_string(message.answer) + ")";
   }
   return status;
 }

@@ -54,6 +54,7 @@ class SteamLanguageValue {
 struct MessageSeen {
   std::wstring caption;
   std::wstring text;
+  int answer = 0;  // the ID of the button pressed: IDOK, IDYES, ...
 };
 
 // VeyraConfig.exe started in a folder; ended by force if still running at the
@@ -61,7 +62,10 @@ struct MessageSeen {
 // box's first button, and remembers it.
 class Configurator {
  public:
-  explicit Configurator(const std::wstring& folder);
+  // `arguments` follow the program's name on its command line. `output`, when
+  // given, must be inheritable: it becomes the program's standard output.
+  explicit Configurator(const std::wstring& folder, const std::wstring& arguments = L"",
+                        HANDLE output = nullptr);
   ~Configurator();
   Configurator(const Configurator&) = delete;
   Configurator& operator=(const Configurator&) = delete;
@@ -72,6 +76,8 @@ class Configurator {
   HWND WaitForDialog();
   // The exit code, or nothing when the process is still running at the timeout.
   std::optional<DWORD> WaitForExit();
+  // Ends the process at once, as the task manager would; true once it has ended.
+  bool Kill();
   const std::vector<MessageSeen>& messages() const { return messages_; }
   // For failure messages: running or its exit code, and the messages answered.
   std::string Status() const;

@@ -5,207 +5,21 @@
 
 #include <algorithm>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "automation.h"
 #include "e2e_support.h"
+#include "workflow_support.h"
 
 namespace veyra::gui {
 namespace {
-
-// Control IDs of the dialog.
-enum : int {
-  kOk = 1003,
-  kCancel = 1004,
-  kAnamorph = 1033,
-  kBloom = 1047,
-  kBloomLevel = 1048,
-  kWeapons = 1054,
-  kMienwerk = 1049,
-  kMaximumValve = 1056,
-  kRecommended = 1057,
-  kCoastNight = 1059,
-  kVeyraSkill = 1061,
-  kSunrays = 1065,
-  kRecoil = 1070,
-  kFilmic = 1104,
-  kSunraysLevel = 1075,
-  kSweetFx = 1076,
-  kReShade = 1080,
-  kPresetList = 1084,
-  kPresetEdit = 1085,
-  kHideCrosshair = 1086,
-  kDof = 1094,
-  kDofChromatic = 1098,
-  kUncharted = 1102,
-  kSharpen = 1103,
-  kUnchartedStronger = 1105,
-  kUnchartedStrongest = 1106,
-  kSharpenStronger = 1111,
-  kFxaa = 1113,
-  kRecommended2 = 1114,
-  kHpd = 1116,
-  kHpdStronger = 1117,
-  kHpdStrongest = 1118,
-  kSharpenStrongest = 1119,
-};
-
-constexpr int kAny = -2;  // a property the case does not look at
-
-// The state one control should show; selection is 0-based as the combo box counts.
-struct Want {
-  int id;
-  int check = kAny;
-  int enabled = kAny;
-  int selection = kAny;
-};
-
-std::string Describe(const ControlState& got) {
-  return "control " + std::to_string(got.id) + ": check " + std::to_string(got.check) +
-         ", enabled " + std::to_string(got.enabled) + ", selection " +
-         std::to_string(got.selection);
-}
-
-bool Holds(HWND dialog, const Want& want) {
-  const ControlState got = ReadControl(dialog, GetDlgItem(dialog, want.id));
-  return (want.check == kAny || want.check == got.check) &&
-         (want.enabled == kAny || want.enabled == static_cast<int>(got.enabled)) &&
-         (want.selection == kAny || want.selection == got.selection);
-}
-
-// Waits until every control shows its wanted state, then reports each one that does not.
-void ExpectControls(HWND dialog, const std::vector<Want>& wants) {
-  WaitUntil(kTimeoutMs, [&] {
-    return std::all_of(wants.begin(), wants.end(), [&](const Want& w) { return Holds(dialog, w); });
-  });
-  for (const Want& want : wants) {
-    const ControlState got = ReadControl(dialog, GetDlgItem(dialog, want.id));
-    if (want.check != kAny) {
-      EXPECT_EQ(want.check, got.check) << Describe(got);
-    }
-    if (want.enabled != kAny) {
-      EXPECT_EQ(want.enabled, static_cast<int>(got.enabled)) << Describe(got);
-    }
-    if (want.selection != kAny) {
-      EXPECT_EQ(want.selection, got.selection) << Describe(got);
-    }
-  }
-}
-
-// The selected preset's text, or "" when none is selected.
-std::wstring SelectedItem(HWND dialog, int id) {
-  const ControlState list = ReadControl(dialog, GetDlgItem(dialog, id));
-  return list.selection >= 0 && list.selection < static_cast<int>(list.items.size())
-             ? list.items[list.selection]
-             : L"";
-}
-
-// --- files of the game folder
-
-std::optional<std::string> ReadBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file) << Utf8(path) << ": error " << GetLastError();
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  ASSERT_EQ(bytes.size(), written) << Utf8(path);
-}
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
-}
-
-// Every file and folder below `folder`, by relative path, with the file's bytes
-// (folders map to a marker no file of the sample holds).
-using Snapshot = std::map<std::wstring, std::string>;
-
-void Collect(const std::wstring& folder, const std::wstring& relative, Snapshot& out) {
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((folder + relative + L"\\*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring path = relative + L"\\" + name;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      out[path] = "<folder>";
-      Collect(folder, path, out);
-    } else {
-      out[path] = ReadBytes(folder + path).value_or("<unreadable>");
-    }
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
-}
-
-Snapshot Take(const std::wstring& folder) {
-  Snapshot snapshot;
-  Collect(folder, L"", snapshot);
-  return snapshot;
-}
-
-// The paths whose presence or content differs.
-std::string Differences(const Snapshot& before, const Snapshot& after) {
-  std::string out;
-  for (const auto& [path, bytes] : before) {
-    auto it = after.find(path);
-    if (it == after.end()) out += " removed " + Utf8(path) + ";";
-    else if (it->second != bytes) out += " changed " + Utf8(path) + ";";
-  }
-  for (const auto& [path, bytes] : after) {
-    if (!before.count(path)) out += " added " + Utf8(path) + ";";
-  }
-  return out;
-}
-
-// --- the anti-aliasing keys the program may write
-
-const char* const kSettingsKeys[] = {
-    "Software\\Valve\\Source\\hl2\\Settings",   "Software\\Valve\\Source\\episodic\\Settings",
-    "Software\\Valve\\Source\\ep2\\Settings",   "Software\\Valve\\Source\\VYhl2\\Settings",
-    "Software\\Valve\\Source\\VYepisodic\\Settings", "Software\\Valve\\Source\\VYep2\\Settings",
-};
-
-// Removes the keys now and again at the end.
-class NoSettingsKeys {
- public:
-  NoSettingsKeys() { Remove(); }
-  ~NoSettingsKeys() { Remove(); }
-  NoSettingsKeys(const NoSettingsKeys&) = delete;
-  NoSettingsKeys& operator=(const NoSettingsKeys&) = delete;
-
- private:
-  static void Remove() {
-    for (const char* key : kSettingsKeys) RegDeleteTreeA(HKEY_CURRENT_USER, key);
-  }
-};
-
-bool KeyExists(const char* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
 }
 
 // --- prepared game folders
@@ -250,33 +64,6 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> items) {
   std::sort(items.begin(), items.end());
   return items;
 }
-
-// Starts the configurator on a game folder and waits for its dialog.
-class Session {
- public:
-  explicit Session(const GameFolder& game) : program_(game.path()) { dialog_ = program_.WaitForDialog(); }
-  HWND dialog() const { return dialog_; }
-  Configurator& program() { return program_; }
-
-  // OK or Cancel, then the exit; true when the process ended with code 0.
-  ::testing::AssertionResult CloseWith(int button) {
-    if (!Click(dialog_, button)) return ::testing::AssertionFailure() << "cannot click " << button;
-    return AwaitExit();
-  }
-  ::testing::AssertionResult AwaitExit() {
-    const std::optional<DWORD> code = program_.WaitForExit();
-    if (!code) return ::testing::AssertionFailure() << "still running: " << program_.Status();
-    if (*code != 0) return ::testing::AssertionFailure() << "exit code " << *code << ": " << program_.Status();
-    return ::testing::AssertionSuccess();
-  }
-
- private:
-  Configurator program_;
-  HWND dialog_ = nullptr;
-};
-
-#define ASSERT_DIALOG(run) \
-  ASSERT_NE(nullptr, (run).dialog()) << "no dialog within " << kTimeoutMs << " ms: " << (run).program().Status()
 
 // --- detection
 
@@ -573,7 +360,7 @@ void ExpectCopied(const std::wstring& from, const std::wstring& to) {
   const Snapshot source = Take(from);
   ASSERT_FALSE(source.empty()) << Utf8(from);
   for (const auto& [path, bytes] : source) {
-    if (bytes == "<folder>") continue;
+    if (bytes == kFolderMarker) continue;
     const std::optional<std::string> copy = ReadBytes(to + path);
     EXPECT_TRUE(copy.has_value()) << "missing " << Utf8(to + path);
     if (copy) {
@@ -642,13 +429,7 @@ TEST(WorkflowApplyTest, SweetFxInstallsWithTheChosenPresetAndUninstalls) {
     ASSERT_TRUE(Click(run.dialog(), kSweetFx));
     ExpectControls(run.dialog(), {{kSweetFx, BST_CHECKED}, {kPresetList, kAny, 1}});
     EXPECT_EQ("Default", Utf8(SelectedItem(run.dialog(), kPresetList)));
-    const std::vector<std::wstring> items =
-        ReadControl(run.dialog(), GetDlgItem(run.dialog(), kPresetList)).items;
-    const auto cinematic = std::find(items.begin(), items.end(), L"Cinematic");
-    ASSERT_NE(items.end(), cinematic);
-    SendMessageTimeoutW(GetDlgItem(run.dialog(), kPresetList), CB_SETCURSEL, cinematic - items.begin(),
-                        0, SMTO_ABORTIFHUNG, kTimeoutMs, nullptr);
-    ASSERT_EQ("Cinematic", Utf8(SelectedItem(run.dialog(), kPresetList)));
+    ASSERT_TRUE(SelectItem(run.dialog(), kPresetList, L"Cinematic"));
     ASSERT_TRUE(run.CloseWith(kOk));
     EXPECT_TRUE(run.program().messages().empty()) << run.program().Status();
   }
@@ -685,7 +466,7 @@ TEST(WorkflowApplyTest, FxaaResetsTheAntiAliasingValuesOfAllSixGames) {
   ASSERT_TRUE(run.CloseWith(kOk));
   EXPECT_TRUE(run.program().messages().empty()) << run.program().Status();
   for (const char* key : kSettingsKeys) {
-    for (const char* value : {"mat_antialias", "ScreenMSAA", "mat_aaquality", "ScreenMSAAQuality"}) {
+    for (const char* value : kAntiAliasingValues) {
       DWORD type = REG_NONE, data = 0xDEADBEEF, size = sizeof(data);
       const LSTATUS status = RegGetValueA(HKEY_CURRENT_USER, key, value, RRF_RT_ANY, &type, &data, &size);
       EXPECT_EQ(ERROR_SUCCESS, status) << key << " " << value;
@@ -696,27 +477,6 @@ TEST(WorkflowApplyTest, FxaaResetsTheAntiAliasingValuesOfAllSixGames) {
 }
 
 // --- the tool buttons
-
-// A visible top-level window of the process whose title contains `part`, or null.
-HWND WindowOf(DWORD process_id, const std::wstring& part) {
-  struct Search {
-    DWORD process_id;
-    const std::wstring* part;
-    HWND found;
-  } search{process_id, &part, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->process_id || !IsWindowVisible(window)) return TRUE;
-        if (WindowText(window).find(*s->part) == std::wstring::npos) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 // The processes of this name that were not in `before`.
 std::vector<DWORD> NewProcesses(const wchar_t* name, const std::vector<DWORD>& before) {
