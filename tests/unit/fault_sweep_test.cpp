@@ -16,6 +16,7 @@
 #include "install/journal.h"
 #include "tests/doubles/escaped.h"
 #include "tests/doubles/fault_injecting_os.h"
+#include "tests/doubles/memory_registry_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -155,12 +156,6 @@ Values RegistrySnapshot(platform::Os& os) {
 
 class FaultSweepTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* game : kSettingsKeys) {
-      testing::DeleteRegistryKey(*real, "Software\\Valve\\Source\\" + std::string(game));
-    }
-  }
-
   // OK (the console scripts) and the apply phase, on `os`; the calls counted.
   int RunOk(testing::FaultInjectingOs& faults) {
     Journal journal(faults, game.path(), "OK");
@@ -178,10 +173,14 @@ class FaultSweepTest : public ::testing::Test {
     fs::remove_all(testing::FileSystemPath(game.path()), ignored);
     testing::MakeFolder(game.path());
     MakeGame(game.path());
+    registry.Clear();
   }
 
   testing::ScratchFolder game;
-  std::unique_ptr<platform::Os> real = testing::MakeRealOs();
+  std::unique_ptr<platform::Os> backend = testing::MakeRealOs();
+  // The game's registry keys in memory: other test programs share the real ones.
+  testing::MemoryRegistryOs registry{*backend};
+  platform::Os* real = &registry;
   std::vector<testing::ShownMessage> messages_;
 };
 
@@ -209,9 +208,6 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
       SCOPED_TRACE((persistent ? "persistent fault at call " : "passing fault at call ") +
                    std::to_string(call));
       Fresh();
-      for (const char* game_key : kSettingsKeys) {
-        testing::DeleteRegistryKey(*real, "Software\\Valve\\Source\\" + std::string(game_key));
-      }
       const Values registry_start = RegistrySnapshot(*real);
       testing::FaultInjectingOs faults(*real);
       faults.FailCall(call, persistent ? 31 : 5, persistent);
