@@ -257,8 +257,9 @@ std::vector<std::string> ListSweetFxPresets(platform::Os& os, const std::string&
   std::vector<std::string> presets;
   for (const platform::DirEntry& entry :
        os.ListDirectory(start_directory + paths::kSweetFxPresets + "*.*")) {
-    constexpr std::uint32_t kNotAPlainFile =
-        platform::attribute::kDirectory | platform::attribute::kHidden | platform::attribute::kSystem;
+    constexpr std::uint32_t kNotAPlainFile = platform::attribute::kDirectory |
+                                             platform::attribute::kHidden |
+                                             platform::attribute::kSystem;
     if ((entry.attributes & kNotAPlainFile) != 0) continue;
     if (presets.size() == kMostPresets) break;
     presets.push_back(RemoveAll(entry.name, ".txt"));

@@ -12,7 +12,8 @@
 
 namespace veyra::app {
 
-void DetectInstalledState(platform::Os& os, model::ProgramState& state, platform::DialogControls& dialog);
+void DetectInstalledState(platform::Os& os, model::ProgramState& state,
+                          platform::DialogControls& dialog);
 
 // The preset names offered: the plain files matching "SweetFX\Presets\*.*"
 // below the start directory, in directory order, at most 1000, each with every

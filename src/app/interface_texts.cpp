@@ -139,19 +139,21 @@ constexpr MessageTexts kMessages[] = {
      "VeyraConfig backups\\log.txt.",
      "Nicht alles konnte wiederhergestellt werden:\r\n%1\r\n\r\nDer Rest wurde "
      "wiederhergestellt. Einzelheiten stehen in VeyraConfig backups\\log.txt."},
-    {Message::kHistoryTitle, "Recorded changes, newest last:", "Gespeicherte Änderungen, die neueste zuletzt:"},
-    {Message::kNoHistory, "No change has been recorded yet.", "Es wurde noch keine Änderung gespeichert."},
+    {Message::kHistoryTitle,
+     "Recorded changes, newest last:", "Gespeicherte Änderungen, die neueste zuletzt:"},
+    {Message::kNoHistory, "No change has been recorded yet.",
+     "Es wurde noch keine Änderung gespeichert."},
     {Message::kUsage,
-     "VeyraConfig.exe                     opens the settings\r\n"
-     "VeyraConfig.exe /restore [N] [/quiet]  undoes the most recent change (the N most recent,\r\n"
-     "                                    newest first); /quiet does not ask first\r\n"
-     "VeyraConfig.exe /history            lists the recorded changes\r\n"
-     "VeyraConfig.exe /?                  shows this\r\n",
-     "VeyraConfig.exe                     öffnet die Einstellungen\r\n"
-     "VeyraConfig.exe /restore [N] [/quiet]  macht die letzte Änderung rückgängig (die N letzten,\r\n"
-     "                                    die neueste zuerst); /quiet fragt nicht nach\r\n"
-     "VeyraConfig.exe /history            listet die gespeicherten Änderungen\r\n"
-     "VeyraConfig.exe /?                  zeigt diese Hilfe\r\n"},
+     "VeyraConfig.exe                        opens the settings\r\n"
+     "VeyraConfig.exe /restore [N] [/quiet]  undoes the most recent change, or the N most\r\n"
+     "                                       recent ones, newest first; /quiet: without asking\r\n"
+     "VeyraConfig.exe /history               lists the recorded changes\r\n"
+     "VeyraConfig.exe /?                     shows this\r\n",
+     "VeyraConfig.exe                        öffnet die Einstellungen\r\n"
+     "VeyraConfig.exe /restore [N] [/quiet]  macht die letzte Änderung rückgängig, oder die N\r\n"
+     "                                       letzten, die neueste zuerst; /quiet: ohne Nachfrage\r\n"
+     "VeyraConfig.exe /history               listet die gespeicherten Änderungen\r\n"
+     "VeyraConfig.exe /?                     zeigt diese Hilfe\r\n"},
 };
 
 // Replaces the item's text where it stands: removed, then inserted again at the same position.

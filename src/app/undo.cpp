@@ -10,9 +10,8 @@
 namespace veyra::app {
 namespace {
 
-constexpr std::uint32_t kQuestion =
-    platform::mb::kYesNo | platform::mb::kIconQuestion | platform::mb::kTaskModal |
-    platform::mb::kSetForeground;
+constexpr std::uint32_t kQuestion = platform::mb::kYesNo | platform::mb::kIconQuestion |
+                                    platform::mb::kTaskModal | platform::mb::kSetForeground;
 constexpr std::uint32_t kNotice =
     platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal;
 
@@ -43,15 +42,16 @@ bool ReportRestore(platform::Os& os, const model::ProgramState& state,
     lines += failure.subject() + " (Error: " + std::to_string(error.number) + ", " +
              std::string(error.text) + ")\r\n";
   }
-  os.ShowMessage(MessageText(state.SteamLanguage, Message::kRestoreFailed, {lines}),
-                 Caption(state), kNotice);
+  os.ShowMessage(MessageText(state.SteamLanguage, Message::kRestoreFailed, {lines}), Caption(state),
+                 kNotice);
   return false;
 }
 
 // Text for the player where the program was started from: its console, or a message.
 void Tell(platform::Os& os, const model::ProgramState& state, const std::string& text) {
   std::string console = text;
-  for (std::size_t at = console.find("\r\n"); at != std::string::npos; at = console.find("\r\n", at)) {
+  for (std::size_t at = console.find("\r\n"); at != std::string::npos;
+       at = console.find("\r\n", at)) {
     console.replace(at, 2, "\n");
     ++at;
   }
@@ -77,18 +77,17 @@ int Restore(platform::Os& os, const model::ProgramState& state, std::size_t coun
     }
     const install::SetSize size = install::CountSubjects(all);
     const std::string question =
-        sets.size() == 1
-            ? MessageText(state.SteamLanguage, Message::kRestoreQuestion,
-                          {sets[0].started, std::to_string(size.files), std::to_string(size.values)})
-            : MessageText(state.SteamLanguage, Message::kRestoreManyQuestion,
-                          {std::to_string(sets.size()), sets.back().started,
-                           std::to_string(size.files), std::to_string(size.values)});
+        sets.size() == 1 ? MessageText(state.SteamLanguage, Message::kRestoreQuestion,
+                                       {sets[0].started, std::to_string(size.files),
+                                        std::to_string(size.values)})
+                         : MessageText(state.SteamLanguage, Message::kRestoreManyQuestion,
+                                       {std::to_string(sets.size()), sets.back().started,
+                                        std::to_string(size.files), std::to_string(size.values)});
     if (os.ShowMessage(question, Caption(state), kQuestion) != platform::mb::kIdYes) {
       return kExitNothingDone;
     }
   }
-  const install::RestoreOutcome outcome =
-      install::RestoreSets(os, state.BasePath, sets, "restore");
+  const install::RestoreOutcome outcome = install::RestoreSets(os, state.BasePath, sets, "restore");
   return ReportRestore(os, state, outcome) ? kExitDone : kExitFailed;
 }
 
@@ -138,7 +137,8 @@ void OfferRecovery(platform::Os& os, const model::ProgramState& state) {
     ReportRestore(os, state, install::RestoreSets(os, state.BasePath, {interrupted}, "recovery"));
   }
   const platform::Result marked = install::MarkComplete(os, state.BasePath, interrupted.name);
-  platform::Ignore(marked, "a set still marked interrupted is only offered again at the next start");
+  platform::Ignore(marked,
+                   "a set still marked interrupted is only offered again at the next start");
 }
 
 int RunCommand(platform::Os& os, const model::ProgramState& state,

@@ -44,8 +44,8 @@ bool IsHash(std::string_view field) {
 
 std::string TimeText(const platform::LocalTime& time) {
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
-                time.day, time.hour, time.minute, time.second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
+                time.hour, time.minute, time.second);
   return text;
 }
 
@@ -98,7 +98,8 @@ BackupSet ParseManifest(std::string name, std::string_view text) {
 SetSize CountSubjects(const BackupSet& set) {
   std::set<std::pair<std::string, std::string>> files, values;
   for (const Change& change : set.changes) {
-    (change.kind == Change::Kind::kFile ? files : values).insert({change.subject, change.value_name});
+    (change.kind == Change::Kind::kFile ? files : values)
+        .insert({change.subject, change.value_name});
   }
   return {static_cast<int>(files.size()), static_cast<int>(values.size())};
 }
@@ -119,7 +120,8 @@ std::string SetSummary(const BackupSet& set) {
     line += " in ";
     for (std::size_t i = 0; i < folders.size(); ++i) line += (i ? ", " : "") + folders[i];
   }
-  line += ", " + std::to_string(size.values) + (size.values == 1 ? " registry value" : " registry values");
+  line += ", " + std::to_string(size.values) +
+          (size.values == 1 ? " registry value" : " registry values");
   if (!set.complete) line += " (interrupted)";
   return line;
 }

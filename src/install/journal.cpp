@@ -42,7 +42,8 @@ std::string ValueBytes(const platform::RegistryValue& value) {
 std::optional<platform::RegistryValue> ParseValueBytes(const std::string& bytes) {
   if (bytes.size() < 4) return std::nullopt;
   std::uint32_t type = 0;
-  for (int i = 3; i >= 0; --i) type = type << 8 | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+  for (int i = 3; i >= 0; --i)
+    type = type << 8 | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
   return platform::RegistryValue{type, bytes.substr(4)};
 }
 
@@ -113,8 +114,8 @@ bool Journal::IsOwn(const std::string& path) const {
   const bool in_backups = StartsWithNoCase(path, backups) &&
                           (path.size() == backups.size() || path[backups.size()] == '\\');
   const std::string_view suffix = config::kReplacementSuffix;
-  const bool replacement =
-      path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+  const bool replacement = path.size() > suffix.size() &&
+                           path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
   return in_backups || replacement;
 }
 
@@ -217,8 +218,8 @@ SystemError Journal::HashesOf(const std::string& from, const std::string& to,
 
 SystemError Journal::StartSet() {
   if (manifest_) return error::kSuccess;
-  for (const std::string& folder : {BackupsFolder(game_folder_), StoreFolder(game_folder_),
-                                    SetsFolder(game_folder_)}) {
+  for (const std::string& folder :
+       {BackupsFolder(game_folder_), StoreFolder(game_folder_), SetsFolder(game_folder_)}) {
     const SystemError code = inner_.CreateFolder(folder);
     if (IsFailure(code) && code != error::kAlreadyExists) return code;
   }
@@ -234,9 +235,8 @@ SystemError Journal::StartSet() {
     if (!inner_.FindFirstMatch(SetsFolder(game_folder_) + "\\" + name + ".txt")) break;
   }
   SystemError code = error::kSuccess;
-  std::unique_ptr<platform::OpenFile> manifest =
-      inner_.Open(SetsFolder(game_folder_) + "\\" + name + ".txt", platform::FileAccess::kReadWrite,
-                  code);
+  std::unique_ptr<platform::OpenFile> manifest = inner_.Open(
+      SetsFolder(game_folder_) + "\\" + name + ".txt", platform::FileAccess::kReadWrite, code);
   if (!manifest) return code;
   code = manifest->Append(ManifestHeader(action_, now));
   if (!IsFailure(code)) code = manifest->Flush();
@@ -269,7 +269,8 @@ SystemError Journal::KeepFile(const std::string& path, const std::string& hash, 
   const std::string partial = kept + ".partial";
   SystemError code = inner_.Copy(path, partial);
   if (!IsFailure(code)) code = inner_.MoveReplacing(partial, kept);
-  if (IsFailure(code)) platform::Ignore(inner_.Delete(partial), "only tidying up after the failure");
+  if (IsFailure(code))
+    platform::Ignore(inner_.Delete(partial), "only tidying up after the failure");
   return code;
 }
 
@@ -289,13 +290,13 @@ SystemError Journal::KeepBytes(const std::string& hash, const std::string& bytes
     if (!IsFailure(code)) code = file->Flush();
   }
   if (!IsFailure(code)) code = inner_.MoveReplacing(partial, kept);
-  if (IsFailure(code)) platform::Ignore(inner_.Delete(partial), "only tidying up after the failure");
+  if (IsFailure(code))
+    platform::Ignore(inner_.Delete(partial), "only tidying up after the failure");
   return code;
 }
 
 std::unique_ptr<platform::OpenFile> Journal::Open(const std::string& path,
-                                                  platform::FileAccess access,
-                                                  SystemError& error) {
+                                                  platform::FileAccess access, SystemError& error) {
   // Opening a missing file creates it, empty.
   if (!IsOwn(path) && !inner_.FindFirstMatch(path)) {
     if (const SystemError code =
@@ -328,7 +329,8 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
   for (const FileCopy& copy : copies) {
     if (IsOwn(copy.to)) return ForwardingOs::CopyFiles(copies);
     std::optional<std::string> new_hash, old_hash;
-    if (const SystemError code = HashesOf(copy.from, copy.to, new_hash, old_hash); IsFailure(code)) {
+    if (const SystemError code = HashesOf(copy.from, copy.to, new_hash, old_hash);
+        IsFailure(code)) {
       NoteFailure({Operation::kCopy, copy.to, code});
       return {Operation::kCopy, copy.to, code};
     }
@@ -368,12 +370,14 @@ SystemError Journal::MoveReplacing(const std::string& from, const std::string& t
   SystemError code = HashesOf(from, to, new_hash, old_hash);
   if (!IsFailure(code) && new_hash) {
     if (old_hash == new_hash) {
-      platform::Ignore(inner_.Delete(from), "the same bytes are in place; the new copy is not needed");
+      platform::Ignore(inner_.Delete(from),
+                       "the same bytes are in place; the new copy is not needed");
       return error::kSuccess;
     }
     // Copied, not moved: until the move replaces it, the file keeps its content.
     if (old_hash) code = KeepFile(to, *old_hash, false);
-    if (!IsFailure(code)) code = Record({Change::Kind::kFile, Relative(to), "", old_hash, new_hash});
+    if (!IsFailure(code))
+      code = Record({Change::Kind::kFile, Relative(to), "", old_hash, new_hash});
   }
   if (!IsFailure(code)) code = inner_.MoveReplacing(from, to);
   Learn(to, IsFailure(code) ? std::nullopt : new_hash);
@@ -386,7 +390,8 @@ SystemError Journal::Delete(const std::string& path) {
   std::optional<std::string> old_hash;
   SystemError code = HashOfFile(path, old_hash);
   if (!IsFailure(code) && !old_hash) return inner_.Delete(path);  // nothing there to delete
-  if (!IsFailure(code)) code = Record({Change::Kind::kFile, Relative(path), "", old_hash, std::nullopt});
+  if (!IsFailure(code))
+    code = Record({Change::Kind::kFile, Relative(path), "", old_hash, std::nullopt});
   // Moved into the store, the file is deleted and kept in one step.
   if (!IsFailure(code)) code = KeepFile(path, *old_hash, true);
   if (!IsFailure(code) && inner_.FindFirstMatch(path)) code = inner_.Delete(path);
@@ -398,7 +403,8 @@ SystemError Journal::Delete(const std::string& path) {
 SystemError Journal::RegistryWriteValue(std::uint32_t root, const std::string& key,
                                         const std::string& value_name,
                                         const platform::RegistryValue& value) {
-  const std::optional<platform::RegistryValue> old = inner_.RegistryReadValue(root, key, value_name);
+  const std::optional<platform::RegistryValue> old =
+      inner_.RegistryReadValue(root, key, value_name);
   if (old == value) return error::kSuccess;
   std::optional<std::string> old_hash;
   SystemError code = error::kSuccess;
@@ -419,7 +425,8 @@ SystemError Journal::RegistryWriteValue(std::uint32_t root, const std::string& k
 
 SystemError Journal::RegistryDeleteValue(std::uint32_t root, const std::string& key,
                                          const std::string& value_name) {
-  const std::optional<platform::RegistryValue> old = inner_.RegistryReadValue(root, key, value_name);
+  const std::optional<platform::RegistryValue> old =
+      inner_.RegistryReadValue(root, key, value_name);
   if (!old) return inner_.RegistryDeleteValue(root, key, value_name);
   const std::string old_hash = ContentHash(ValueBytes(*old));
   SystemError code = KeepBytes(old_hash, ValueBytes(*old));
@@ -434,8 +441,7 @@ SystemError Journal::RegistryDeleteValue(std::uint32_t root, const std::string& 
   return code;
 }
 
-int Journal::ShowMessage(const std::string& text, const std::string& caption,
-                         std::uint32_t flags) {
+int Journal::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
   std::string line = caption.empty() ? text : caption + " " + text;
   for (std::size_t at = line.find("\r\n"); at != std::string::npos; at = line.find("\r\n", at)) {
     line.replace(at, 2, " / ");
@@ -452,9 +458,9 @@ Result Journal::RollbackStep(const Result& failure) {
   for (std::size_t n = changes_.size(); n-- > step_start_;) {
     const SystemError code = PutBack(changes_[n]);
     if (!IsFailure(code)) continue;
-    const Result put_back(changes_[n].kind == Change::Kind::kFile ? Operation::kCopy
-                                                                   : Operation::kRegistryWrite,
-                          Describe(changes_[n]), code);
+    const Result put_back(
+        changes_[n].kind == Change::Kind::kFile ? Operation::kCopy : Operation::kRegistryWrite,
+        Describe(changes_[n]), code);
     NoteFailure(put_back);
     if (first.ok()) first = put_back;
   }
@@ -471,7 +477,8 @@ SystemError Journal::PutBack(const Change& change) {
       return code == error::kFileNotFound ? error::kSuccess : code;
     }
     std::string bytes;
-    if (const SystemError code = ReadWhole(inner_, StoreFolder(game_folder_) + "\\" + *change.old_hash, bytes);
+    if (const SystemError code =
+            ReadWhole(inner_, StoreFolder(game_folder_) + "\\" + *change.old_hash, bytes);
         IsFailure(code)) {
       return code;
     }
@@ -533,7 +540,8 @@ void Journal::Finish() {
     }
   }
   for (const platform::DirEntry& entry : inner_.ListDirectory(StoreFolder(game_folder_) + "\\*")) {
-    if ((entry.attributes & platform::attribute::kDirectory) != 0 || needed.count(entry.name)) continue;
+    if ((entry.attributes & platform::attribute::kDirectory) != 0 || needed.count(entry.name))
+      continue;
     platform::Ignore(inner_.Delete(StoreFolder(game_folder_) + "\\" + entry.name),
                      "a content no set needs is removed next time");
   }
@@ -571,7 +579,8 @@ void RemoveLeftovers(platform::Os& os, const std::string& game_folder) {
       platform::Ignore(os.Delete(leftover), "tried again at the next start");
     }
   }
-  for (const platform::DirEntry& entry : os.ListDirectory(StoreFolder(game_folder) + "\\*.partial")) {
+  for (const platform::DirEntry& entry :
+       os.ListDirectory(StoreFolder(game_folder) + "\\*.partial")) {
     platform::Ignore(os.Delete(StoreFolder(game_folder) + "\\" + entry.name),
                      "tried again at the next start");
   }
@@ -678,7 +687,8 @@ RestoreOutcome RestoreSets(platform::Os& os, const std::string& game_folder,
         const std::optional<platform::RegistryValue> value =
             IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
         if (!IsFailure(code) && !value) code = error::kReadFault;
-        if (!IsFailure(code)) code = journal.RegistryWriteValue(root, key, target->value_name, *value);
+        if (!IsFailure(code))
+          code = journal.RegistryWriteValue(root, key, target->value_name, *value);
         result = {Operation::kRegistryWrite, subject, code};
       }
       if (result.ok()) ++outcome.values;

@@ -14,7 +14,9 @@ class ForwardingOs : public Os {
   void InitCommonControls() override { inner_.InitCommonControls(); }
   std::optional<std::string> CurrentDirectory() override { return inner_.CurrentDirectory(); }
   std::string SystemDirectory() override { return inner_.SystemDirectory(); }
-  bool FindFirstMatch(const std::string& pattern) override { return inner_.FindFirstMatch(pattern); }
+  bool FindFirstMatch(const std::string& pattern) override {
+    return inner_.FindFirstMatch(pattern);
+  }
   std::vector<DirEntry> ListDirectory(const std::string& pattern) override {
     return inner_.ListDirectory(pattern);
   }
@@ -26,7 +28,9 @@ class ForwardingOs : public Os {
   SystemError Copy(const std::string& from, const std::string& to) override {
     return inner_.Copy(from, to);
   }
-  Result CopyFiles(const std::vector<FileCopy>& copies) override { return inner_.CopyFiles(copies); }
+  Result CopyFiles(const std::vector<FileCopy>& copies) override {
+    return inner_.CopyFiles(copies);
+  }
   SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     return inner_.MoveReplacing(from, to);
   }

@@ -4,17 +4,28 @@ namespace veyra::platform {
 
 std::string_view OperationName(Operation operation) {
   switch (operation) {
-    case Operation::kOpen: return "open";
-    case Operation::kRead: return "read";
-    case Operation::kWrite: return "write";
-    case Operation::kTruncate: return "truncate";
-    case Operation::kFlush: return "flush";
-    case Operation::kCopy: return "copy";
-    case Operation::kMove: return "move";
-    case Operation::kDelete: return "delete";
-    case Operation::kList: return "list";
-    case Operation::kRegistryWrite: return "registry write";
-    case Operation::kStartProcess: return "start";
+    case Operation::kOpen:
+      return "open";
+    case Operation::kRead:
+      return "read";
+    case Operation::kWrite:
+      return "write";
+    case Operation::kTruncate:
+      return "truncate";
+    case Operation::kFlush:
+      return "flush";
+    case Operation::kCopy:
+      return "copy";
+    case Operation::kMove:
+      return "move";
+    case Operation::kDelete:
+      return "delete";
+    case Operation::kList:
+      return "list";
+    case Operation::kRegistryWrite:
+      return "registry write";
+    case Operation::kStartProcess:
+      return "start";
   }
   return "?";
 }

@@ -66,7 +66,8 @@ void MakeGame(const std::string& base) {
     put("Repository\\" + std::string(set) + "\\hl2\\materials\\sprites\\glow01.vmt", set);
   }
   put(std::string("hl2") + kLoose + "materials\\sprites\\glow01.vmt", "Hide_Anamorph_Sprites");
-  for (const char* set : {"VY_Skill", "VALVE_Skill"}) put("Repository\\" + std::string(set) + "\\skill.cfg", set);
+  for (const char* set : {"VY_Skill", "VALVE_Skill"})
+    put("Repository\\" + std::string(set) + "\\skill.cfg", set);
   for (const char* time : {"NIGHT", "DAYLIGHT"}) {
     const std::string maps = std::string("hl2") + kLoose + "maps\\";
     put(maps + time + "\\d2_coast_01.bsp", time);

@@ -159,7 +159,8 @@ TEST_F(JournalTest, ChangesThatChangeNothingLeaveNoSet) {
   {
     Journal journal(*real, game.path(), "OK");
     EXPECT_EQ(0u, journal.Copy(game.Join("Repository\\set\\a.txt"), target));
-    EXPECT_TRUE(config::WriteWholeFile(journal, target, config::OpenFailureMessage::kSave, "same").ok());
+    EXPECT_TRUE(
+        config::WriteWholeFile(journal, target, config::OpenFailureMessage::kSave, "same").ok());
     EXPECT_EQ(error::kFileNotFound, journal.Delete(game.Join("missing.dll")));
     EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "Language", *language));
     journal.Finish();
@@ -173,9 +174,12 @@ TEST_F(JournalTest, ChangesThatChangeNothingLeaveNoSet) {
 TEST_F(JournalTest, VersionsAreStoredOnceAndOnlyTheNewestSetsAreKept) {
   const std::string destination = game.Join("hl2\\custom\\sound");
   for (const char* set : {"HD", "LO"}) {
-    for (int n = 0; n < 3; ++n) Put("Repository\\" + std::string(set) + "\\" + std::to_string(n) + ".wav", set + std::to_string(n));
+    for (int n = 0; n < 3; ++n)
+      Put("Repository\\" + std::string(set) + "\\" + std::to_string(n) + ".wav",
+          set + std::to_string(n));
   }
-  for (int n = 0; n < 3; ++n) Put("hl2\\custom\\sound\\" + std::to_string(n) + ".wav", "LO" + std::to_string(n));
+  for (int n = 0; n < 3; ++n)
+    Put("hl2\\custom\\sound\\" + std::to_string(n) + ".wav", "LO" + std::to_string(n));
   for (int round = 0; round < 12; ++round) {
     const std::string set = round % 2 == 0 ? "HD" : "LO";
     Journal journal(*real, game.path(), "OK");
@@ -328,7 +332,8 @@ TEST_F(JournalTest, TheLogKeepsItsNewerHalfPastOneMebibyte) {
   const std::string log = testing::ReadFileBytes(LogFile(game.path()));
   EXPECT_LT(log.size(), old_log.size() / 2 + 200);
   EXPECT_EQ(0u, log.find(old_line)) << "the kept half starts at a line's start";
-  EXPECT_NE(std::string::npos, log.find("  OK: nothing changed\r\n")) << log.substr(log.size() - 100);
+  EXPECT_NE(std::string::npos, log.find("  OK: nothing changed\r\n"))
+      << log.substr(log.size() - 100);
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ TEST_F(UndoTest, RestoreAsksThenPutsTheChangeBackAndCanBeUndoneItself) {
   EXPECT_EQ(kExitNothingDone, Command({"/restore"}));
   EXPECT_EQ(after, Files());
   ASSERT_EQ(1u, os.messages.size());
-  EXPECT_NE(std::string::npos, os.messages[0].text.find("This puts back 2 files and 0 registry values"))
+  EXPECT_NE(std::string::npos,
+            os.messages[0].text.find("This puts back 2 files and 0 registry values"))
       << os.messages[0].text;
   EXPECT_EQ(0x12024u, os.messages[0].flags);  // Yes/No, question, task-modal, foreground
 
@@ -122,12 +123,15 @@ TEST_F(UndoTest, NothingToRestoreAndWrongArgumentsSaySoWithTheirExitCodes) {
   EXPECT_EQ("There is no recorded change to undo.", os.messages[0].text);
 
   os.has_console = true;
-  for (const std::vector<std::string>& wrong :
-       {std::vector<std::string>{"/restore", "0"}, {"/restore", "2", "2"}, {"/undo"}, {"restore"},
-        {"/history", "1"}}) {
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"/restore", "0"},
+                                                {"/restore", "2", "2"},
+                                                {"/undo"},
+                                                {"restore"},
+                                                {"/history", "1"}}) {
     os.console.clear();
     EXPECT_EQ(kExitFailed, Command(wrong)) << wrong[0];
-    EXPECT_NE(std::string::npos, os.console.find("VeyraConfig.exe /restore [N] [/quiet]")) << os.console;
+    EXPECT_NE(std::string::npos, os.console.find("VeyraConfig.exe /restore [N] [/quiet]"))
+        << os.console;
   }
   os.console.clear();
   EXPECT_EQ(kExitDone, Command({"/?"}));
@@ -148,14 +152,16 @@ TEST_F(UndoTest, HistoryGoesToTheConsoleOrElseIntoAMessage) {
   ASSERT_EQ(2u, names.size());
   EXPECT_NE(std::string::npos, os.console.find("OK: 2 files in hl2, bin, 0 registry values\n"))
       << os.console;
-  EXPECT_NE(std::string::npos, os.console.find("OK: 1 file in VYhl2, 0 registry values (interrupted)\n"))
+  EXPECT_NE(std::string::npos,
+            os.console.find("OK: 1 file in VYhl2, 0 registry values (interrupted)\n"))
       << os.console;
   EXPECT_TRUE(os.messages.empty());
 
   os.has_console = false;
   EXPECT_EQ(kExitDone, Command({"/history"}));
   ASSERT_EQ(1u, os.messages.size());
-  EXPECT_EQ(0u, os.messages[0].text.find("Recorded changes, newest last:\r\n")) << os.messages[0].text;
+  EXPECT_EQ(0u, os.messages[0].text.find("Recorded changes, newest last:\r\n"))
+      << os.messages[0].text;
 }
 
 // At start, an interrupted run is offered for undoing before the dialog
@@ -191,7 +197,8 @@ TEST_F(UndoTest, AnInterruptedRunIsOfferedOnceInTheSteamLanguage) {
     EXPECT_EQ(0, Command({}));
     EXPECT_TRUE(os.messages.empty()) << "asked again: " << os.messages[0].text;
     if (answer == kIdNo) break;
-    ASSERT_EQ(0, Command({"/restore", "/quiet"}));  // undo the recovery: back to the interrupted state
+    ASSERT_EQ(0,
+              Command({"/restore", "/quiet"}));  // undo the recovery: back to the interrupted state
     ASSERT_EQ(interrupted, Files());
     ASSERT_EQ(0, Command({"/restore", "/quiet"}));
     ASSERT_EQ(before, Files());
