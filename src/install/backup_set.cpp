@@ -31,6 +31,8 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
   return fields;
 }
 
+bool IsPresence(std::string_view field) { return field == kAbsent || field == kFolderPresent; }
+
 bool IsHash(std::string_view field) {
   if (field == kAbsent) return true;
   if (field.size() != 32) return false;
@@ -58,7 +60,9 @@ std::string ManifestHeader(const std::string& action, const platform::LocalTime&
 }
 
 std::string ManifestLine(const Change& change) {
-  std::string line = change.kind == Change::Kind::kFile ? "file\t" : "value\t";
+  std::string line = change.kind == Change::Kind::kFile    ? "file\t"
+                     : change.kind == Change::Kind::kValue ? "value\t"
+                                                           : "folder\t";
   line += change.subject;
   if (change.kind == Change::Kind::kValue) line += "\t" + change.value_name;
   line += "\t" + HashOrAbsent(change.old_hash) + "\t" + HashOrAbsent(change.new_hash);
@@ -87,6 +91,10 @@ BackupSet ParseManifest(std::string name, std::string_view text) {
     } else if (kind == "file" && fields.size() == 4 && IsHash(fields[2]) && IsHash(fields[3])) {
       set.changes.push_back({Change::Kind::kFile, std::string(fields[1]), "", ParseHash(fields[2]),
                              ParseHash(fields[3])});
+    } else if (kind == "folder" && fields.size() == 4 && IsPresence(fields[2]) &&
+               IsPresence(fields[3])) {
+      set.changes.push_back({Change::Kind::kFolder, std::string(fields[1]), "",
+                             ParseHash(fields[2]), ParseHash(fields[3])});
     } else if (kind == "value" && fields.size() == 5 && IsHash(fields[3]) && IsHash(fields[4])) {
       set.changes.push_back({Change::Kind::kValue, std::string(fields[1]), std::string(fields[2]),
                              ParseHash(fields[3]), ParseHash(fields[4])});
@@ -98,6 +106,7 @@ BackupSet ParseManifest(std::string name, std::string_view text) {
 SetSize CountSubjects(const BackupSet& set) {
   std::set<std::pair<std::string, std::string>> files, values;
   for (const Change& change : set.changes) {
+    if (change.kind == Change::Kind::kFolder) continue;
     (change.kind == Change::Kind::kFile ? files : values)
         .insert({change.subject, change.value_name});
   }

@@ -2,7 +2,8 @@
 // manifest, one line per change, each naming what changed (a file, relative to
 // the game folder, or a registry value) with the hash of its old content (or
 // "absent") and of its new content. Old contents lie in the shared store under
-// their hashes. A set whose last line is not "complete" was interrupted.
+// their hashes. A folder the program made or removed has a line of its own.
+// A set whose last line is not "complete" was interrupted.
 #pragma once
 
 #include <optional>
@@ -14,8 +15,12 @@
 
 namespace veyra::install {
 
+// The state a folder's line gives where a file's gives a hash.
+inline constexpr const char* kFolderPresent = "present";
+
 struct Change {
-  enum class Kind { kFile, kValue };
+  // A folder's line says it was made (old absent, new "present") or removed.
+  enum class Kind { kFile, kValue, kFolder };
   Kind kind = Kind::kFile;
   // A file: its path below the game folder. A value: its key, "HKCU\..." .
   std::string subject;

@@ -76,6 +76,18 @@ std::string FailureLine(const Result& failure) {
 }
 
 // The whole file; opening would create a missing one, so that is asked first.
+// A folder made by the change goes when it is empty; one it removed comes back.
+// A folder that still holds files is no failure: they are someone's.
+platform::SystemError PutBackFolder(platform::Os& os, const std::string& path, const Change& change) {
+  const bool there = os.Stamp(path).has_value();
+  if (change.old_hash.has_value() == there) return error::kSuccess;
+  if (there) {
+    const SystemError code = os.RemoveFolder(path);
+    return code == error::kFolderNotEmpty ? error::kSuccess : code;
+  }
+  return os.CreateFolder(path);
+}
+
 platform::SystemError ReadWhole(platform::Os& os, const std::string& path, std::string& bytes) {
   if (!os.FindFirstMatch(path)) return error::kFileNotFound;
   SystemError code = error::kSuccess;
@@ -400,6 +412,21 @@ SystemError Journal::Delete(const std::string& path) {
   return code;
 }
 
+SystemError Journal::CreateFolder(const std::string& path) {
+  if (IsOwn(path) || inner_.Stamp(path)) return inner_.CreateFolder(path);
+  SystemError code = Record({Change::Kind::kFolder, Relative(path), "", std::nullopt, kFolderPresent});
+  if (!IsFailure(code)) code = inner_.CreateFolder(path);
+  if (IsFailure(code)) NoteFailure({Operation::kCreateFolder, path, code});
+  return code;
+}
+
+SystemError Journal::RemoveFolder(const std::string& path) {
+  if (IsOwn(path) || !inner_.Stamp(path)) return inner_.RemoveFolder(path);
+  SystemError code = Record({Change::Kind::kFolder, Relative(path), "", kFolderPresent, std::nullopt});
+  if (!IsFailure(code)) code = inner_.RemoveFolder(path);
+  return code;
+}
+
 SystemError Journal::RegistryWriteValue(std::uint32_t root, const std::string& key,
                                         const std::string& value_name,
                                         const platform::RegistryValue& value) {
@@ -458,9 +485,10 @@ Result Journal::RollbackStep(const Result& failure) {
   for (std::size_t n = changes_.size(); n-- > step_start_;) {
     const SystemError code = PutBack(changes_[n]);
     if (!IsFailure(code)) continue;
-    const Result put_back(
-        changes_[n].kind == Change::Kind::kFile ? Operation::kCopy : Operation::kRegistryWrite,
-        Describe(changes_[n]), code);
+    const Result put_back(changes_[n].kind == Change::Kind::kValue ? Operation::kRegistryWrite
+                          : changes_[n].kind == Change::Kind::kFile  ? Operation::kCopy
+                                                                     : Operation::kRemoveFolder,
+                          Describe(changes_[n]), code);
     NoteFailure(put_back);
     if (first.ok()) first = put_back;
   }
@@ -487,6 +515,7 @@ SystemError Journal::PutBack(const Change& change) {
     return inner_.RegistryWriteValue(root, key, change.value_name, *value);
   }
   const std::string path = game_folder_ + "\\" + change.subject;
+  if (change.kind == Change::Kind::kFolder) return PutBackFolder(inner_, path, change);
   std::optional<std::string> current;
   if (const SystemError code = HashOfFile(path, current); IsFailure(code)) return code;
   if (current == change.old_hash) return error::kSuccess;
@@ -644,7 +673,16 @@ RestoreOutcome RestoreSets(platform::Os& os, const std::string& game_folder,
   for (const Change* target : targets) {
     const std::optional<std::string>& old_hash = target->old_hash;
     Result result;
-    if (target->kind == Change::Kind::kFile) {
+    if (target->kind == Change::Kind::kFolder) {
+      const std::string path = game_folder + "\\" + target->subject;
+      const bool there = os.Stamp(path).has_value();
+      if (old_hash.has_value() == there) continue;
+      const SystemError code = there ? journal.RemoveFolder(path) : journal.CreateFolder(path);
+      // A folder someone else's files are in stays.
+      if (code != error::kFolderNotEmpty) {
+        result = {there ? Operation::kRemoveFolder : Operation::kCreateFolder, path, code};
+      }
+    } else if (target->kind == Change::Kind::kFile) {
       const std::string path = game_folder + "\\" + target->subject;
       // A rewrite the interruption cut short leaves its new content beside the file.
       const std::string replacement = path + std::string(config::kReplacementSuffix);
@@ -666,7 +704,16 @@ RestoreOutcome RestoreSets(platform::Os& os, const std::string& game_folder,
       } else if (!os.FindFirstMatch(store + "\\" + *old_hash)) {
         result = {Operation::kCopy, path, error::kFileNotFound};  // its backup is gone
       } else {
-        result = {Operation::kCopy, path, journal.Copy(store + "\\" + *old_hash, path)};
+        // A folder removed since is made again, and recorded, so that undoing
+        // this restore removes it once more.
+        SystemError code = error::kSuccess;
+        for (std::size_t slash = path.find('\\', game_folder.size() + 1);
+             slash != std::string::npos && !IsFailure(code); slash = path.find('\\', slash + 1)) {
+          const std::string folder = path.substr(0, slash);
+          if (!os.Stamp(folder)) code = journal.CreateFolder(folder);
+        }
+        if (!IsFailure(code)) code = journal.Copy(store + "\\" + *old_hash, path);
+        result = {Operation::kCopy, path, code};
       }
       if (result.ok()) ++outcome.files;
     } else {

@@ -49,6 +49,8 @@ class Journal : public platform::ForwardingOs {
   platform::Result CopyFiles(const std::vector<FileCopy>& copies) override;
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override;
   platform::SystemError Delete(const std::string& path) override;
+  platform::SystemError CreateFolder(const std::string& path) override;
+  platform::SystemError RemoveFolder(const std::string& path) override;
   platform::SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
                                            const std::string& value_name,
                                            const platform::RegistryValue& value) override;

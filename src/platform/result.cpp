@@ -20,6 +20,10 @@ std::string_view OperationName(Operation operation) {
       return "move";
     case Operation::kDelete:
       return "delete";
+    case Operation::kCreateFolder:
+      return "create folder";
+    case Operation::kRemoveFolder:
+      return "remove folder";
     case Operation::kList:
       return "list";
     case Operation::kRegistryWrite:

@@ -37,6 +37,7 @@ constexpr SystemError kInvalidName = 123;
 constexpr SystemError kNoMoreFiles = 18;
 constexpr SystemError kNotSameDevice = 17;
 constexpr SystemError kAlreadyExists = 183;
+constexpr SystemError kFolderNotEmpty = 145;
 }  // namespace error
 
 enum class Operation {
@@ -48,6 +49,8 @@ enum class Operation {
   kCopy,
   kMove,
   kDelete,
+  kCreateFolder,
+  kRemoveFolder,
   kList,
   kRegistryWrite,
   kStartProcess,

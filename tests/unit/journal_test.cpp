@@ -150,6 +150,30 @@ TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
   EXPECT_FALSE(testing::PathExists(game.Join("bin\\d3d9.dll")));
 }
 
+// A deleted file whose folder is gone by the time of the restore comes back
+// with its folder; undoing that restore takes both away again.
+TEST_F(JournalTest, ARestoreMakesTheFoldersItNeedsAndItsUndoRemovesThem) {
+  const std::string file = Put("hl2\\custom\\sound\\fire1.wav", "sound");
+  {
+    Journal journal(*real, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Delete(file));
+    journal.Finish();
+  }
+  std::filesystem::remove_all(testing::FileSystemPath(game.Join("hl2\\custom")));
+  ASSERT_TRUE(RestoreNewest().failures.empty());
+  EXPECT_EQ("sound", testing::ReadFileBytes(file));
+  const BackupSet restore = Sets().back();
+  EXPECT_EQ(2, std::count_if(restore.changes.begin(), restore.changes.end(),
+                             [](const Change& c) { return c.kind == Change::Kind::kFolder; }));
+  EXPECT_NE(std::string::npos, SetSummary(restore).find(": 1 file in hl2, 0 registry values"))
+      << SetSummary(restore);
+
+  ASSERT_TRUE(RestoreNewest().failures.empty());
+  EXPECT_FALSE(testing::PathExists(file));
+  EXPECT_FALSE(testing::PathExists(game.Join("hl2\\custom")));
+  EXPECT_TRUE(testing::PathExists(game.Join("hl2")));
+}
+
 TEST_F(JournalTest, ChangesThatChangeNothingLeaveNoSet) {
   Put("Repository\\set\\a.txt", "same");
   const std::string target = Put("hl2\\a.txt", "same");

@@ -43,7 +43,7 @@ SystemError ToSystemError(int errno_value) {
     case EBUSY: case ETXTBSY: return error::kSharingViolation;
     case EIO: return error::kReadFault;
     case EXDEV: return error::kNotSameDevice;
-    case ENOTEMPTY: return 145;  // the folder is not empty
+    case ENOTEMPTY: return error::kFolderNotEmpty;
     default: return 31;  // a device attached to the system is not functioning
   }
 }
