@@ -5,6 +5,7 @@
 
 #include "app/interface_texts.h"
 #include "config/file_errors.h"
+#include "config/text_file.h"
 #include "install/journal.h"
 
 namespace veyra::app {
@@ -38,9 +39,8 @@ bool ReportRestore(platform::Os& os, const model::ProgramState& state,
   if (outcome.failures.empty()) return true;
   std::string lines;
   for (const platform::Result& failure : outcome.failures) {
-    const config::FileError error = config::FileErrorFor(failure.code());
-    lines += failure.subject() + " (Error: " + std::to_string(error.number) + ", " +
-             std::string(error.text) + ")\r\n";
+    lines += failure.subject() + " (" + config::ErrorLine(config::FileErrorFor(failure.code())) +
+             ")\r\n";
   }
   os.ShowMessage(MessageText(state.SteamLanguage, Message::kRestoreFailed, {lines}), Caption(state),
                  kNotice);
@@ -49,13 +49,8 @@ bool ReportRestore(platform::Os& os, const model::ProgramState& state,
 
 // Text for the player where the program was started from: its console, or a message.
 void Tell(platform::Os& os, const model::ProgramState& state, const std::string& text) {
-  std::string console = text;
-  for (std::size_t at = console.find("\r\n"); at != std::string::npos;
-       at = console.find("\r\n", at)) {
-    console.replace(at, 2, "\n");
-    ++at;
-  }
-  if (!os.WriteToParentConsole(console)) {
+  // A console takes plain line ends.
+  if (!os.WriteToParentConsole(config::ReplaceAll(text, "\r\n", "\n"))) {
     os.ShowMessage(text, Caption(state),
                    platform::mb::kOk | platform::mb::kTaskModal | platform::mb::kSetForeground);
   }

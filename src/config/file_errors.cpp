@@ -49,6 +49,10 @@ FileError FileErrorFor(platform::SystemError code) {
   return kAnyOther;
 }
 
+std::string ErrorLine(const FileError& error) {
+  return "Error: " + std::to_string(error.number) + ", " + std::string(error.text);
+}
+
 int FileErrorNumber(const platform::Result& result) {
   return result.ok() ? 0 : FileErrorFor(result.code()).number;
 }

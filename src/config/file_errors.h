@@ -2,6 +2,7 @@
 // Windows system error code of that operation.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/os.h"
@@ -23,6 +24,9 @@ inline constexpr int kFatalFileErrorNumber = 241;
 inline constexpr int kFatalFileErrorExitCode = 255;
 
 FileError FileErrorFor(platform::SystemError code);
+
+// "Error: 70, Permission denied", as the messages and the log show an error.
+std::string ErrorLine(const FileError& error);
 
 // The file-error number of a failed operation, 0 for success.
 int FileErrorNumber(const platform::Result& result);

@@ -10,10 +10,6 @@ constexpr std::uint32_t kMessageFlags =
     platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal;
 
 
-std::string ErrorLine(const FileError& error) {
-  return "Error: " + std::to_string(error.number) + ", " + std::string(error.text);
-}
-
 // Writes `content` beside `path` and moves it over `path`. `original` is the
 // caller's unshared handle of `path`; it is closed just before the move, which
 // it would block. On failure `path` keeps its old content and no file is left
@@ -109,12 +105,17 @@ OpenedForRewrite OpenForRewrite(platform::Os& os, const std::string& path) {
   return opened;
 }
 
+void ShowFileError(platform::Os& os, std::string_view lead, const std::string& path,
+                   const FileError& error, std::string_view closing) {
+  os.ShowMessage(std::string(lead) + "\r\n" + path + "\r\n" + ErrorLine(error) + "\r\n\r\n" +
+                     std::string(closing),
+                 "File error!", kMessageFlags);
+}
+
 // The open-failure message with the lead line given.
 static void ShowOpenFailureLed(platform::Os& os, std::string_view lead, const std::string& path,
                                const FileError& error) {
-  os.ShowMessage(std::string(lead) + "\r\n" + path + "\r\n" + ErrorLine(error) +
-                     "\r\n\r\nThe file could not be opened.",
-                 "File error!", kMessageFlags);
+  ShowFileError(os, lead, path, error, "The file could not be opened.");
 }
 
 void ShowOpenFailure(platform::Os& os, const std::string& path, const FileError& error) {

@@ -42,6 +42,11 @@ void ShowOpenFailure(platform::Os& os, const std::string& path, const FileError&
 void ShowSaveFailure(platform::Os& os, const std::optional<std::string>& path,
                      const FileError& error);
 
+// A file message in that layout, under "File error!": the lead line, the
+// path, the error line, an empty line and the closing line.
+void ShowFileError(platform::Os& os, std::string_view lead, const std::string& path,
+                   const FileError& error, std::string_view closing);
+
 // Which message reports that a file could not be opened.
 // kOpenPresetFile is the open-failure message of the SweetFX preset file, which
 // has always begun "The following error"; kCreateMarker that of the VR marker

@@ -18,24 +18,26 @@ struct LanguageName {
 };
 
 constexpr LanguageName kLanguageNames[] = {
-    {"englisch", "english"},       {"deutsch", "german"},       {"französisch", "french"},
-    {"italienisch", "italian"},    {"japanisch", "japanese"},   {"koreanisch", "korean"},
-    {"portugiesisch", "portuguese"}, {"russisch", "russian"},   {"chinesisch", "schinese"},
-    {"spanisch", "spanish"},       {"thai-chinesisch", "tchinese"}, {"thailändisch", "thai"},
+    {"englisch", "english"},         {"deutsch", "german"},           {"französisch", "french"},
+    {"italienisch", "italian"},      {"japanisch", "japanese"},       {"koreanisch", "korean"},
+    {"portugiesisch", "portuguese"}, {"russisch", "russian"},         {"chinesisch", "schinese"},
+    {"spanisch", "spanish"},         {"thai-chinesisch", "tchinese"}, {"thailändisch", "thai"},
 };
 
 // The weapon set's folders, below the set's hl2 branch and below each game's
 // custom folder alike.
 constexpr const char* kWeaponFolders[] = {
-    "models\\weapons\\",      "scripts\\",
-    "sound\\weapons\\357\\",  "sound\\weapons\\ar1\\",
-    "sound\\weapons\\ar2\\",  "sound\\weapons\\Irifle\\",
-    "sound\\weapons\\pistol\\", "sound\\weapons\\rpg\\",
+    "models\\weapons\\",         "scripts\\",
+    "sound\\weapons\\357\\",     "sound\\weapons\\ar1\\",
+    "sound\\weapons\\ar2\\",     "sound\\weapons\\Irifle\\",
+    "sound\\weapons\\pistol\\",  "sound\\weapons\\rpg\\",
     "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
 };
 
+// Folder copies as sources and destinations.
+using Copies = std::vector<std::pair<std::string, std::string>>;
+
 // The first folder copy that fails ends a switch; its step is then put back.
-template <typename Copies>
 platform::Result CopyAll(platform::Os& os, const Copies& copies) {
   for (const auto& [source, destination] : copies) {
     if (platform::Result copied = GuardedCopy(os, source, destination); !copied.ok()) return copied;
@@ -43,15 +45,14 @@ platform::Result CopyAll(platform::Os& os, const Copies& copies) {
   return {};
 }
 
-using Copies = std::vector<std::pair<std::string, std::string>>;
-
 platform::Result SwitchWeapons(platform::Os& os, const model::ProgramState& state) {
   const std::string set = state.Settings.VeyraWeapons == 1 ? "HD_weapons" : "LO_weapons";
   const struct {
     const std::string& base;
     const char* folder;
-  } games[] = {
-      {state.BasePath, "\\hl2"}, {state.EpisodicBasePath, "\\episodic"}, {state.Ep2BasePath, "\\ep2"}};
+  } games[] = {{state.BasePath, "\\hl2"},
+               {state.EpisodicBasePath, "\\episodic"},
+               {state.Ep2BasePath, "\\ep2"}};
   Copies copies;
   for (const auto& game : games) {
     for (const char* folder : kWeaponFolders) {
@@ -84,7 +85,7 @@ platform::Result SwitchCoastSequence(platform::Os& os, const model::ProgramState
   // Each time of day brings its maps and, where it has them, their node graphs.
   const std::string set = state.Settings.CoastNight == 1 ? "NIGHT\\" : "DAYLIGHT\\";
   const platform::Result copied =
-      CopyAll(os, Copies{{maps + set + ">", maps}, {maps + set + "graphs\\>", maps + "graphs\\"}});
+      CopyAll(os, {{maps + set + ">", maps}, {maps + set + "graphs\\>", maps + "graphs\\"}});
   os.Sleep(300);
   return copied;
 }
@@ -93,16 +94,14 @@ platform::Result SwitchCoastSequence(platform::Os& os, const model::ProgramState
 // layout of the program's other file messages.
 void ShowStepFailure(platform::Os& os, const platform::Result& failure,
                      const platform::Result& put_back) {
-  const config::FileError error = config::FileErrorFor(failure.code());
-  std::string text = "Following error occured while trying to " +
-                     std::string(platform::OperationName(failure.operation())) + " the file:\r\n" +
-                     failure.subject() + "\r\nError: " + std::to_string(error.number) + ", " +
-                     std::string(error.text) + "\r\n\r\n";
-  text += put_back.ok() ? "The files of this step were put back as they were."
-                        : "Not every file of this step could be put back: " + put_back.Describe() +
-                              ". Start the configurator with /restore to undo the whole change.";
-  os.ShowMessage(text, "File error!",
-                 platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal);
+  config::ShowFileError(
+      os,
+      "Following error occured while trying to " +
+          std::string(platform::OperationName(failure.operation())) + " the file:",
+      failure.subject(), config::FileErrorFor(failure.code()),
+      put_back.ok() ? "The files of this step were put back as they were."
+                    : "Not every file of this step could be put back: " + put_back.Describe() +
+                          ". Start the configurator with /restore to undo the whole change.");
 }
 
 // Runs a step so that its files stay whole: at the first change that fails,
@@ -125,7 +124,8 @@ void RunWholeStep(platform::Os& os, Journal& journal, Step&& step) {
 // differs from what is installed.
 void SwitchWhenChanged(platform::Os& os, Journal& journal, const model::ProgramState& state,
                        int chosen, int installed,
-                       platform::Result (*switch_content)(platform::Os&, const model::ProgramState&)) {
+                       platform::Result (*switch_content)(platform::Os&,
+                                                          const model::ProgramState&)) {
   if (chosen == installed) return;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
   RunWholeStep(os, journal, [&] { return switch_content(os, state); });
@@ -140,7 +140,8 @@ void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {
   }
   if (config::FileExists(os, tag)) return;
   platform::SystemError code = platform::error::kSuccess;
-  if (std::unique_ptr<platform::OpenFile> file = os.Open(tag, platform::FileAccess::kReadWrite, code)) {
+  if (std::unique_ptr<platform::OpenFile> file =
+          os.Open(tag, platform::FileAccess::kReadWrite, code)) {
     std::size_t written = 0;
     code = file->WriteFromStart("Holodeck\r\n", written);
   }

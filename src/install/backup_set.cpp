@@ -21,16 +21,6 @@ std::optional<std::string> ParseHash(std::string_view field) {
   return std::string(field);
 }
 
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (std::size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t')) {
-    fields.push_back(line.substr(0, tab));
-    line.remove_prefix(tab + 1);
-  }
-  fields.push_back(line);
-  return fields;
-}
-
 bool IsPresence(std::string_view field) { return field == kAbsent || field == kFolderPresent; }
 
 bool IsHash(std::string_view field) {
@@ -73,14 +63,26 @@ std::string ManifestCompleteLine(const platform::LocalTime& finished) {
   return "complete\t" + TimeText(finished) + std::string(kLineEnd);
 }
 
+std::vector<std::vector<std::string_view>> TabbedLines(std::string_view text) {
+  std::vector<std::vector<std::string_view>> lines;
+  for (std::size_t end = text.find(kLineEnd); end != std::string_view::npos;
+       end = text.find(kLineEnd)) {
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + kLineEnd.size());
+    std::vector<std::string_view>& fields = lines.emplace_back();
+    for (std::size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t')) {
+      fields.push_back(line.substr(0, tab));
+      line.remove_prefix(tab + 1);
+    }
+    fields.push_back(line);
+  }
+  return lines;
+}
+
 BackupSet ParseManifest(std::string name, std::string_view text) {
   BackupSet set;
   set.name = std::move(name);
-  for (std::size_t end = text.find(kLineEnd); end != std::string_view::npos;
-       end = text.find(kLineEnd)) {
-    const std::string_view line = text.substr(0, end);
-    text.remove_prefix(end + kLineEnd.size());
-    const std::vector<std::string_view> fields = SplitTabs(line);
+  for (const std::vector<std::string_view>& fields : TabbedLines(text)) {
     const std::string_view kind = fields[0];
     if (kind == "started" && fields.size() == 2) {
       set.started = fields[1];

@@ -47,6 +47,10 @@ std::string ManifestHeader(const std::string& action, const platform::LocalTime&
 std::string ManifestLine(const Change& change);
 std::string ManifestCompleteLine(const platform::LocalTime& finished);
 
+// The lines of a text, each ended by CR LF (a line cut short is left out),
+// split at their tabs.
+std::vector<std::vector<std::string_view>> TabbedLines(std::string_view text);
+
 // Reads a manifest. A line cut short by an interruption (no line end) or not
 // of the form above is passed over.
 BackupSet ParseManifest(std::string name, std::string_view text);

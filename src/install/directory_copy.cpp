@@ -39,7 +39,8 @@ platform::Result GuardedCopy(platform::Os& os, const std::string& source,
   return CopyDirFiles(os, source, destination);
 }
 
-std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os, const std::string& language) {
+std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os,
+                                                     const std::string& language) {
   const bool german = language == "german";
   std::unique_ptr<platform::WaitWindow> window =
       os.OpenWaitWindow(german ? "Kopiere Dateien" : "Copy files",

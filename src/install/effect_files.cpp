@@ -5,7 +5,8 @@
 
 namespace veyra::install {
 
-bool EnableSunraysNormal(platform::Os& os, const model::ProgramState& state, const std::string& path) {
+bool EnableSunraysNormal(platform::Os& os, const model::ProgramState& state,
+                         const std::string& path) {
   return config::EditFileReplacing(os, path, state.SunraysOffPattern, state.SunraysOnPattern,
                                    state.SunraysStrongOnPattern, state.SunraysStrongOffPattern);
 }

@@ -1,6 +1,6 @@
 #include "install/injectors.h"
 
-#include <iterator>
+#include <span>
 #include <vector>
 
 #include "config/text_file.h"
@@ -64,7 +64,8 @@ platform::Result InstallSweetFx(platform::Os& os, const model::ProgramState& sta
   const std::string& base = state.BasePath;
   const std::string& preset = state.Settings.SelectedSweetFxPreset;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  if (platform::Result copied = GuardedCopy(os, base + paths::kSweetFxBinaries + ">", base + paths::kBin);
+  if (platform::Result copied =
+          GuardedCopy(os, base + paths::kSweetFxBinaries + ">", base + paths::kBin);
       !copied.ok()) {
     return copied;
   }
@@ -105,19 +106,20 @@ platform::Result ApplySweetFx(platform::Os& os, const model::ProgramState& state
 platform::Result ApplyReShade(platform::Os& os, const model::ProgramState& state) {
   const model::SettingsState& settings = state.Settings;
   if (settings.ReShade == state.Installed.ReShadeInstalled) return {};
-  const std::vector<const char*> shared =
-      settings.SweetFx == 0 ? std::vector<const char*>(std::begin(kSharedLibraries), std::end(kSharedLibraries))
-                            : std::vector<const char*>();
-  std::vector<const char*> first = {"\\bin\\d3d9.log", paths::kReShadeFx};
-  first.insert(first.end(), shared.begin(), shared.end());
-  if (platform::Result deleted = DeleteAll(os, state, first); !deleted.ok()) return deleted;
+  // The library both injectors use goes only while SweetFX is not chosen.
+  using Files = std::span<const char* const>;
+  const Files shared = settings.SweetFx == 0 ? Files(kSharedLibraries) : Files();
+  const char* const markers[] = {"\\bin\\d3d9.log", paths::kReShadeFx};
+  if (platform::Result deleted = DeleteAll(os, state, markers); !deleted.ok()) return deleted;
+  if (platform::Result deleted = DeleteAll(os, state, shared); !deleted.ok()) return deleted;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
   if (settings.ReShade == 1) {
     // Twice, as the package has always been copied: the second pass copies
     // what the first could not, and decides.
     platform::Result copied;
     for (int pass = 0; pass < 2; ++pass) {
-      copied = GuardedCopy(os, state.BasePath + paths::kReShadePackage + ">", state.BasePath + paths::kBin);
+      copied = GuardedCopy(os, state.BasePath + paths::kReShadePackage + ">",
+                           state.BasePath + paths::kBin);
       os.Sleep(50);
     }
     return copied;

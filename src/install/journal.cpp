@@ -65,29 +65,16 @@ std::string KeyOf(const std::string& subject) {
 }
 
 std::string Describe(const Change& change) {
-  return change.kind == Change::Kind::kFile ? change.subject
-                                            : change.subject + " " + change.value_name;
+  return change.kind == Change::Kind::kValue ? change.subject + " " + change.value_name
+                                             : change.subject;
 }
 
 std::string FailureLine(const Result& failure) {
-  const config::FileError error = config::FileErrorFor(failure.code());
-  return "  failed " + failure.Describe() + " (Error: " + std::to_string(error.number) + ", " +
-         std::string(error.text) + ")\r\n";
+  return "  failed " + failure.Describe() + " (" +
+         config::ErrorLine(config::FileErrorFor(failure.code())) + ")\r\n";
 }
 
 // The whole file; opening would create a missing one, so that is asked first.
-// A folder made by the change goes when it is empty; one it removed comes back.
-// A folder that still holds files is no failure: they are someone's.
-platform::SystemError PutBackFolder(platform::Os& os, const std::string& path, const Change& change) {
-  const bool there = os.Stamp(path).has_value();
-  if (change.old_hash.has_value() == there) return error::kSuccess;
-  if (there) {
-    const SystemError code = os.RemoveFolder(path);
-    return code == error::kFolderNotEmpty ? error::kSuccess : code;
-  }
-  return os.CreateFolder(path);
-}
-
 platform::SystemError ReadWhole(platform::Os& os, const std::string& path, std::string& bytes) {
   if (!os.FindFirstMatch(path)) return error::kFileNotFound;
   SystemError code = error::kSuccess;
@@ -178,22 +165,11 @@ void Journal::LoadKnown() {
   std::string text;
   if (IsFailure(ReadWhole(inner_, KnownFile(game_folder_), text))) return;
   // hash, size, time written, path: tab-separated, one file a line.
-  for (std::size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n")) {
-    const std::string line = text.substr(0, end);
-    text.erase(0, end + 2);
-    std::size_t tabs[3];
-    std::size_t at = 0;
-    bool whole = true;
-    for (std::size_t& tab : tabs) {
-      tab = line.find('\t', at);
-      whole = whole && tab != std::string::npos;
-      at = whole ? tab + 1 : at;
-    }
-    if (!whole || tabs[0] != 32) continue;
-    char* end_of_number = nullptr;
-    const std::uint64_t size = std::strtoull(line.c_str() + 33, &end_of_number, 10);
-    const std::uint64_t modified = std::strtoull(line.c_str() + tabs[1] + 1, &end_of_number, 10);
-    known_[line.substr(tabs[2] + 1)] = {{size, modified, false}, line.substr(0, 32)};
+  for (const std::vector<std::string_view>& fields : TabbedLines(text)) {
+    if (fields.size() != 4 || fields[0].size() != 32) continue;
+    const std::uint64_t size = std::strtoull(std::string(fields[1]).c_str(), nullptr, 10);
+    const std::uint64_t modified = std::strtoull(std::string(fields[2]).c_str(), nullptr, 10);
+    known_[std::string(fields[3])] = {{size, modified, false}, std::string(fields[0])};
   }
 }
 
@@ -414,7 +390,8 @@ SystemError Journal::Delete(const std::string& path) {
 
 SystemError Journal::CreateFolder(const std::string& path) {
   if (IsOwn(path) || inner_.Stamp(path)) return inner_.CreateFolder(path);
-  SystemError code = Record({Change::Kind::kFolder, Relative(path), "", std::nullopt, kFolderPresent});
+  SystemError code =
+      Record({Change::Kind::kFolder, Relative(path), "", std::nullopt, kFolderPresent});
   if (!IsFailure(code)) code = inner_.CreateFolder(path);
   if (IsFailure(code)) NoteFailure({Operation::kCreateFolder, path, code});
   return code;
@@ -422,7 +399,8 @@ SystemError Journal::CreateFolder(const std::string& path) {
 
 SystemError Journal::RemoveFolder(const std::string& path) {
   if (IsOwn(path) || !inner_.Stamp(path)) return inner_.RemoveFolder(path);
-  SystemError code = Record({Change::Kind::kFolder, Relative(path), "", kFolderPresent, std::nullopt});
+  SystemError code =
+      Record({Change::Kind::kFolder, Relative(path), "", kFolderPresent, std::nullopt});
   if (!IsFailure(code)) code = inner_.RemoveFolder(path);
   return code;
 }
@@ -430,8 +408,20 @@ SystemError Journal::RemoveFolder(const std::string& path) {
 SystemError Journal::RegistryWriteValue(std::uint32_t root, const std::string& key,
                                         const std::string& value_name,
                                         const platform::RegistryValue& value) {
+  return ChangeValue(root, key, value_name, value);
+}
+
+SystemError Journal::RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                         const std::string& value_name) {
+  return ChangeValue(root, key, value_name, std::nullopt);
+}
+
+SystemError Journal::ChangeValue(std::uint32_t root, const std::string& key,
+                                 const std::string& value_name,
+                                 const std::optional<platform::RegistryValue>& value) {
   const std::optional<platform::RegistryValue> old =
       inner_.RegistryReadValue(root, key, value_name);
+  if (!old && !value) return inner_.RegistryDeleteValue(root, key, value_name);  // nothing there
   if (old == value) return error::kSuccess;
   std::optional<std::string> old_hash;
   SystemError code = error::kSuccess;
@@ -441,27 +431,12 @@ SystemError Journal::RegistryWriteValue(std::uint32_t root, const std::string& k
   }
   if (!IsFailure(code)) {
     code = Record({Change::Kind::kValue, RootName(root) + "\\" + key, value_name, old_hash,
-                   ContentHash(ValueBytes(value))});
+                   value ? std::optional(ContentHash(ValueBytes(*value))) : std::nullopt});
   }
-  if (!IsFailure(code)) code = inner_.RegistryWriteValue(root, key, value_name, value);
-  if (IsFailure(code)) {
-    NoteFailure({Operation::kRegistryWrite, RootName(root) + "\\" + key + " " + value_name, code});
-  }
-  return code;
-}
-
-SystemError Journal::RegistryDeleteValue(std::uint32_t root, const std::string& key,
-                                         const std::string& value_name) {
-  const std::optional<platform::RegistryValue> old =
-      inner_.RegistryReadValue(root, key, value_name);
-  if (!old) return inner_.RegistryDeleteValue(root, key, value_name);
-  const std::string old_hash = ContentHash(ValueBytes(*old));
-  SystemError code = KeepBytes(old_hash, ValueBytes(*old));
   if (!IsFailure(code)) {
-    code = Record(
-        {Change::Kind::kValue, RootName(root) + "\\" + key, value_name, old_hash, std::nullopt});
+    code = value ? inner_.RegistryWriteValue(root, key, value_name, *value)
+                 : inner_.RegistryDeleteValue(root, key, value_name);
   }
-  if (!IsFailure(code)) code = inner_.RegistryDeleteValue(root, key, value_name);
   if (IsFailure(code)) {
     NoteFailure({Operation::kRegistryWrite, RootName(root) + "\\" + key + " " + value_name, code});
   }
@@ -469,11 +444,8 @@ SystemError Journal::RegistryDeleteValue(std::uint32_t root, const std::string& 
 }
 
 int Journal::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
-  std::string line = caption.empty() ? text : caption + " " + text;
-  for (std::size_t at = line.find("\r\n"); at != std::string::npos; at = line.find("\r\n", at)) {
-    line.replace(at, 2, " / ");
-  }
-  shown_.push_back(line);
+  shown_.push_back(
+      config::ReplaceAll(caption.empty() ? text : caption + " " + text, "\r\n", " / "));
   return inner_.ShowMessage(text, caption, flags);
 }
 
@@ -483,12 +455,8 @@ Result Journal::RollbackStep(const Result& failure) {
   NoteFailure(failure);
   Result first;
   for (std::size_t n = changes_.size(); n-- > step_start_;) {
-    const SystemError code = PutBack(changes_[n]);
-    if (!IsFailure(code)) continue;
-    const Result put_back(changes_[n].kind == Change::Kind::kValue ? Operation::kRegistryWrite
-                          : changes_[n].kind == Change::Kind::kFile  ? Operation::kCopy
-                                                                     : Operation::kRemoveFolder,
-                          Describe(changes_[n]), code);
+    const Result put_back = PutBack(inner_, changes_[n]);
+    if (put_back.ok()) continue;
     NoteFailure(put_back);
     if (first.ok()) first = put_back;
   }
@@ -496,34 +464,59 @@ Result Journal::RollbackStep(const Result& failure) {
   return first;
 }
 
-SystemError Journal::PutBack(const Change& change) {
+Result Journal::PutBack(platform::Os& via, const Change& change) {
   if (change.kind == Change::Kind::kValue) {
     const std::uint32_t root = RootOf(change.subject);
     const std::string key = KeyOf(change.subject);
+    SystemError code = error::kSuccess;
     if (!change.old_hash) {
-      const SystemError code = inner_.RegistryDeleteValue(root, key, change.value_name);
-      return code == error::kFileNotFound ? error::kSuccess : code;
+      code = via.RegistryDeleteValue(root, key, change.value_name);
+      if (code == error::kFileNotFound) code = error::kSuccess;  // gone already
+    } else {
+      std::string bytes;
+      code = ReadWhole(inner_, StoreFolder(game_folder_) + "\\" + *change.old_hash, bytes);
+      const std::optional<platform::RegistryValue> value =
+          IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
+      if (!IsFailure(code) && !value) code = error::kReadFault;
+      if (!IsFailure(code)) code = via.RegistryWriteValue(root, key, change.value_name, *value);
     }
-    std::string bytes;
-    if (const SystemError code =
-            ReadWhole(inner_, StoreFolder(game_folder_) + "\\" + *change.old_hash, bytes);
-        IsFailure(code)) {
-      return code;
-    }
-    const std::optional<platform::RegistryValue> value = ParseValueBytes(bytes);
-    if (!value) return error::kReadFault;
-    return inner_.RegistryWriteValue(root, key, change.value_name, *value);
+    return {Operation::kRegistryWrite, Describe(change), code};
   }
+
   const std::string path = game_folder_ + "\\" + change.subject;
-  if (change.kind == Change::Kind::kFolder) return PutBackFolder(inner_, path, change);
+  if (change.kind == Change::Kind::kFolder) {
+    const bool there = inner_.Stamp(path).has_value();
+    if (change.old_hash.has_value() == there) return {};
+    const SystemError code = there ? via.RemoveFolder(path) : via.CreateFolder(path);
+    // A folder that still holds files is no failure: they are someone's.
+    return {there ? Operation::kRemoveFolder : Operation::kCreateFolder, path,
+            code == error::kFolderNotEmpty ? error::kSuccess : code};
+  }
+
+  // A rewrite cut short leaves its new content beside the file.
+  const std::string replacement = path + std::string(config::kReplacementSuffix);
+  if (inner_.FindFirstMatch(replacement)) {
+    platform::Ignore(inner_.Delete(replacement), "a leftover that is not part of the game");
+  }
   std::optional<std::string> current;
-  if (const SystemError code = HashOfFile(path, current); IsFailure(code)) return code;
-  if (current == change.old_hash) return error::kSuccess;
+  if (const SystemError code = HashOfFile(path, current); IsFailure(code)) {
+    return {Operation::kRead, path, code};
+  }
+  if (current == change.old_hash) return {};
   Learn(path, std::nullopt);
-  if (!change.old_hash) return inner_.Delete(path);
+  if (!change.old_hash) return {Operation::kDelete, path, via.Delete(path)};
   const std::string kept = StoreFolder(game_folder_) + "\\" + *change.old_hash;
-  if (!inner_.FindFirstMatch(kept)) return error::kFileNotFound;
-  return inner_.Copy(kept, path);
+  if (!inner_.FindFirstMatch(kept)) return {Operation::kCopy, path, error::kFileNotFound};
+  // A folder removed since is made again (recorded, on a restore).
+  for (std::size_t slash = path.find('\\', game_folder_.size() + 1); slash != std::string::npos;
+       slash = path.find('\\', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    if (inner_.Stamp(folder)) continue;
+    if (const SystemError code = via.CreateFolder(folder); IsFailure(code)) {
+      return {Operation::kCreateFolder, folder, code};
+    }
+  }
+  return {Operation::kCopy, path, via.Copy(kept, path)};
 }
 
 void Journal::NoteFailure(const Result& failure) {
@@ -631,10 +624,10 @@ std::vector<std::string> ListSets(platform::Os& os, const std::string& game_fold
 
 std::optional<BackupSet> ReadSet(platform::Os& os, const std::string& game_folder,
                                  const std::string& name) {
-  const std::string path = SetsFolder(game_folder) + "\\" + name + ".txt";
-  if (!os.FindFirstMatch(path)) return std::nullopt;
   std::string text;
-  if (IsFailure(ReadWhole(os, path, text))) return std::nullopt;
+  if (IsFailure(ReadWhole(os, SetsFolder(game_folder) + "\\" + name + ".txt", text))) {
+    return std::nullopt;
+  }
   return ParseManifest(name, text);
 }
 
@@ -669,78 +662,17 @@ RestoreOutcome RestoreSets(platform::Os& os, const std::string& game_folder,
 
   RestoreOutcome outcome;
   Journal journal(os, game_folder, action);
-  const std::string store = StoreFolder(game_folder);
   for (const Change* target : targets) {
-    const std::optional<std::string>& old_hash = target->old_hash;
-    Result result;
-    if (target->kind == Change::Kind::kFolder) {
-      const std::string path = game_folder + "\\" + target->subject;
-      const bool there = os.Stamp(path).has_value();
-      if (old_hash.has_value() == there) continue;
-      const SystemError code = there ? journal.RemoveFolder(path) : journal.CreateFolder(path);
-      // A folder someone else's files are in stays.
-      if (code != error::kFolderNotEmpty) {
-        result = {there ? Operation::kRemoveFolder : Operation::kCreateFolder, path, code};
-      }
-    } else if (target->kind == Change::Kind::kFile) {
-      const std::string path = game_folder + "\\" + target->subject;
-      // A rewrite the interruption cut short leaves its new content beside the file.
-      const std::string replacement = path + std::string(config::kReplacementSuffix);
-      if (os.FindFirstMatch(replacement)) {
-        platform::Ignore(os.Delete(replacement), "a leftover that is not part of the game");
-      }
-      std::optional<std::string> current;
-      if (os.FindFirstMatch(path)) {
-        std::string bytes;
-        if (const SystemError code = ReadWhole(os, path, bytes); IsFailure(code)) {
-          outcome.failures.push_back({Operation::kRead, path, code});
-          continue;
-        }
-        current = ContentHash(bytes);
-      }
-      if (current == old_hash) continue;
-      if (!old_hash) {
-        result = {Operation::kDelete, path, journal.Delete(path)};
-      } else if (!os.FindFirstMatch(store + "\\" + *old_hash)) {
-        result = {Operation::kCopy, path, error::kFileNotFound};  // its backup is gone
-      } else {
-        // A folder removed since is made again, and recorded, so that undoing
-        // this restore removes it once more.
-        SystemError code = error::kSuccess;
-        for (std::size_t slash = path.find('\\', game_folder.size() + 1);
-             slash != std::string::npos && !IsFailure(code); slash = path.find('\\', slash + 1)) {
-          const std::string folder = path.substr(0, slash);
-          if (!os.Stamp(folder)) code = journal.CreateFolder(folder);
-        }
-        if (!IsFailure(code)) code = journal.Copy(store + "\\" + *old_hash, path);
-        result = {Operation::kCopy, path, code};
-      }
-      if (result.ok()) ++outcome.files;
-    } else {
-      const std::uint32_t root = RootOf(target->subject);
-      const std::string key = KeyOf(target->subject);
-      const std::string subject = target->subject + " " + target->value_name;
-      const std::optional<platform::RegistryValue> current =
-          os.RegistryReadValue(root, key, target->value_name);
-      if ((current ? std::optional(ContentHash(ValueBytes(*current))) : std::nullopt) == old_hash) {
-        continue;
-      }
-      if (!old_hash) {
-        result = {Operation::kRegistryWrite, subject,
-                  journal.RegistryDeleteValue(root, key, target->value_name)};
-      } else {
-        std::string bytes;
-        SystemError code = ReadWhole(os, store + "\\" + *old_hash, bytes);
-        const std::optional<platform::RegistryValue> value =
-            IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
-        if (!IsFailure(code) && !value) code = error::kReadFault;
-        if (!IsFailure(code))
-          code = journal.RegistryWriteValue(root, key, target->value_name, *value);
-        result = {Operation::kRegistryWrite, subject, code};
-      }
-      if (result.ok()) ++outcome.values;
+    const std::size_t recorded = journal.changes().size();
+    // Through the journal itself: what the restore changes is recorded in turn.
+    const Result result = journal.PutBack(journal, *target);
+    if (!result.ok()) {
+      outcome.failures.push_back(result);
+    } else if (journal.changes().size() > recorded && target->kind == Change::Kind::kFile) {
+      ++outcome.files;
+    } else if (journal.changes().size() > recorded && target->kind == Change::Kind::kValue) {
+      ++outcome.values;
     }
-    if (!result.ok()) outcome.failures.push_back(result);
   }
   for (const Result& failure : outcome.failures) journal.NoteFailure(failure);
   journal.Finish();

@@ -73,6 +73,11 @@ class Journal : public platform::ForwardingOs {
   // the log's lines about failures.
   void Finish();
 
+  // Puts a file, value or folder back as it was before `change`, through
+  // `via`: the Os below for a step put back, this journal for a restore, so
+  // that what the restore changes is recorded in turn.
+  platform::Result PutBack(platform::Os& via, const Change& change);
+
   // A failure to go into the log with the rest of this run.
   void NoteFailure(const platform::Result& failure);
 
@@ -104,7 +109,10 @@ class Journal : public platform::ForwardingOs {
   // there when `move` (the file is about to be replaced or deleted anyway).
   platform::SystemError KeepFile(const std::string& path, const std::string& hash, bool move);
   platform::SystemError KeepBytes(const std::string& hash, const std::string& bytes);
-  platform::SystemError PutBack(const Change& change);
+  // Sets a registry value (nullopt: deletes it), recorded first.
+  platform::SystemError ChangeValue(std::uint32_t root, const std::string& key,
+                                    const std::string& value_name,
+                                    const std::optional<platform::RegistryValue>& value);
   void Log(const std::string& lines);
 
   std::string game_folder_;

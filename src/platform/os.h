@@ -55,7 +55,7 @@ inline constexpr std::uint32_t kRegistryDword = 4;
 // A REG_DWORD value: four bytes, least significant first.
 inline RegistryValue DwordValue(std::uint32_t value) {
   std::string data(4, '\0');
-  for (int i = 0; i < 4; ++i) data[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+  for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>(value >> (8 * i));
   return {kRegistryDword, data};
 }
 

@@ -47,4 +47,16 @@ bool PathExists(const std::string& path) { return fs::exists(FileSystemPath(path
 
 void MakeFolder(const std::string& path) { fs::create_directories(FileSystemPath(path)); }
 
+std::map<std::string, std::string> FilesBelow(const std::string& folder, bool with_backups) {
+  std::map<std::string, std::string> files;
+  const fs::path root = FileSystemPath(folder);
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string relative = entry.path().lexically_relative(root).generic_string();
+    if (!entry.is_regular_file()) continue;
+    if (!with_backups && relative.rfind("VeyraConfig backups", 0) == 0) continue;
+    files[relative] = ReadFileBytes(ProgramPath(entry.path()));
+  }
+  return files;
+}
+
 }  // namespace veyra::testing

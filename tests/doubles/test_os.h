@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,10 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);  // "" when missing
 bool PathExists(const std::string& path);
 void MakeFolder(const std::string& path);  // with missing parents
+
+// Every file below `folder`, by its path below it ('/' between the names),
+// with its bytes; the backups the program keeps there are left out unless asked for.
+std::map<std::string, std::string> FilesBelow(const std::string& folder, bool with_backups = false);
 
 }  // namespace veyra::testing
 

@@ -111,18 +111,6 @@ model::ProgramState ChosenState(const std::string& base) {
   return state;
 }
 
-Files Snapshot(const std::string& base, bool with_backups = false) {
-  Files files;
-  const fs::path root = testing::FileSystemPath(base);
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    const std::string relative = entry.path().lexically_relative(root).generic_string();
-    if (!entry.is_regular_file()) continue;
-    if (!with_backups && relative.rfind("VeyraConfig backups", 0) == 0) continue;
-    files[relative] = testing::ReadFileBytes(testing::ProgramPath(entry.path()));
-  }
-  return files;
-}
-
 // The files that differ, one line each; "" when none does.
 std::string Differences(const Files& expected, const Files& actual) {
   std::string lines;
@@ -188,11 +176,11 @@ class FaultSweepTest : public ::testing::Test {
 TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
   // The run without faults: what "new" means for every file, and how many calls there are.
   Fresh();
-  const Files before = Snapshot(game.path());
+  const Files before = testing::FilesBelow(game.path());
   testing::FaultInjectingOs clean(*real);
   const int calls = RunOk(clean);
   ASSERT_TRUE(messages_.empty()) << messages_[0].text;
-  const Files after = Snapshot(game.path());
+  const Files after = testing::FilesBelow(game.path());
   ASSERT_NE(before, after);
   ASSERT_GT(calls, 100);
 
@@ -220,7 +208,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
       // up: the next start tidies up, and the set puts everything back.
       if (persistent) RemoveLeftovers(*real, game.path());
       // Each file wholly old or wholly new; nothing half-made anywhere.
-      const Files now = Snapshot(game.path());
+      const Files now = testing::FilesBelow(game.path());
       for (const auto& [file, bytes] : persistent ? Files() : now) {
         const auto old_file = before.find(file);
         const auto new_file = after.find(file);
@@ -228,7 +216,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
         const bool is_new = new_file != after.end() && new_file->second == bytes;
         EXPECT_TRUE(is_old || is_new) << file << " holds \"" << bytes << "\"";
       }
-      for (const auto& [file, bytes] : Snapshot(game.path(), true)) {
+      for (const auto& [file, bytes] : testing::FilesBelow(game.path(), true)) {
         EXPECT_FALSE(file.ends_with(".veyra-new") || file.ends_with(".partial")) << file;
       }
       if (!persistent) {
@@ -243,7 +231,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
         const RestoreOutcome outcome = RestoreSets(*real, game.path(), {*set}, "restore");
         EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
       }
-      EXPECT_EQ("", Differences(before, Snapshot(game.path())));
+      EXPECT_EQ("", Differences(before, testing::FilesBelow(game.path())));
       EXPECT_EQ(registry_start, RegistrySnapshot(*real));
       if (!persistent) last_passing_fault = call;
       if (reached < call || ::testing::Test::HasFailure()) break;

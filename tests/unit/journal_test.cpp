@@ -20,18 +20,6 @@ namespace error = platform::error;
 using platform::hkey::kCurrentUser;
 using Kind = testing::OperationLogOs::Kind;
 
-// Every file below `folder` but the backups, by path below it, with its bytes.
-std::map<std::string, std::string> Snapshot(const std::string& folder) {
-  std::map<std::string, std::string> files;
-  const fs::path root = testing::FileSystemPath(folder);
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    const std::string relative = entry.path().lexically_relative(root).generic_string();
-    if (relative.rfind("VeyraConfig backups", 0) == 0 || !entry.is_regular_file()) continue;
-    files[relative] = testing::ReadFileBytes(testing::ProgramPath(entry.path()));
-  }
-  return files;
-}
-
 std::size_t CountFiles(const std::string& folder) {
   if (!testing::PathExists(folder)) return 0;
   std::size_t count = 0;
@@ -108,7 +96,7 @@ TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
   Put("bin\\d3d9.dll", "injector");
   Put("VYhl2\\cfg\\autoexec.cfg", "bind \"F5\" \"jpeg\"\r\n");
   testing::SetRegistryString(*real, kKey, "Language", "german");
-  const auto before = Snapshot(game.path());
+  const auto before = testing::FilesBelow(game.path());
   {
     Journal journal(*real, game.path(), "OK");
     EXPECT_EQ(0u, journal.Copy(game.Join("Repository\\HD\\v_pistol.mdl"),
@@ -125,7 +113,7 @@ TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
                                              platform::DwordValue(0)));
     journal.Finish();
   }
-  ASSERT_NE(before, Snapshot(game.path()));
+  ASSERT_NE(before, testing::FilesBelow(game.path()));
   ASSERT_EQ(1u, Sets().size());
   EXPECT_TRUE(Sets()[0].complete);
   EXPECT_EQ("OK", Sets()[0].action);
@@ -134,7 +122,7 @@ TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
   EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
   EXPECT_EQ(4, outcome.files);
   EXPECT_EQ(2, outcome.values);
-  EXPECT_EQ(before, Snapshot(game.path()));
+  EXPECT_EQ(before, testing::FilesBelow(game.path()));
   const std::optional<platform::RegistryValue> language =
       real->RegistryReadValue(kCurrentUser, kKey, "Language");
   ASSERT_TRUE(language.has_value());

@@ -37,18 +37,6 @@ class UndoTest : public ::testing::Test {
     testing::WriteFileBytes(path, bytes);
   }
 
-  // Every file but the backups, with its bytes.
-  std::map<std::string, std::string> Files() {
-    std::map<std::string, std::string> files;
-    const fs::path root = testing::FileSystemPath(game.path());
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-      const std::string relative = entry.path().lexically_relative(root).generic_string();
-      if (relative.rfind("VeyraConfig backups", 0) == 0 || !entry.is_regular_file()) continue;
-      files[relative] = testing::ReadFileBytes(testing::ProgramPath(entry.path()));
-    }
-    return files;
-  }
-
   // One change recorded as an OK records it; unfinished, as a run that was ended.
   void Change(bool finished) {
     install::Journal journal(*real, game.path(), "OK");
@@ -69,14 +57,14 @@ class UndoTest : public ::testing::Test {
 };
 
 TEST_F(UndoTest, RestoreAsksThenPutsTheChangeBackAndCanBeUndoneItself) {
-  const auto before = Files();
+  const auto before = testing::FilesBelow(game.path());
   Change(true);
-  const auto after = Files();
+  const auto after = testing::FilesBelow(game.path());
   ASSERT_NE(before, after);
 
   os.answers = {kIdNo};
   EXPECT_EQ(kExitNothingDone, Command({"/restore"}));
-  EXPECT_EQ(after, Files());
+  EXPECT_EQ(after, testing::FilesBelow(game.path()));
   ASSERT_EQ(1u, os.messages.size());
   EXPECT_NE(std::string::npos,
             os.messages[0].text.find("This puts back 2 files and 0 registry values"))
@@ -85,12 +73,12 @@ TEST_F(UndoTest, RestoreAsksThenPutsTheChangeBackAndCanBeUndoneItself) {
 
   os.answers = {kIdYes};
   EXPECT_EQ(kExitDone, Command({"/RESTORE"}));
-  EXPECT_EQ(before, Files());
+  EXPECT_EQ(before, testing::FilesBelow(game.path()));
   EXPECT_EQ(kExitDone, Command({"-restore", "/quiet"}));
-  EXPECT_EQ(after, Files());
+  EXPECT_EQ(after, testing::FilesBelow(game.path()));
   // Two sets back from there: the restore and then the OK, to before the OK.
   EXPECT_EQ(kExitDone, Command({"/restore", "3", "/quiet"}));
-  EXPECT_EQ(before, Files());
+  EXPECT_EQ(before, testing::FilesBelow(game.path()));
   EXPECT_EQ(2u, os.messages.size());
 }
 
@@ -173,16 +161,16 @@ TEST_F(UndoTest, AnInterruptedRunIsOfferedOnceInTheSteamLanguage) {
   };
   os.dialog_script = cancel;
   ASSERT_EQ(0, Command({}));  // the first start writes the missing console scripts
-  const auto before = Files();
+  const auto before = testing::FilesBelow(game.path());
   for (const int answer : {kIdYes, kIdNo}) {
     Change(false);
-    const auto interrupted = Files();
+    const auto interrupted = testing::FilesBelow(game.path());
     os.messages.clear();
     os.answers = {answer};
     os.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = std::string("german\0", 7);
     bool restored_before_dialog = false;
     os.dialog_script = [&](platform::MemoryDialog& dialog, platform::DialogEvents& events) {
-      restored_before_dialog = Files() == before;
+      restored_before_dialog = testing::FilesBelow(game.path()) == before;
       events.OnCommand(dialog, model::IDC_CANCEL, 0);
     };
     EXPECT_EQ(0, Command({}));
@@ -190,7 +178,7 @@ TEST_F(UndoTest, AnInterruptedRunIsOfferedOnceInTheSteamLanguage) {
     EXPECT_EQ("Konfigurator", os.messages[0].caption);
     EXPECT_NE(std::string::npos, os.messages[0].text.find("unterbrochen")) << os.messages[0].text;
     EXPECT_EQ(answer == kIdYes, restored_before_dialog);
-    EXPECT_EQ(answer == kIdYes ? before : interrupted, Files());
+    EXPECT_EQ(answer == kIdYes ? before : interrupted, testing::FilesBelow(game.path()));
 
     os.messages.clear();
     os.dialog_script = cancel;
@@ -199,9 +187,9 @@ TEST_F(UndoTest, AnInterruptedRunIsOfferedOnceInTheSteamLanguage) {
     if (answer == kIdNo) break;
     ASSERT_EQ(0,
               Command({"/restore", "/quiet"}));  // undo the recovery: back to the interrupted state
-    ASSERT_EQ(interrupted, Files());
+    ASSERT_EQ(interrupted, testing::FilesBelow(game.path()));
     ASSERT_EQ(0, Command({"/restore", "/quiet"}));
-    ASSERT_EQ(before, Files());
+    ASSERT_EQ(before, testing::FilesBelow(game.path()));
   }
 }
 
