@@ -323,9 +323,7 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
   dialog.SetChecked(IDC_RESHADE, state.Settings.ReShade == 1);
   state.Installed.ReShadeInstalled = state.Settings.ReShade;
 
-  for (const std::string& preset : ListSweetFxPresets(os, state.StartDirectory)) {
-    dialog.AddItem(IDC_SWEETFX_PRESET, preset);
-  }
+  dialog.AddItems(IDC_SWEETFX_PRESET, ListSweetFxPresets(os, state.StartDirectory));
   DetectSweetFx(os, state, dialog);
 
   if (!config::FileExists(os, state.StartDirectory + paths::kCompanionTool)) {

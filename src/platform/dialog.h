@@ -62,6 +62,11 @@ class DialogControls {
   virtual int ItemCount(int id) = 0;
   virtual std::string ItemText(int id, int item) = 0;  // "" for an item the list lacks
   virtual void AddItem(int id, const std::string& text) = 0;
+  // Adds `texts` at the end, in order, as AddItem one by one would. A whole
+  // list in one request lets a real list reserve its storage and redraw once.
+  virtual void AddItems(int id, std::span<const std::string> texts) {
+    for (const std::string& text : texts) AddItem(id, text);
+  }
   virtual void RemoveItem(int id, int item) = 0;
   virtual void InsertItem(int id, int item, const std::string& text) = 0;  // becomes item `item`
   virtual int Selection(int id) = 0;

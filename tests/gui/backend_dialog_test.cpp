@@ -13,6 +13,7 @@
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"
 #include "automation.h"
+#include "model/control_ids.h"
 #include "model/program_state.h"
 #include "platform/win32/win32_os.h"
 
@@ -195,6 +196,38 @@ TEST_P(BackendDialogTest, FramesWithoutCaptionPaintNothingButTheirLines) {
     }
   }
   EXPECT_GT(without_caption, 0);
+}
+
+// A list filled in one request holds what filling it item by item gives, after
+// the items it had, with its selection kept; and it draws again afterwards:
+// its drop-down part scrolls over all of them.
+TEST_P(BackendDialogTest, AListFilledInOneRequestIsTheListOfItsItems) {
+  const int list = IDC_SWEETFX_PRESET;
+  dialog_->AddItem(list, "Default");
+  dialog_->Select(list, 1);
+  std::vector<std::string> added;
+  for (int i = 1; i <= 40; ++i) added.push_back("Preset " + std::to_string(41 - i));
+  added.push_back("Gr\xC3\xBC\xC3\x9F Gott");  // UTF-8, shown as UTF-16
+  added.push_back("Default");
+  dialog_->AddItems(list, added);
+
+  std::vector<std::string> expected = {"Default"};
+  expected.insert(expected.end(), added.begin(), added.end());
+  std::vector<std::string> items;
+  for (int item = 1; item <= dialog_->ItemCount(list); ++item) {
+    items.push_back(dialog_->ItemText(list, item));
+  }
+  EXPECT_EQ(expected, items);
+  EXPECT_EQ(1, dialog_->Selection(list));
+
+  COMBOBOXINFO combo{};
+  combo.cbSize = sizeof(combo);
+  ASSERT_TRUE(GetComboBoxInfo(GetDlgItem(window_, list), &combo));
+  SCROLLINFO scroll{};
+  scroll.cbSize = sizeof(scroll);
+  scroll.fMask = SIF_RANGE;
+  ASSERT_TRUE(GetScrollInfo(combo.hwndList, SB_VERT, &scroll));
+  EXPECT_EQ(static_cast<int>(expected.size()) - 1, scroll.nMax) << "the list's scroll range";
 }
 
 INSTANTIATE_TEST_SUITE_P(Language, BackendDialogTest, ::testing::Values("english", "german"));

@@ -163,6 +163,11 @@ class Win32Dialog : public Dialog {
     hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                        reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
                                        &Win32Dialog::Proc, reinterpret_cast<LPARAM>(this));
+    // Looked up once: under Wine every GetDlgItem asks the window server for the children.
+    controls_.reserve(layout.controls.size());
+    for (const ControlLayout& control : layout.controls) {
+      controls_.push_back(hwnd_ ? GetDlgItem(hwnd_, control.id) : nullptr);
+    }
     for (const ControlLayout& control : layout.controls) {
       FitText(control);
       if (control.kind == ControlKind::kFrame) PaintLinesWithoutCaption(Item(control.id));
@@ -206,6 +211,20 @@ class Win32Dialog : public Dialog {
   }
   void AddItem(int id, const std::string& text) override {
     Send(id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  }
+  void AddItems(int id, std::span<const std::string> texts) override {
+    HWND list = Item(id);
+    if (!list || texts.empty()) return;
+    // One allocation and one redraw for the whole list, not one of each per item.
+    std::size_t characters = 0;
+    for (const std::string& text : texts) characters += text.size() + 1;
+    SendMessageW(list, CB_INITSTORAGE, texts.size(), characters * sizeof(wchar_t));
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    for (const std::string& text : texts) {
+      SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
   }
   void RemoveItem(int id, int item) override { Send(id, CB_DELETESTRING, item - 1); }
   void InsertItem(int id, int item, const std::string& text) override {
@@ -251,9 +270,15 @@ class Win32Dialog : public Dialog {
   }
 
  private:
-  HWND Item(int id) { return GetDlgItem(hwnd_, id); }
+  HWND Item(int id) const {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+      if (layout_.controls[i].id == id) return controls_[i];
+    }
+    return nullptr;
+  }
   LRESULT Send(int id, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendDlgItemMessageW(hwnd_, id, message, wparam, lparam);
+    HWND control = Item(id);
+    return control ? SendMessageW(control, message, wparam, lparam) : 0;
   }
   static std::string WindowText(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -368,6 +393,7 @@ class Win32Dialog : public Dialog {
 
   const DialogLayout& layout_;
   HWND hwnd_ = nullptr;
+  std::vector<HWND> controls_;  // the control of each entry of layout_.controls
   DialogEvents* events_ = nullptr;
   bool ended_ = false;
   std::vector<LOGFONTW> candidates_;   // for texts that overflow, best first
