@@ -5,7 +5,10 @@
 # measured the same way by uiauto in the same game folder, alternating, RUNS
 # times each after one unmeasured start of each. Prints both medians in
 # milliseconds and their ratio. A measurement, not a test: the test suite does
-# not run it, and on a busy machine its figures vary; run it again when they do.
+# not run it. On a busy machine the figures vary by hundreds of milliseconds;
+# as root, `chrt -r 10 scripts/measure-startup.sh ...` runs it (with the Wine
+# server and Xvfb it starts) ahead of the other work: end the prefix's server
+# first (`scripts/wine-run.sh --shutdown` in the build folder) so that it does.
 #   scripts/measure-startup.sh [--presets N] [BUILD_FOLDER] [RUNS]
 #     BUILD_FOLDER  a Windows build (default build/windows)
 #     RUNS          starts of each program (default 11)
