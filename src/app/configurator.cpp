@@ -8,6 +8,7 @@
 #include "install/apply_phase.h"
 #include "install/journal.h"
 #include "model/control_ids.h"
+#include "model/game_paths.h"
 #include "platform/registry.h"
 
 namespace veyra::app {
@@ -21,9 +22,24 @@ void AddProvisionalItems(platform::DialogControls& dialog) {
   dialog.SetEnabled(IDC_BLOOM_LEVEL, false);
 }
 
+// The Steam client's language. Proton prefixes can hold the value empty;
+// then, as when it is missing, the Windows display language decides.
 void ReadSteamLanguage(platform::Os& os, ProgramState& state) {
-  state.SteamLanguage =
-      platform::RegReadString(os, 0, "Software\\Valve\\Steam", "Language", "english");
+  constexpr std::uint16_t kPrimaryLanguageBits = 0x3ff;
+  constexpr std::uint16_t kLangGerman = 0x07;
+  state.SteamLanguage = platform::RegReadString(os, 0, "Software\\Valve\\Steam", "Language", "");
+  if (state.SteamLanguage.empty()) {
+    const bool german = (os.UserInterfaceLanguage() & kPrimaryLanguageBits) == kLangGerman;
+    state.SteamLanguage = german ? "german" : "english";
+  }
+}
+
+bool IsInstallationFolder(platform::Os& os, const std::string& folder) {
+  for (const char* mark : paths::kInstallationMarks) {
+    const std::optional<platform::FileStamp> stamp = os.Stamp(folder + mark);
+    if (stamp && stamp->folder) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -31,7 +47,6 @@ void ReadSteamLanguage(platform::Os& os, ProgramState& state) {
 void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   std::unique_ptr<platform::Dialog> dialog = os.CreateHiddenDialog(SettingsDialogLayout());
   AddProvisionalItems(*dialog);
-  ReadSteamLanguage(os, state);
   InterfaceTexts(state.SteamLanguage, *dialog, state);
   // An interrupted run is undone, if the player wants, before the dialog shows the state.
   install::RemoveLeftovers(os, state.BasePath);
@@ -59,9 +74,18 @@ int RunConfigurator(platform::Os& os, ProgramState& state) {
     return 0;
   }
   SetStartDirectory(state, *directory);
+  ReadSteamLanguage(os, state);
   if (const std::vector<std::string> arguments = os.Arguments(); !arguments.empty()) {
-    ReadSteamLanguage(os, state);
     return RunCommand(os, state, arguments);
+  }
+  // Anywhere else every path would miss: say so once and touch nothing.
+  if (!IsInstallationFolder(os, state.BasePath)) {
+    os.ShowMessage(
+        MessageText(state.SteamLanguage, Message::kWrongFolder, {state.StartDirectory}),
+        MessageText(state.SteamLanguage, Message::kCaption),
+        platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal |
+            platform::mb::kSetForeground);
+    return kExitWrongFolder;
   }
   RunSettingsDialog(os, state);
   return 0;

@@ -154,6 +154,14 @@ constexpr MessageTexts kMessages[] = {
      "                                       letzten, die neueste zuerst; /quiet: ohne Nachfrage\r\n"
      "VeyraConfig.exe /history               listet die gespeicherten Änderungen\r\n"
      "VeyraConfig.exe /?                     zeigt diese Hilfe\r\n"},
+    {Message::kWrongFolder,
+     "The configurator must be started from the game's installation folder, the folder that "
+     "holds hl2, VYhl2 and bin.\r\n\r\nIt was started in:\r\n%1\r\n\r\nNothing was changed. "
+     "Copy the configurator into the game's installation folder and start it from there.",
+     "Der Konfigurator muss aus dem Installationsordner des Spiels gestartet werden, dem Ordner "
+     "mit hl2, VYhl2 und bin.\r\n\r\nEr wurde gestartet in:\r\n%1\r\n\r\nEs wurde nichts "
+     "geändert. Kopieren Sie den Konfigurator in den Installationsordner des Spiels und starten "
+     "Sie ihn von dort."},
 };
 
 // Replaces the item's text where it stands: removed, then inserted again at the same position.

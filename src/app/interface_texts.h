@@ -22,8 +22,8 @@ void InterfaceTexts(const std::string& language, platform::DialogControls& dialo
 // for the caption.
 std::vector<int> ControlsOfTextRows();
 
-// The texts of the messages about backups and of the command line. "%1",
-// "%2" ... stand for what MessageText is given, in order.
+// The texts of the messages about backups, about the start folder and of the
+// command line. "%1", "%2" ... stand for what MessageText is given, in order.
 enum class Message {
   kCaption,              // the caption of these messages
   kRecoveryQuestion,     // %1 the time of the interrupted change
@@ -34,6 +34,7 @@ enum class Message {
   kHistoryTitle,
   kNoHistory,
   kUsage,
+  kWrongFolder,          // %1 the folder the program was started in
 };
 
 std::string MessageText(const std::string& language, Message message,

@@ -1,6 +1,8 @@
 #include "config/settings_block.h"
 
 #include <algorithm>
+#include <cstring>
+#include <set>
 
 #include "config/sequential_removal.h"
 
@@ -306,7 +308,57 @@ std::vector<std::string> BloomLines(const model::ProgramState& state) {
               (third ? state.TvGammaExponentDreamy3 : state.TvGammaExponentDreamy)};
 }
 
+// ---------------------------------------------------------------- quotes
+
+// The first word of a line: the first run of bytes that are not a blank, a
+// tab or a double quote, ended by one of those, a CR or the line's end.
+std::string_view FirstWord(std::string_view line) {
+  const std::size_t start = line.find_first_not_of(" \t\"");
+  if (start == std::string_view::npos) return {};
+  const std::size_t end = line.find_first_of(" \t\"\r\n", start);
+  return line.substr(start, end == std::string_view::npos ? end : end - start);
+}
+
+// Every console setting the removal takes out or the generated part writes.
+const std::set<std::string, std::less<>>& ManagedSettingNames() {
+  static const std::set<std::string, std::less<>> names = [] {
+    std::set<std::string, std::less<>> found;
+    for (const RemovalPass& pass : RemovalPasses()) {
+      for (const RemovalRow& row : pass.rows) {
+        if (!row.name.empty()) found.emplace(row.name);
+        for (const Series* series : row.series) found.emplace(FirstWord(series->before));
+      }
+    }
+    for (const auto* lines : {&LinesBeforeBloom(), &LinesAfterBloom()}) {
+      for (const GeneratedLine& line : *lines) found.emplace(line.name);
+    }
+    // Every bloom level writes the same names; only their order and values differ.
+    for (const std::string& line : BloomLines(model::ProgramState{})) found.emplace(FirstWord(line));
+    return found;
+  }();
+  return names;
+}
+
 }  // namespace
+
+std::string StripSettingQuotes(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size() - 1) + 1;
+    const std::string_view line = text.substr(0, end);
+    if (std::memchr(line.data(), '"', line.size()) != nullptr &&
+        ManagedSettingNames().contains(FirstWord(line))) {
+      for (const char byte : line) {
+        if (byte != '"') result += byte;
+      }
+    } else {
+      result += line;
+    }
+    text.remove_prefix(end);
+  }
+  return result;
+}
 
 std::string StripQuotes(std::string_view text) {
   std::string result(text);
@@ -332,7 +384,8 @@ std::string GeneratedPart(const model::ProgramState& state) {
 
 std::string RegenerateSettingsBlock(std::string_view text, const model::ProgramState& state) {
   static const SequentialRemoval removal(RemovalEntriesWithHeads());
-  std::string result(text.substr(0, std::min(text.find(kMarkerLine), text.size())));
+  std::string result = StripSettingQuotes(text);
+  result.resize(std::min(result.find(kMarkerLine), result.size()));
   removal.Apply(result);
   result += GeneratedPart(state);
   return result;

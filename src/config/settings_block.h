@@ -19,8 +19,16 @@ inline constexpr std::string_view kBlockRuleLine =
 // The text without any double-quote character.
 std::string StripQuotes(std::string_view text);
 
-// Keeps what stands before the first marker, removes every removal entry from
-// it (in the order of RemovalEntries) and appends GeneratedPart.
+// The text with the double quotes taken out of each line (up to and including
+// its LF) whose first word names a console setting that the removal or the
+// generated part handles, so that `crosshair "0"` is found and replaced. Every
+// other line keeps its bytes: the quotes of a bind or an alias are part of
+// its meaning.
+std::string StripSettingQuotes(std::string_view text);
+
+// Takes the quotes out of the setting lines (StripSettingQuotes), keeps what
+// then stands before the first marker, removes every removal entry from it (in
+// the order of RemovalEntries) and appends GeneratedPart.
 std::string RegenerateSettingsBlock(std::string_view text, const model::ProgramState& state);
 
 // The texts removed from the free part, in the order they are removed: the

@@ -25,7 +25,7 @@ void SaveConsoleScripts(platform::Os& os, const ProgramState& state) {
   for (const char* script : paths::kConsoleScripts) {
     const platform::Result saved = config::RewriteFile(
         os, state.BasePath + script, config::OpenFailureMessage::kSave, [&state](std::string text) {
-          return config::RegenerateSettingsBlock(config::StripQuotes(text), state);
+          return config::RegenerateSettingsBlock(text, state);
         });
     platform::Ignore(saved, "a failure is shown where it happens; the other scripts are still saved");
   }

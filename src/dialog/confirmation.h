@@ -14,7 +14,7 @@ namespace veyra::dialog {
 void CaptureSettings(platform::DialogControls& dialog, model::SettingsState& settings);
 
 // Rewrites VYhl2, VYepisodic and VYep2's cfg\autoexec.cfg, in this order,
-// through StripQuotes and RegenerateSettingsBlock. A file that cannot be
+// through RegenerateSettingsBlock. A file that cannot be
 // opened is reported and skipped; the others are still rewritten.
 void SaveConsoleScripts(platform::Os& os, const model::ProgramState& state);
 

@@ -7,6 +7,9 @@
 
 namespace veyra::model::paths {
 
+// What tells the game's installation folder: it holds at least one of these.
+inline constexpr std::array<const char*, 2> kInstallationMarks = {"\\hl2", "\\VYhl2"};
+
 // The modification's three game folders, in the order every step takes them.
 inline constexpr std::array<const char*, 3> kModFolders = {"\\VYhl2", "\\VYepisodic", "\\VYep2"};
 

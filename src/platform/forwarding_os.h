@@ -64,6 +64,7 @@ class ForwardingOs : public Os {
   }
   void Sleep(std::uint32_t milliseconds) override { inner_.Sleep(milliseconds); }
   LocalTime Now() override { return inner_.Now(); }
+  std::uint16_t UserInterfaceLanguage() override { return inner_.UserInterfaceLanguage(); }
   std::vector<std::string> Arguments() override { return inner_.Arguments(); }
   bool WriteToParentConsole(const std::string& text) override {
     return inner_.WriteToParentConsole(text);

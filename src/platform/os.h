@@ -187,6 +187,11 @@ class Os {
   virtual void Sleep(std::uint32_t milliseconds) = 0;
   virtual LocalTime Now() = 0;
 
+  // --- the player's language
+  // The user's Windows display language as a language identifier (the
+  // primary language in the low 10 bits: 0x07 German, 0x09 English).
+  virtual std::uint16_t UserInterfaceLanguage() = 0;
+
   // --- the command line and the console of the program that started this one
   // The arguments after the program's name.
   virtual std::vector<std::string> Arguments() = 0;

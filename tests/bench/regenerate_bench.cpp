@@ -35,7 +35,7 @@ std::string RealisticAutoexec(std::size_t size) {
       "// my binds", "bind \"F5\" \"jpeg\"", "bind \"MWHEELUP\" \"invprev\"",
       "alias +zoomx \"fov 45; sensitivity 1.2\"", "alias -zoomx \"fov 90; sensitivity 2.4\"",
       "sensitivity 2.4", "fov_desired 90", "mat_queue_mode 2", "cl_forcepreload 1",
-      "crosshair 1", "mat_monitorgamma 2.2", "r_flashlightdepthres 2048", "snd_mixahead 0.1",
+      "crosshair \"1\"", "mat_monitorgamma 2.2", "r_flashlightdepthres 2048", "snd_mixahead 0.1",
       "echo \"autoexec loaded\"", "// graphics", "mat_bloom_scalefactor_scalar 2.5",
       "r_bloomtintexponent 2.2", "mat_hdr_level 2", "r_shadowcolor 75 75 75",
       "cl_detail_max_sway 4", ""};
@@ -48,7 +48,7 @@ std::string RealisticAutoexec(std::size_t size) {
   }
   text += base.substr(marker);
   text.resize(size);
-  return veyra::config::StripQuotes(text);
+  return text;
 }
 
 const std::map<std::string, std::string>& Texts() {

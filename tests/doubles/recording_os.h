@@ -59,12 +59,15 @@ class RecordingOs : public platform::ForwardingOs {
   std::vector<int> answers;
   // The program's command line after its name.
   std::vector<std::string> arguments;
+  // The user's Windows display language (a language identifier).
+  std::uint16_t user_interface_language = 0x0409;
   // Whether the program was started from a console; what it wrote there.
   bool has_console = false;
   std::string console;
 
   std::optional<std::string> CurrentDirectory() override { return current_directory; }
   std::vector<std::string> Arguments() override { return arguments; }
+  std::uint16_t UserInterfaceLanguage() override { return user_interface_language; }
   bool WriteToParentConsole(const std::string& text) override {
     if (has_console) console += text;
     return has_console;

@@ -28,11 +28,6 @@ std::string Hex(DWORD value) {
   return out;
 }
 
-bool DisabledInEmptyFolder(int id) {
-  return std::find(std::begin(kDisabledInEmptyFolder), std::end(kDisabledInEmptyFolder), id) !=
-         std::end(kDisabledInEmptyFolder);
-}
-
 // The style bits that say what a control is: its enabled state is checked on
 // its own, and the dialog manager may make any push button the default one.
 DWORD KindBits(DWORD style, Kind kind) {
@@ -132,37 +127,6 @@ TEST_P(InterfaceLanguageTest, DialogShowsEveryControlOfTheTableInItsLanguage) {
 
 INSTANTIATE_TEST_SUITE_P(SteamLanguage, InterfaceLanguageTest, ::testing::ValuesIn(kLanguageCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(NoGameFolderTest, DialogOpensAfterFileErrorsWithNothingCheckedOrSelected) {
-  const SteamLanguageValue steam_language("english");
-  const GameFolder nothing(GameFolder::Content::kNothing);
-  Configurator program(nothing.path());
-  const HWND dialog = program.WaitForDialog();
-  ASSERT_NE(nullptr, dialog) << "no dialog within " << kTimeoutMs << " ms: " << program.Status();
-
-  EXPECT_FALSE(program.messages().empty()) << "the configuration files cannot be created here";
-  for (const MessageSeen& message : program.messages()) {
-    EXPECT_NE(std::end(kFileMessageCaptions),
-              std::find(std::begin(kFileMessageCaptions), std::end(kFileMessageCaptions),
-                        message.caption))
-        << Utf8(message.caption) << ": " << Utf8(message.text);
-  }
-  const std::vector<ControlState> controls = ReadControls(dialog);
-  ASSERT_EQ(std::size(kExpectedControls), controls.size());
-  for (std::size_t i = 0; i < controls.size(); ++i) {
-    SCOPED_TRACE(kExpectedControls[i].name);
-    EXPECT_EQ(!DisabledInEmptyFolder(controls[i].id), controls[i].enabled);
-    if (kExpectedControls[i].kind == Kind::kCheck) {
-      EXPECT_EQ(BST_UNCHECKED, controls[i].check);
-    }
-    if (kExpectedControls[i].kind == Kind::kDropDown) {
-      EXPECT_EQ(CB_ERR, controls[i].selection);
-      if (controls[i].id == kPresetListId) {
-        EXPECT_TRUE(controls[i].items.empty());
-      }
-    }
-  }
-}
 
 // A started configurator with its dialog open.
 class SettingsDialogTest : public ::testing::Test {

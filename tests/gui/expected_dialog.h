@@ -164,12 +164,6 @@ inline constexpr int kExpectedDialogHeight = 329;
 inline constexpr const wchar_t* kExpectedCaptionEnglish = L"Configurator";
 inline constexpr const wchar_t* kExpectedCaptionGerman = L"Konfigurator";
 
-// Controls that are disabled when the dialog opens in a folder that holds no
-// game: none of the files that would enable them exists.
-inline constexpr int kDisabledInEmptyFolder[] = {1048, 1049, 1070, 1075, 1084, 1085, 1086};
-// The captions of the two file messages.
-inline constexpr const wchar_t* kFileMessageCaptions[] = {L"File error!", L"Save file error!"};
-
 inline constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
 
 // Window class and style of a kind as the live control reports them, which is

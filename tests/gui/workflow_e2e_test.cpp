@@ -176,16 +176,33 @@ INSTANTIATE_TEST_SUITE_P(Workflow, WorkflowDetectionTest, ::testing::ValuesIn(kD
 
 // --- confirmation
 
-TEST(WorkflowConfirmTest, OkRewritesTheThreeAutoexecFilesWithoutQuotes) {
+TEST(WorkflowConfirmTest, OkKeepsThePlayersQuotesAndReplacesTheSettingLines) {
   const SteamLanguageValue language("english");
   const GameFolder game;
   ASSERT_TRUE(game.holds_game());
-  const std::string user_line = "bind \"F5\" \"jpeg\"\r\n";
-  WriteAutoexec(game, user_line + "rk_ppe_sharpen 1\r\n");
+  WriteAutoexec(game,
+                "// my binds\r\n"
+                "bind \"F6\" \"say quicksave; save quick\"\r\n"
+                "alias \"+jt\" \"+jump;-attack\"\r\n"
+                "bind \"SPACE\" \"+jt\"\r\n"
+                "crosshair \"0\"\r\n"
+                "\"mat_queue_mode\" \"2\"\r\n"
+                "rk_ppe_sharpen \"1\"\r\n"
+                "echo \"mat_monitorgamma 2.2\"\r\n"
+                "\tmat_monitorgamma \"2.2\"\n");
   Session run(game);
   ASSERT_DIALOG(run);
+  ExpectControls(run.dialog(), {{kSharpen, BST_CHECKED}});
   ASSERT_TRUE(run.CloseWith(kOk));
 
+  // The setting lines lose their quotes; those the block writes go, the others stay.
+  const std::string expected_free_part =
+      "// my binds\r\n"
+      "bind \"F6\" \"say quicksave; save quick\"\r\n"
+      "alias \"+jt\" \"+jump;-attack\"\r\n"
+      "bind \"SPACE\" \"+jt\"\r\n"
+      "echo \"mat_monitorgamma 2.2\"\r\n"
+      "\tmat_monitorgamma 2.2\n";
   const std::string marker =
       "// Configurator generated settings: NEVER EVER EDIT THE LINES BELOW MANUALLY!\r\n// " +
       std::string(74, '-') + "\r\n";
@@ -193,13 +210,39 @@ TEST(WorkflowConfirmTest, OkRewritesTheThreeAutoexecFilesWithoutQuotes) {
     SCOPED_TRACE(Utf8(file));
     const std::optional<std::string> text = ReadBytes(game.path() + file);
     ASSERT_TRUE(text.has_value());
-    const std::size_t at = text->find(marker);
-    EXPECT_NE(std::string::npos, at) << *text;
-    EXPECT_EQ(std::string::npos, text->find(marker, at + 1)) << "a second generated block: " << *text;
-    EXPECT_EQ(std::string::npos, text->find('"')) << *text;
-    EXPECT_EQ(0u, text->find("bind F5 jpeg\r\n")) << "the user's line above the block: " << *text;
+    EXPECT_EQ(expected_free_part, text->substr(0, expected_free_part.size()));
+    const std::string block = text->substr(std::min(expected_free_part.size(), text->size()));
+    EXPECT_EQ(0u, block.find(marker)) << *text;
+    EXPECT_EQ(std::string::npos, block.find('"')) << *text;
+    EXPECT_NE(std::string::npos, block.find("\r\nrk_ppe_sharpen 1\r\n")) << *text;
+    EXPECT_EQ(std::string::npos, block.find("mat_queue_mode")) << *text;
   }
   EXPECT_TRUE(run.program().messages().empty()) << run.program().Status();
+}
+
+// --- started elsewhere
+
+TEST(WorkflowStartTest, OutsideTheGameFolderOneMessageNamesItAndNothingChanges) {
+  const SteamLanguageValue language("english");
+  const GameFolder elsewhere(GameFolder::Content::kNothing);
+  // What a downloads folder might hold, with folders of the game's other names.
+  WriteBytes(elsewhere.path() + L"\\readme.txt", "read me");
+  for (const wchar_t* folder : {L"\\bin", L"\\episodic", L"\\VYep2"}) {
+    ASSERT_TRUE(CreateDirectoryW((elsewhere.path() + folder).c_str(), nullptr)) << GetLastError();
+    WriteBytes(elsewhere.path() + folder + L"\\keep.txt", "kept");
+  }
+  const Snapshot before = Take(elsewhere.path(), Keep::kDigest);
+
+  Configurator program(elsewhere.path());
+  const std::optional<DWORD> code = program.WaitForExit();
+  ASSERT_TRUE(code.has_value()) << program.Status();
+  EXPECT_EQ(3u, *code) << program.Status();
+  ASSERT_EQ(1u, program.messages().size()) << program.Status();
+  const MessageSeen& message = program.messages()[0];
+  EXPECT_EQ(L"Configurator", message.caption);
+  EXPECT_NE(std::wstring::npos, message.text.find(L"game's installation folder")) << Utf8(message.text);
+  EXPECT_NE(std::wstring::npos, message.text.find(elsewhere.path())) << Utf8(message.text);
+  EXPECT_EQ("", Differences(before, Take(elsewhere.path(), Keep::kDigest)));
 }
 
 // --- closing without confirming

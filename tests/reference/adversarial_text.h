@@ -1,7 +1,8 @@
 // Turns arbitrary bytes into texts that stress the settings-block removal:
 // whole removal entries, their beginnings and ends, entries wrapped inside
 // another entry's pieces (so that cutting the inner one joins the outer one),
-// markers, every kind of line end, NUL bytes and stray bytes. The unit tests
+// markers, every kind of line end, quotes and blanks before and between
+// words, NUL bytes and stray bytes. The unit tests
 // feed it random bytes, the fuzzer its own.
 #pragma once
 
@@ -25,7 +26,7 @@ inline std::string AdversarialText(std::string_view bytes) {
     // of a neighbour make the likeliest false starts and joins.
     const std::string& neighbour = entries[((byte(1) << 8 | byte(2)) + byte(3) % 7) % entries.size()];
     const std::size_t cut = byte(3) % (neighbour.size() + 1);
-    switch (byte(0) % 9) {
+    switch (byte(0) % 10) {
       case 0: case 1: text += entry; break;
       case 2: text += neighbour.substr(0, cut); break;
       case 3: text += neighbour.substr(cut); break;
@@ -33,6 +34,7 @@ inline std::string AdversarialText(std::string_view bytes) {
       case 5: text += config::kMarkerLine.substr(0, config::kMarkerLine.size() - byte(3) % 3); break;
       case 6: text += kLineEnds[byte(3) % std::size(kLineEnds)]; break;
       case 7: text += std::string(1 + byte(3) % 2, '\0'); break;
+      case 8: text += " \t\""[byte(3) % 3]; break;
       default: text += static_cast<char>(byte(3)); break;
     }
   }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
+
 #include "model/control_ids.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
@@ -17,6 +20,7 @@ using platform::MemoryDialog;
 class ConfiguratorTest : public ::testing::Test {
  protected:
   ConfiguratorTest() : os(*real) {
+    testing::MakeFolder(folder.Join("VYhl2"));
     os.current_directory = folder.path();
     os.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = std::nullopt;
   }
@@ -95,6 +99,121 @@ TEST_F(ConfiguratorTest, DialogOpensInTheSteamLanguageWithItsListsPrepared) {
       EXPECT_EQ("Abbruch" == dialog.Text(IDC_CANCEL), caption == "Konfigurator");
     });
     EXPECT_EQ(language.empty() ? "english" : language, state.SteamLanguage);
+  }
+}
+
+// An empty or missing Steam language is no choice: the Windows display
+// language decides then. A value that is there decides whatever Windows says.
+TEST_F(ConfiguratorTest, WithoutASteamLanguageTheWindowsDisplayLanguageDecides) {
+  struct Case {
+    std::optional<std::string> stored;  // the registry data; nullopt: no value
+    std::uint16_t display_language;
+    std::string language;
+    std::string caption;
+  };
+  const Case cases[] = {
+      {std::nullopt, 0x0407, "german", "Konfigurator"},
+      {std::string("\0", 1), 0x0407, "german", "Konfigurator"},
+      {"", 0x0c07, "german", "Konfigurator"},  // Austria: any German counts
+      {"", 0x0807, "german", "Konfigurator"},
+      {"", 0x0409, "english", "Configurator"},
+      {std::nullopt, 0x0415, "english", "Configurator"},
+      {std::nullopt, 0x0000, "english", "Configurator"},
+      {"english" + std::string(1, '\0'), 0x0407, "english", "Configurator"},
+      {"german" + std::string(1, '\0'), 0x0409, "german", "Konfigurator"},
+      {"french" + std::string(1, '\0'), 0x0407, "french", "Configurator"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(::testing::PrintToString(test.stored) + " on display language " +
+                 std::to_string(test.display_language));
+    os.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = test.stored;
+    os.user_interface_language = test.display_language;
+    state = ProgramState{};
+    std::string caption;
+    Run([&](MemoryDialog& dialog, DialogEvents&) { caption = dialog.Caption(); });
+    EXPECT_EQ(test.language, state.SteamLanguage);
+    EXPECT_EQ(test.caption, caption);
+  }
+}
+
+TEST_F(ConfiguratorTest, CommandsTakeTheLanguageTheSameWay) {
+  os.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = std::string("\0", 1);
+  os.user_interface_language = 0x0407;
+  os.arguments = {"/history"};
+  os.has_console = true;
+  EXPECT_EQ(0, RunConfigurator(os, state));
+  EXPECT_EQ("Es wurde noch keine Änderung gespeichert.\n", os.console);
+}
+
+// What a folder holds, by name: true for a folder, false for a file.
+using FolderContents = std::map<std::string, bool>;
+
+// Every entry below `folder` with the bytes of each file; "/" ends a folder's name.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> entries;
+  const std::filesystem::path root = testing::FileSystemPath(folder);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    const std::string name = entry.path().lexically_relative(root).generic_string();
+    if (entry.is_directory()) {
+      entries[name + "/"] = "";
+    } else {
+      entries[name] = testing::ReadFileBytes(testing::ProgramPath(entry.path()));
+    }
+  }
+  return entries;
+}
+
+TEST_F(ConfiguratorTest, OutsideTheGameFolderOneMessageSaysSoAndNothingIsTouched) {
+  const FolderContents elsewhere[] = {
+      {},
+      {{"hl2", false}, {"VYhl2", false}},  // files of those names are no game
+      {{"bin", true}, {"episodic", true}, {"ep2", true}, {"VYep2", true}, {"hl2x", true}},
+  };
+  for (const bool german : {false, true}) {
+    for (const FolderContents& contents : elsewhere) {
+      testing::ScratchFolder other;
+      for (const auto& [name, is_folder] : contents) {
+        if (is_folder) {
+          testing::MakeFolder(other.Join(name));
+          testing::WriteFileBytes(other.Join(name + "\\keep.txt"), "kept");
+        } else {
+          testing::WriteFileBytes(other.Join(name), "not a folder");
+        }
+      }
+      SCOPED_TRACE(std::to_string(contents.size()) + " entries, German " + std::to_string(german));
+      const auto before = Snapshot(other.path());
+      os.current_directory = other.path();
+      os.user_interface_language = german ? 0x0407 : 0x0409;
+      os.messages.clear();
+      shown = false;
+      state = ProgramState{};
+
+      EXPECT_EQ(kExitWrongFolder, Run([](MemoryDialog&, DialogEvents&) {}));
+      EXPECT_FALSE(shown);
+      ASSERT_EQ(1u, os.messages.size());
+      const std::string& text = os.messages[0].text;
+      EXPECT_NE(std::string::npos, text.find("\r\n" + other.path() + "\r\n")) << text;
+      EXPECT_NE(std::string::npos,
+                text.find(german ? "Installationsordner des Spiels" : "game's installation folder"))
+          << text;
+      EXPECT_EQ(german ? "Konfigurator" : "Configurator", os.messages[0].caption);
+      EXPECT_EQ(0x12030u, os.messages[0].flags);  // OK, exclamation, task-modal, foreground
+      EXPECT_EQ(before, Snapshot(other.path()));
+    }
+  }
+}
+
+TEST_F(ConfiguratorTest, EitherGameFolderMakesTheInstallationFolder) {
+  for (const char* marker : {"hl2", "VYhl2"}) {
+    testing::ScratchFolder game;
+    testing::MakeFolder(game.Join(marker));
+    os.current_directory = game.path();
+    shown = false;
+    os.messages.clear();
+    EXPECT_EQ(0, Run([](MemoryDialog& dialog, DialogEvents& events) {
+      events.OnCommand(dialog, IDC_CANCEL, 0);
+    })) << marker;
+    EXPECT_TRUE(shown) << marker;
   }
 }
 

@@ -174,7 +174,7 @@ class ConfirmationTest : public ::testing::Test {
            "\r\nrk_ppe_fxaa 0\r\n";
   }
   std::string Regenerated(const std::string& old) const {
-    return config::RegenerateSettingsBlock(config::StripQuotes(old), state);
+    return config::RegenerateSettingsBlock(old, state);
   }
 
   testing::ScratchFolder folder;
@@ -198,7 +198,7 @@ TEST_F(ConfirmationTest, OkTakesTheOptionsRewritesTheThreeScriptsAndEndsTheDialo
   for (const char* script : kScripts) {
     const std::string now = testing::ReadFileBytes(Path(script));
     EXPECT_EQ(Regenerated(OldScript(script)), now) << script;
-    EXPECT_NE(std::string::npos, now.find("\r\nbind F5 jpeg\r\n")) << script;
+    EXPECT_NE(std::string::npos, now.find("\r\nbind \"F5\" \"jpeg\"\r\n")) << script;
   }
   EXPECT_TRUE(recorder.messages.empty()) << recorder.messages.front().text;
 }

@@ -85,7 +85,7 @@ TEST(DefaultAutoexecSavedOnce, KeepsTheFreePartButTwoLines) {
   replace("// mat_forcemanagedtextureintohardware 0\r\n\r\n", "// \r\n");
   replace("\r\nmat_hdr_level 2\r\n\r\n", "\r\n\n\r\n");
   expected += GeneratedPart(state);
-  EXPECT_EQ(expected, RegenerateSettingsBlock(StripQuotes(text), state));
+  EXPECT_EQ(expected, RegenerateSettingsBlock(text, state));
 }
 
 }  // namespace

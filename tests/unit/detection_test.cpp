@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/configurator.h"
 #include "app/dialog_layout.h"
@@ -81,7 +82,10 @@ class PresetListingOs : public platform::ForwardingOs {
 
 class DetectionTest : public ::testing::Test {
  protected:
+  // Every case runs in the game's installation folder, however little of the
+  // modification it holds.
   DetectionTest() {
+    testing::MakeFolder(folder.Join("hl2"));
     recorder.current_directory = folder.path();
     recorder.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = std::nullopt;
   }
@@ -152,7 +156,7 @@ TEST_F(DetectionTest, FreshInstallCreatesTheConsoleScriptsBeforeReadingOne) {
   EXPECT_EQ("", Differences(expected, fresh));
 }
 
-TEST_F(DetectionTest, OutsideAGameFolderEveryMissingFolderIsReportedAndTheDialogStillOpens) {
+TEST_F(DetectionTest, WithoutTheModFoldersEveryMissingFolderIsReportedAndTheDialogStillOpens) {
   const std::string error = "Error: 76, Path not found";
   const std::string save_without_path =
       "Following error occured while trying to save the file:\r\n" + error +
@@ -170,7 +174,12 @@ TEST_F(DetectionTest, OutsideAGameFolderEveryMissingFolderIsReportedAndTheDialog
   const DialogState shown = Detect();
   EXPECT_FALSE(shown.empty()) << "the dialog was not shown";
   EXPECT_EQ(expected, MessageTexts());
-  EXPECT_TRUE(real->ListDirectory(folder.Join("*")).empty()) << "something was created";
+  std::vector<std::string> entries;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(testing::FileSystemPath(folder.path()))) {
+    entries.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(std::vector<std::string>{"hl2"}, entries) << "something was created";
 }
 
 // An autoexec that cannot be opened, or read, is reported and the console step skipped.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/dialog_layout.h"
 #include "install/apply_phase.h"
 #include "model/control_ids.h"
@@ -127,6 +129,23 @@ TEST_F(InterfaceTextsTest, SunraysLevelKeepsItsSelection) {
     EXPECT_EQ(level, dialog.Selection(IDC_SUNRAYS_LEVEL));
     EXPECT_EQ(2, dialog.ItemCount(IDC_SUNRAYS_LEVEL));
   }
+}
+
+TEST(MessageTextTest, WrongFolderNamesTheFolderInEitherLanguage) {
+  const std::string folder = "D:\\Spiele\\100%1 %2 sicher";
+  std::set<std::string> texts;
+  for (const char* language : {"english", "german"}) {
+    const std::string text = MessageText(language, Message::kWrongFolder, {folder});
+    texts.insert(text);
+    const std::size_t at = text.find("\r\n" + folder + "\r\n");
+    ASSERT_NE(std::string::npos, at) << text;
+    EXPECT_EQ(std::string::npos, text.find(folder, at + 2 + folder.size())) << text;
+    EXPECT_EQ(std::string::npos, std::string(text).erase(at + 2, folder.size()).find('%')) << text;
+    for (const char* folder_name : {"hl2", "VYhl2", "bin"}) {
+      EXPECT_NE(std::string::npos, text.find(folder_name)) << language << ": " << folder_name;
+    }
+  }
+  EXPECT_EQ(2u, texts.size()) << "the same text in both languages";
 }
 
 TEST(LanguageNameMappingTest, GermanNamesBecomeSteamKeys) {

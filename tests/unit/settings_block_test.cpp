@@ -47,7 +47,7 @@ class SettingsBlockTest : public ::testing::Test {
     return {lines.begin() + 25, lines.begin() + 33};
   }
   std::string Regenerate(std::string_view text) {
-    return RegenerateSettingsBlock(StripQuotes(text), state);
+    return RegenerateSettingsBlock(text, state);
   }
 
   model::ProgramState state;
@@ -243,16 +243,93 @@ TEST_F(SettingsBlockTest, RemovalsJoinTextIntoLaterEntries) {
   EXPECT_EQ("\n" + generated, Regenerate("ae_s" "ae_ssao 1\r\n" "sao 1\r\n"));
 }
 
-TEST_F(SettingsBlockTest, StripQuotesTakesEveryQuote) {
+TEST(StripQuotesTest, TakesEveryQuote) {
   EXPECT_EQ("bind F5 jpeg\r\nx", StripQuotes("bind \"F5\" \"jpeg\"\r\n\"\"x\""));
-  EXPECT_EQ("bind F5 jpeg\r\n" + GeneratedPart(state), Regenerate("bind \"F5\" \"jpeg\"\r\n"));
   EXPECT_EQ(std::string("a\0b", 3), StripQuotes(std::string("a\0\"b", 4)));
+}
+
+TEST(StripSettingQuotesTest, OnlySettingLinesLoseTheirQuotes) {
+  struct Case {
+    std::string text;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"mat_monitorgamma \"2.2\"\r\n", "mat_monitorgamma 2.2\r\n"},
+      {"\"crosshair\" \"0\"\n", "crosshair 0\n"},
+      {"   rk_ppe_uncharted \"2\"", "   rk_ppe_uncharted 2"},
+      {"\t \"\"mat_queue_mode\"\t\"-1\"\r\n", "\t mat_queue_mode\t-1\r\n"},
+      {"crosshair\"0\"\r\n", "crosshair0\r\n"},
+      {"crosshair\r\"0\"\n", "crosshair\r0\n"},
+      // Names only the generated part writes, and a series with two blanks.
+      {"host_timescale \"1\"\r\n", "host_timescale 1\r\n"},
+      {"rk_weapons_recoil \"1\"\r\n", "rk_weapons_recoil 1\r\n"},
+      {"r_bloomtintr  \"0.3\"\r\n", "r_bloomtintr  0.3\r\n"},
+      {"rk_timedownscale \"1\"", "rk_timedownscale 1"},
+      // Every other line keeps its bytes.
+      {"bind \"F6\" \"say quicksave; save quick\"\r\n", "bind \"F6\" \"say quicksave; save quick\"\r\n"},
+      {"alias \"+jt\" \"+jump;-attack\"\n", "alias \"+jt\" \"+jump;-attack\"\n"},
+      {"echo \"mat_monitorgamma 2.2\"\r\n", "echo \"mat_monitorgamma 2.2\"\r\n"},
+      {"// crosshair \"0\"\r\n", "// crosshair \"0\"\r\n"},
+      {"mat_monitorgamma2 \"2.2\"\r\n", "mat_monitorgamma2 \"2.2\"\r\n"},
+      {"mat_monitorgam \"2.2\"", "mat_monitorgam \"2.2\""},
+      {"Crosshair \"0\"\n", "Crosshair \"0\"\n"},
+      {"sv_cheats \"1\"\r\n", "sv_cheats \"1\"\r\n"},
+      {"x\rcrosshair \"0\"\n", "x\rcrosshair \"0\"\n"},
+      {"\"\" \"crosshair\"\r\n", " crosshair\r\n"},  // leading quotes and blanks are skipped
+      {"\"\"\r\n\"\n\"", "\"\"\r\n\"\n\""},
+      {"", ""},
+      // A line runs up to its LF: the neighbours of a setting line keep their quotes.
+      {"bind \"a\" \"b\"\ncrosshair \"0\"\r\nalias \"x\" \"y\"\r\n\r\necho \"z\"",
+       "bind \"a\" \"b\"\ncrosshair 0\r\nalias \"x\" \"y\"\r\n\r\necho \"z\""},
+  };
+  for (const Case& test : cases) {
+    EXPECT_EQ(test.expected, StripSettingQuotes(test.text))
+        << "text: " << ::testing::PrintToString(test.text);
+  }
+}
+
+// Quoting the name and the value of any line the block handles changes nothing
+// in what a save gives, whichever table the name comes from.
+TEST_F(SettingsBlockTest, QuotedSettingLinesAreReplacedLikePlainOnes) {
+  const auto quoted = [](const std::string& line) {
+    const std::size_t name_end = line.find(' ');
+    const std::size_t value = line.find_first_not_of(' ', name_end);
+    const std::size_t value_end = std::min(line.find_first_of("\r\n", value), line.size());
+    return '"' + line.substr(0, name_end) + '"' + line.substr(name_end, value - name_end) + '"' +
+           line.substr(value, value_end - value) + '"' + line.substr(value_end);
+  };
+  std::vector<std::string> lines = RemovalEntries();
+  const std::vector<std::string> generated = Generated();
+  for (auto line = generated.begin() + 2; line != generated.end(); ++line) {
+    lines.push_back(*line + "\r\n");
+  }
+  for (const std::string& line : lines) {
+    const std::string text = "bind \"x\" \"y\"\r\n" + quoted(line) + "alias \"a\" \"b\"\r\n";
+    const std::string plain = "bind \"x\" \"y\"\r\n" + line + "alias \"a\" \"b\"\r\n";
+    EXPECT_EQ(Regenerate(plain), Regenerate(text)) << ::testing::PrintToString(text);
+  }
+}
+
+TEST_F(SettingsBlockTest, PlayersBindsAndAliasesKeepTheirQuotes) {
+  const std::string text =
+      "bind \"F6\" \"say quicksave; save quick\"\r\n"
+      "alias \"+jt\" \"+jump;-attack\"\r\n"
+      "crosshair \"0\"\r\n"
+      "\"mat_queue_mode\" \"2\"\r\n"
+      "echo \"mat_monitorgamma 2.2\"\r\n";
+  EXPECT_EQ(
+      "bind \"F6\" \"say quicksave; save quick\"\r\n"
+      "alias \"+jt\" \"+jump;-attack\"\r\n"
+      "echo \"mat_monitorgamma 2.2\"\r\n" +
+          GeneratedPart(state),
+      Regenerate(text));
 }
 
 TEST_F(SettingsBlockTest, SavingTwiceChangesNothing) {
   settings.Sharpen = settings.EnhancedBloom = settings.VeyraWeapons = 1;
   settings.BloomLevel = 7;
-  const std::string once = Regenerate("bind \"F5\" \"jpeg\"\r\nsv_cheats 1\r\nno final line end");
+  const std::string once =
+      Regenerate("bind \"F5\" \"jpeg\"\r\nsv_cheats 1\r\ncrosshair \"0\"\r\nno final line end");
   EXPECT_EQ(once, Regenerate(once));
 }
 

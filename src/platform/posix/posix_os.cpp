@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 #include "platform/memory_dialog.h"
 
@@ -155,6 +156,19 @@ LocalTime PosixOs::Now() {
   localtime_r(&now, &local);
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
           local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::uint16_t PosixOs::UserInterfaceLanguage() {
+  constexpr std::uint16_t kGerman = 0x0407;
+  constexpr std::uint16_t kEnglish = 0x0409;
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0') continue;
+    const std::string_view locale(value);
+    return locale == "de" || locale.starts_with("de_") || locale.starts_with("de.") ? kGerman
+                                                                                     : kEnglish;
+  }
+  return kEnglish;
 }
 
 bool PosixOs::WriteToParentConsole(const std::string& text) {

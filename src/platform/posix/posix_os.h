@@ -56,6 +56,9 @@ class PosixOs : public Os {
                   std::uint32_t flags) override;
   void Sleep(std::uint32_t milliseconds) override;
   LocalTime Now() override;
+  // From the locale the environment names for messages (LC_ALL, LC_MESSAGES,
+  // then LANG): German for "de" and "de_..." names, English for any other.
+  std::uint16_t UserInterfaceLanguage() override;
   std::vector<std::string> Arguments() override { return arguments_; }
   // The native build's output is this process's standard output.
   bool WriteToParentConsole(const std::string& text) override;

@@ -555,6 +555,8 @@ LocalTime Win32Os::Now() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+std::uint16_t Win32Os::UserInterfaceLanguage() { return GetUserDefaultUILanguage(); }
+
 std::vector<std::string> Win32Os::Arguments() {
   // The C runtime has split the wide command line by the usual quoting rules.
   std::vector<std::string> arguments;

@@ -45,6 +45,7 @@ class Win32Os : public Os {
                   std::uint32_t flags) override;
   void Sleep(std::uint32_t milliseconds) override;
   LocalTime Now() override;
+  std::uint16_t UserInterfaceLanguage() override;
   std::vector<std::string> Arguments() override;
   bool WriteToParentConsole(const std::string& text) override;
 
