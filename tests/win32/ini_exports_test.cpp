@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/image_fixups.h"
 #include "tests/doubles/test_os.h"
 
 namespace veyra::testing {
@@ -333,6 +334,124 @@ TEST(IniExportsFirstCallTest, KeepsEveryPagesProtection) {
     }
   }
   EXPECT_EQ(0, changed) << "pages whose protection changed, of " << before.size();
+}
+
+// An image of four pages built in memory: headers, two pages of addresses
+// (one of them across the boundary between the two) and the relocation table.
+class RelocatableImage {
+ public:
+  static constexpr ULONG_PTR kPage = 0x1000;
+  static constexpr DWORD kAddresses[] = {0x1010, 0x1ffc, 0x2100};
+
+  RelocatableImage()
+      : base_(static_cast<BYTE*>(
+            VirtualAlloc(nullptr, 4 * kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base_);
+    dos->e_magic = IMAGE_DOS_SIGNATURE;
+    dos->e_lfanew = 0x80;
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base_ + dos->e_lfanew);
+    nt->Signature = IMAGE_NT_SIGNATURE;
+    nt->OptionalHeader.SizeOfImage = 4 * kPage;
+    const WORD table[] = {0x1000, 0, 12, 0, 0xA010, 0xAFFC,   // page 1: two addresses
+                          0x2000, 0, 12, 0, 0xA100, 0x0000};  // page 2: one, and padding
+    std::memcpy(base_ + 3 * kPage, table, sizeof(table));
+    nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC] = {3 * kPage, sizeof(table)};
+    for (DWORD rva : kAddresses) Store(rva, 0x140000000 + rva);
+  }
+  ~RelocatableImage() { VirtualFree(base_, 0, MEM_RELEASE); }
+
+  BYTE* base() const { return base_; }
+  WORD* Entry(int index) const { return reinterpret_cast<WORD*>(base_ + 3 * kPage) + index; }
+  ULONG_PTR Load(DWORD rva) const {
+    ULONG_PTR value;
+    std::memcpy(&value, base_ + rva, sizeof(value));
+    return value;
+  }
+  void Store(DWORD rva, ULONG_PTR value) { std::memcpy(base_ + rva, &value, sizeof(value)); }
+  void Protect(const DWORD (&protections)[4]) {
+    for (int page = 0; page < 4; ++page) {
+      DWORD old;
+      VirtualProtect(base_ + page * kPage, kPage, protections[page], &old);
+    }
+  }
+  std::string Protections() const {
+    std::string text;
+    for (int page = 0; page < 4; ++page) {
+      MEMORY_BASIC_INFORMATION info = {};
+      VirtualQuery(base_ + page * kPage, &info, sizeof(info));
+      text += std::to_string(info.Protect) + " ";
+    }
+    return text;
+  }
+
+ private:
+  BYTE* base_;
+};
+
+// The page VirtualProtect refuses to change in a test, as a host's policy or
+// a failing system call might.
+const BYTE* g_refused_page = nullptr;
+
+BOOL WINAPI RefusingProtect(LPVOID address, SIZE_T size, DWORD protection, PDWORD old) {
+  if (address == g_refused_page) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return VirtualProtect(address, size, protection, old);
+}
+
+TEST(ImageFixupsTest, RelocatesAllPagesOrNoneAndKeepsEachPagesProtection) {
+  using platform::win32::ApplyRelocations;
+  platform::win32::SystemFunctions system;
+  system.query = VirtualQuery;
+  system.protect = RefusingProtect;
+  system.allocate = VirtualAlloc;
+  system.release = VirtualFree;
+  constexpr LONG_PTR kDelta = 0x7ff0000;
+  // Each page its own protection; the address across the boundary needs both
+  // of its pages writable.
+  const DWORD protections[4] = {PAGE_READONLY, PAGE_READONLY, PAGE_EXECUTE_READ, PAGE_READONLY};
+  const struct {
+    int refused_page;  // -1: none
+    bool relocated;
+  } cases[] = {{-1, true}, {1, false}, {2, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refused_page);
+    RelocatableImage image;
+    image.Protect(protections);
+    const std::string before = image.Protections();
+    g_refused_page = c.refused_page < 0 ? nullptr : image.base() + c.refused_page * 0x1000;
+    EXPECT_EQ(c.relocated, ApplyRelocations(image.base(), kDelta, system));
+    g_refused_page = nullptr;
+    EXPECT_EQ(before, image.Protections());
+    for (DWORD rva : RelocatableImage::kAddresses) {
+      EXPECT_EQ(0x140000000 + rva + (c.relocated ? kDelta : 0), image.Load(rva)) << rva;
+    }
+  }
+}
+
+TEST(ImageFixupsTest, MalformedTableChangesNothing) {
+  platform::win32::SystemFunctions system;
+  system.query = VirtualQuery;
+  system.protect = VirtualProtect;
+  system.allocate = VirtualAlloc;
+  system.release = VirtualFree;
+  const struct {
+    const char* what;
+    int entry;
+    WORD value;
+  } cases[] = {
+      {"a 32-bit entry in a 64-bit image", 11, IMAGE_REL_BASED_HIGHLOW << 12 | 0x200},
+      {"a block longer than the table", 8, 200},
+      {"an address beyond the image", 6, 0x4000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RelocatableImage image;
+    *image.Entry(c.entry) = c.value;
+    EXPECT_FALSE(platform::win32::ApplyRelocations(image.base(), 0x10000, system));
+    for (DWORD rva : RelocatableImage::kAddresses) EXPECT_EQ(0x140000000 + rva, image.Load(rva));
+  }
 }
 
 }  // namespace

@@ -8,25 +8,6 @@
 namespace veyra::platform::win32 {
 namespace {
 
-using GetProcAddressFn = FARPROC(WINAPI*)(HMODULE, LPCSTR);
-using LoadLibraryExAFn = HMODULE(WINAPI*)(LPCSTR, HANDLE, DWORD);
-using VirtualQueryFn = SIZE_T(WINAPI*)(LPCVOID, PMEMORY_BASIC_INFORMATION, SIZE_T);
-using VirtualProtectFn = BOOL(WINAPI*)(LPVOID, SIZE_T, DWORD, PDWORD);
-using VirtualAllocFn = LPVOID(WINAPI*)(LPVOID, SIZE_T, DWORD, DWORD);
-using VirtualFreeFn = BOOL(WINAPI*)(LPVOID, SIZE_T, DWORD);
-using InitOnceExecuteOnceFn = BOOL(WINAPI*)(PINIT_ONCE, PINIT_ONCE_FN, PVOID, LPVOID*);
-
-// The kernel32 functions the fix-ups call, found before any import is bound.
-struct SystemFunctions {
-  GetProcAddressFn get_proc = nullptr;
-  LoadLibraryExAFn load = nullptr;
-  VirtualQueryFn query = nullptr;
-  VirtualProtectFn protect = nullptr;
-  VirtualAllocFn allocate = nullptr;
-  VirtualFreeFn release = nullptr;
-  InitOnceExecuteOnceFn execute_once = nullptr;
-};
-
 constexpr ULONG_PTR kPageSize = 0x1000;
 
 // Set once the image is complete; after that no thread needs the one-time
@@ -189,29 +170,6 @@ bool MakePagesWritable(BYTE* base, DWORD* old_protection, ULONG_PTR pages,
   return true;
 }
 
-// Adds `delta` to every address the relocation table lists, or changes nothing
-// when the table is malformed or a page cannot be made writable.
-bool ApplyRelocations(BYTE* base, LONG_PTR delta, const SystemFunctions& system) {
-  const ULONG_PTR pages = (NtHeaders(base).OptionalHeader.SizeOfImage + kPageSize - 1) / kPageSize;
-  // Zeroed memory of its own, as the heap's functions are imports not bound yet.
-  auto* old_protection = static_cast<DWORD*>(
-      system.allocate(nullptr, pages * sizeof(DWORD), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  if (!old_protection) return false;
-  // An address at the end of one page may reach into the next.
-  const bool planned = ForEachRelocation(base, [&](ULONG_PTR rva) {
-    old_protection[rva / kPageSize] = kToChange;
-    old_protection[(rva + sizeof(ULONG_PTR) - 1) / kPageSize] = kToChange;
-  });
-  const bool writable = planned && MakePagesWritable(base, old_protection, pages, system);
-  if (writable) {
-    ForEachRelocation(base,
-                      [&](ULONG_PTR rva) { *reinterpret_cast<ULONG_PTR*>(base + rva) += delta; });
-    RestorePages(base, old_protection, pages, system);
-  }
-  system.release(old_protection, 0, MEM_RELEASE);
-  return writable;
-}
-
 // Finds every imported function (system libraries from System32 only) and
 // calls on_import(slot, function) with its slot in the import address table.
 // False as soon as a library or a function is not found.
@@ -269,6 +227,27 @@ bool Find(const SystemFunctions& system, HMODULE kernel32, const char* name, Fun
 }
 
 }  // namespace
+
+bool ApplyRelocations(BYTE* base, LONG_PTR delta, const SystemFunctions& system) {
+  const ULONG_PTR pages = (NtHeaders(base).OptionalHeader.SizeOfImage + kPageSize - 1) / kPageSize;
+  // Zeroed memory of its own, as the heap's functions are imports not bound yet.
+  auto* old_protection = static_cast<DWORD*>(
+      system.allocate(nullptr, pages * sizeof(DWORD), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!old_protection) return false;
+  // An address at the end of one page may reach into the next.
+  const bool planned = ForEachRelocation(base, [&](ULONG_PTR rva) {
+    old_protection[rva / kPageSize] = kToChange;
+    old_protection[(rva + sizeof(ULONG_PTR) - 1) / kPageSize] = kToChange;
+  });
+  const bool writable = planned && MakePagesWritable(base, old_protection, pages, system);
+  if (writable) {
+    ForEachRelocation(base,
+                      [&](ULONG_PTR rva) { *reinterpret_cast<ULONG_PTR*>(base + rva) += delta; });
+    RestorePages(base, old_protection, pages, system);
+  }
+  system.release(old_protection, 0, MEM_RELEASE);
+  return writable;
+}
 
 bool EnsureImageReady() {
   if (g_ready.load(std::memory_order_acquire)) return true;
