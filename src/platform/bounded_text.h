@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,14 @@ inline std::string CutToBuffer(std::string_view text, std::size_t buffer_size) {
   if (buffer_size == 0) return {};
   text = text.substr(0, buffer_size - 1);
   return std::string(text.substr(0, text.find('\0')));
+}
+
+// The text as a buffer of `buffer_size` bytes holds it whole, ended at its
+// first zero byte; nothing when that text is longer than the buffer keeps.
+inline std::optional<std::string> FitToBuffer(std::string_view text, std::size_t buffer_size) {
+  text = text.substr(0, text.find('\0'));
+  if (buffer_size == 0 || text.size() > buffer_size - 1) return std::nullopt;
+  return std::string(text);
 }
 
 // Reads a length-prefixed 8-bit string passed by reference: `ref` points to a

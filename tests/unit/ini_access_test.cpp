@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/bounded_text.h"
@@ -26,25 +28,48 @@ class ByteString {
   const char* first_;
 };
 
-TEST(IniAccessTest, ArgumentsAreCutToTheirBuffers) {
-  const ByteString file(std::string(400, 'f'));
-  const ByteString section(std::string(200, 's'));
-  const ByteString key(std::string(200, 'k'));
-  const ByteString text(std::string(300, 't'));
-  const IniArguments args = ReadIniArguments(file.ref(), section.ref(), key.ref(), text.ref());
-  EXPECT_EQ(std::string(254, 'f'), args.file);
-  EXPECT_EQ(std::string(124, 's'), args.section);
-  EXPECT_EQ(std::string(124, 'k'), args.key);
-  EXPECT_EQ(std::string(149, 't'), args.text);
+// The longest text each argument's buffer keeps, in the order of the arguments.
+constexpr std::size_t kLongest[] = {254, 124, 124, 149};
+
+std::optional<IniArguments> Read(const std::string (&texts)[4], IniText kind) {
+  const ByteString file(texts[0]), section(texts[1]), key(texts[2]), text(texts[3]);
+  return ReadIniArguments(file.ref(), section.ref(), key.ref(), text.ref(), kind);
+}
+
+TEST(IniAccessTest, EachNameAndValueFitsItsBufferOrTheCallIsRefused) {
+  const std::string fitting[4] = {std::string(kLongest[0], 'f'), std::string(kLongest[1], 's'),
+                                  std::string(kLongest[2], 'k'), std::string(kLongest[3], 'v')};
+  for (IniText kind : {IniText::kValue, IniText::kDefault}) {
+    const std::optional<IniArguments> args = Read(fitting, kind);
+    ASSERT_TRUE(args.has_value());
+    EXPECT_EQ(fitting[0], args->file);
+    EXPECT_EQ(fitting[1], args->section);
+    EXPECT_EQ(fitting[2], args->key);
+    EXPECT_EQ(fitting[3], args->text);
+  }
+  for (int longer = 0; longer < 4; ++longer) {
+    std::string texts[4] = {fitting[0], fitting[1], fitting[2], fitting[3]};
+    texts[longer] += 'x';
+    EXPECT_FALSE(Read(texts, IniText::kValue).has_value()) << "argument " << longer;
+    // A default longer than the result buffer is cut the way the result is.
+    const std::optional<IniArguments> with_default = Read(texts, IniText::kDefault);
+    EXPECT_EQ(longer == 3, with_default.has_value()) << "argument " << longer;
+    if (with_default) EXPECT_EQ(fitting[3], with_default->text);
+  }
 }
 
 TEST(IniAccessTest, LengthPrefixDecidesTheTextAndZeroBytesEndIt) {
   const ByteString with_zero(std::string("ab\0cd", 5));
   EXPECT_EQ(5u, ReadLengthPrefixed(with_zero.ref()).size());
-  const IniArguments args = ReadIniArguments(with_zero.ref(), with_zero.ref(), nullptr, nullptr);
-  EXPECT_EQ("ab", args.file);
-  EXPECT_EQ("", args.key);
-  EXPECT_EQ("", args.text);
+  // A fixed-length string padded with zeros counts by what it holds.
+  const ByteString padded("settings.ini" + std::string(300, '\0'));
+  const std::optional<IniArguments> args =
+      ReadIniArguments(padded.ref(), with_zero.ref(), nullptr, nullptr, IniText::kValue);
+  ASSERT_TRUE(args.has_value());
+  EXPECT_EQ("settings.ini", args->file);
+  EXPECT_EQ("ab", args->section);
+  EXPECT_EQ("", args->key);
+  EXPECT_EQ("", args->text);
 
   const char* null_string = nullptr;
   EXPECT_TRUE(ReadLengthPrefixed(&null_string).empty());
