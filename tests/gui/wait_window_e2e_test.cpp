@@ -85,7 +85,7 @@ bool SaveBitmap(const std::wstring& path, const Capture& capture) {
 
 // Where the test programs leave their reports (the folder of --gtest_output).
 std::wstring ResultsFolder() {
-  std::string output = ::testing::GTEST_FLAG_GET(output);
+  std::string output = GTEST_FLAG_GET(output);
   if (output.rfind("xml:", 0) == 0) output.erase(0, 4);
   const std::size_t slash = output.find_last_of("\\/");
   if (slash == std::string::npos) return L".";

@@ -480,8 +480,8 @@ TEST_F(ApplyPhaseTest, AFailedCopyPutsTheWholeSwitchBackAndTheRestGoesOn) {
 }
 
 // The bar of a switch's window counts the files of all its folders, from none
-// to all in order, before the window closes; a file that holds the set's bytes
-// already (the second run) counts as done though it is not copied again.
+// to all in order, before the window closes; the same again when the set is
+// switched in a second time.
 TEST_F(ApplyPhaseTest, ContentSwitchShowsTheFilesDoneOfAllItsFolders) {
   std::size_t files = 0;
   for (const char* game_folder : kGames) {
