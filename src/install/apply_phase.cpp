@@ -34,18 +34,8 @@ constexpr const char* kWeaponFolders[] = {
     "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
 };
 
-// Folder copies as sources and destinations.
-using Copies = std::vector<std::pair<std::string, std::string>>;
-
-// The first folder copy that fails ends a switch; its step is then put back.
-platform::Result CopyAll(platform::Os& os, const Copies& copies) {
-  for (const auto& [source, destination] : copies) {
-    if (platform::Result copied = GuardedCopy(os, source, destination); !copied.ok()) return copied;
-  }
-  return {};
-}
-
-platform::Result SwitchWeapons(platform::Os& os, const model::ProgramState& state) {
+platform::Result SwitchWeapons(platform::Os& os, const model::ProgramState& state,
+                               platform::WaitWindow& window) {
   const std::string set = state.Settings.VeyraWeapons == 1 ? "HD_weapons" : "LO_weapons";
   const struct {
     const std::string& base;
@@ -53,39 +43,44 @@ platform::Result SwitchWeapons(platform::Os& os, const model::ProgramState& stat
   } games[] = {{state.BasePath, "\\hl2"},
                {state.EpisodicBasePath, "\\episodic"},
                {state.Ep2BasePath, "\\ep2"}};
-  Copies copies;
+  std::vector<FolderCopy> copies;
   for (const auto& game : games) {
     for (const char* folder : kWeaponFolders) {
-      copies.emplace_back(game.base + paths::kRepository + set + "\\hl2\\" + folder + ">",
-                          game.base + game.folder + paths::kLooseFiles + folder);
+      copies.push_back({game.base + paths::kRepository + set + "\\hl2\\" + folder + ">",
+                        game.base + game.folder + paths::kLooseFiles + folder});
     }
   }
-  return CopyAll(os, copies);
+  return CopyInWaitWindow(os, window, copies);
 }
 
-platform::Result SwitchSprites(platform::Os& os, const model::ProgramState& state) {
+platform::Result SwitchSprites(platform::Os& os, const model::ProgramState& state,
+                               platform::WaitWindow& window) {
   const std::string set =
       state.Settings.AnamorphFlares == 1 ? "Show_Anamorph_Sprites" : "Hide_Anamorph_Sprites";
-  return GuardedCopy(os, state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
-                     state.BasePath + "\\hl2" + paths::kLooseFiles + "materials\\sprites\\");
+  return CopyInWaitWindow(
+      os, window,
+      {{state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
+        state.BasePath + "\\hl2" + paths::kLooseFiles + "materials\\sprites\\"}});
 }
 
-platform::Result SwitchDifficulty(platform::Os& os, const model::ProgramState& state) {
+platform::Result SwitchDifficulty(platform::Os& os, const model::ProgramState& state,
+                                  platform::WaitWindow& window) {
   const std::string source = state.BasePath + paths::kRepository +
                              (state.Settings.VeyraSkill == 1 ? "VY_Skill" : "VALVE_Skill") + "\\>";
-  Copies copies;
+  std::vector<FolderCopy> copies;
   for (const char* mod : paths::kModFolders) {
-    copies.emplace_back(source, state.BasePath + mod + paths::kCfgFolder);
+    copies.push_back({source, state.BasePath + mod + paths::kCfgFolder});
   }
-  return CopyAll(os, copies);
+  return CopyInWaitWindow(os, window, copies);
 }
 
-platform::Result SwitchCoastSequence(platform::Os& os, const model::ProgramState& state) {
+platform::Result SwitchCoastSequence(platform::Os& os, const model::ProgramState& state,
+                                     platform::WaitWindow& window) {
   const std::string maps = state.BasePath + paths::kCoastMaps;
   // Each time of day brings its maps and, where it has them, their node graphs.
   const std::string set = state.Settings.CoastNight == 1 ? "NIGHT\\" : "DAYLIGHT\\";
-  const platform::Result copied =
-      CopyAll(os, {{maps + set + ">", maps}, {maps + set + "graphs\\>", maps + "graphs\\"}});
+  const platform::Result copied = CopyInWaitWindow(
+      os, window, {{maps + set + ">", maps}, {maps + set + "graphs\\>", maps + "graphs\\"}});
   os.Sleep(300);
   return copied;
 }
@@ -112,7 +107,10 @@ void RunWholeStep(platform::Os& os, Journal& journal, Step&& step) {
   journal.BeginStep();
   const platform::Result failure = step();
   if (failure.ok()) return;
-  const platform::Result put_back = journal.RollbackStep(failure);
+  // Putting back as much as a content set copied takes as long: the windows
+  // keep answering meanwhile.
+  platform::Result put_back;
+  os.RunBesideMessageLoop([&] { put_back = journal.RollbackStep(failure); });
   // These errors have never been shown: the program ends, with the step put back.
   if (config::FileErrorFor(failure.code()).number == config::kFatalFileErrorNumber) {
     os.Terminate(config::kFatalFileErrorExitCode);
@@ -124,11 +122,11 @@ void RunWholeStep(platform::Os& os, Journal& journal, Step&& step) {
 // differs from what is installed.
 void SwitchWhenChanged(platform::Os& os, Journal& journal, const model::ProgramState& state,
                        int chosen, int installed,
-                       platform::Result (*switch_content)(platform::Os&,
-                                                          const model::ProgramState&)) {
+                       platform::Result (*switch_content)(platform::Os&, const model::ProgramState&,
+                                                          platform::WaitWindow&)) {
   if (chosen == installed) return;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  RunWholeStep(os, journal, [&] { return switch_content(os, state); });
+  RunWholeStep(os, journal, [&] { return switch_content(os, state, *window); });
 }
 
 void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {

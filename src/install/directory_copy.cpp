@@ -5,24 +5,45 @@
 #include "model/control_ids.h"
 
 namespace veyra::install {
+namespace {
 
-platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
-                              const std::string& destination) {
+// The items of a source, each without its closing '>'; text after the last
+// '>' is no item.
+std::vector<std::string> Items(const std::string& source) {
+  std::vector<std::string> items;
   std::string_view remaining = source;
   for (std::size_t end = remaining.find('>'); end != std::string_view::npos;
        end = remaining.find('>')) {
-    const std::string item(remaining.substr(0, end));
+    items.emplace_back(remaining.substr(0, end));
     remaining.remove_prefix(end + 1);
-    const bool is_folder = !item.empty() && (item.back() == '\\' || item.back() == ':');
-    // The listing gives plain names; an item that is a pattern ("...\*.cfg")
-    // names them in the folder the pattern lies in.
-    const std::string folder = item.substr(0, item.find_last_of("\\:") + 1);
-    std::vector<platform::Os::FileCopy> copies;
-    for (const platform::DirEntry& entry : os.ListDirectory(is_folder ? item + "*.*" : item)) {
-      if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
-      copies.push_back({folder + entry.name, destination + entry.name});
+  }
+  return items;
+}
+
+// The copies of the plain files one item names.
+std::vector<platform::Os::FileCopy> ItemCopies(platform::Os& os, const std::string& item,
+                                               const std::string& destination) {
+  const bool is_folder = !item.empty() && (item.back() == '\\' || item.back() == ':');
+  // The listing gives plain names; an item that is a pattern ("...\*.cfg")
+  // names them in the folder the pattern lies in.
+  const std::string folder = item.substr(0, item.find_last_of("\\:") + 1);
+  std::vector<platform::Os::FileCopy> copies;
+  for (const platform::DirEntry& entry : os.ListDirectory(is_folder ? item + "*.*" : item)) {
+    if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
+    copies.push_back({folder + entry.name, destination + entry.name});
+  }
+  return copies;
+}
+
+}  // namespace
+
+platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
+                              const std::string& destination) {
+  for (const std::string& item : Items(source)) {
+    if (platform::Result copied = os.CopyFiles(ItemCopies(os, item, destination), {});
+        !copied.ok()) {
+      return copied;
     }
-    if (platform::Result copied = os.CopyFiles(copies); !copied.ok()) return copied;
   }
   return {};
 }
@@ -33,10 +54,28 @@ bool SourceFolderExists(platform::Os& os, const std::string& source) {
   return !folder.empty() && config::FileExists(os, folder);
 }
 
-platform::Result GuardedCopy(platform::Os& os, const std::string& source,
-                             const std::string& destination) {
-  if (!SourceFolderExists(os, source)) return {};
-  return CopyDirFiles(os, source, destination);
+platform::Result CopyInWaitWindow(platform::Os& os, platform::WaitWindow& window,
+                                  const std::vector<FolderCopy>& copies) {
+  platform::Result result;
+  os.RunBesideMessageLoop([&] {
+    std::vector<std::vector<platform::Os::FileCopy>> batches;
+    std::size_t total = 0;
+    for (const FolderCopy& copy : copies) {
+      if (!SourceFolderExists(os, copy.source)) continue;
+      for (const std::string& item : Items(copy.source)) {
+        batches.push_back(ItemCopies(os, item, copy.destination));
+        total += batches.back().size();
+      }
+    }
+    std::size_t done = 0;
+    window.ShowProgress(done, total);
+    for (const std::vector<platform::Os::FileCopy>& batch : batches) {
+      result = os.CopyFiles(batch, [&](std::size_t files) { window.ShowProgress(done + files, total); });
+      if (!result.ok()) return;
+      done += batch.size();
+    }
+  });
+  return result;
 }
 
 std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os,

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/os.h"
 
@@ -21,12 +22,25 @@ platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
 // True when the folder a one-item source names exists.
 [[nodiscard]] bool SourceFolderExists(platform::Os& os, const std::string& source);
 
-// CopyDirFiles when the source folder exists; a missing one is passed over silently.
-platform::Result GuardedCopy(platform::Os& os, const std::string& source, const std::string& destination);
+// One folder copy of a step: a one-item source as CopyDirFiles takes it, and
+// the folder its files go to.
+struct FolderCopy {
+  std::string source;
+  std::string destination;
+};
+
+// CopyDirFiles for each folder copy in turn whose source folder exists (a
+// missing one is passed over silently); the first file copy that fails ends
+// them all and is the result. The work runs beside the message loop, so that
+// `window` stays painted and answering; every source is listed before the
+// first file is copied, so that its bar shows the files done of the total
+// from the start: none, then one more after each file.
+platform::Result CopyInWaitWindow(platform::Os& os, platform::WaitWindow& window,
+                                  const std::vector<FolderCopy>& copies);
 
 // Shows the wait window in the language `language` names ("german" or any
-// other) and processes one pending message (or pauses 1 ms when none is
-// pending). The window goes when the returned object does.
+// other), with an empty bar, and processes one pending message (or pauses
+// 1 ms when none is pending). The window goes when the returned object does.
 std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os, const std::string& language);
 
 }  // namespace veyra::install

@@ -65,7 +65,7 @@ platform::Result InstallSweetFx(platform::Os& os, const model::ProgramState& sta
   const std::string& preset = state.Settings.SelectedSweetFxPreset;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
   if (platform::Result copied =
-          GuardedCopy(os, base + paths::kSweetFxBinaries + ">", base + paths::kBin);
+          CopyInWaitWindow(os, *window, {{base + paths::kSweetFxBinaries + ">", base + paths::kBin}});
       !copied.ok()) {
     return copied;
   }
@@ -118,8 +118,8 @@ platform::Result ApplyReShade(platform::Os& os, const model::ProgramState& state
     // what the first could not, and decides.
     platform::Result copied;
     for (int pass = 0; pass < 2; ++pass) {
-      copied = GuardedCopy(os, state.BasePath + paths::kReShadePackage + ">",
-                           state.BasePath + paths::kBin);
+      copied = CopyInWaitWindow(
+          os, *window, {{state.BasePath + paths::kReShadePackage + ">", state.BasePath + paths::kBin}});
       os.Sleep(50);
     }
     return copied;

@@ -302,10 +302,10 @@ std::unique_ptr<platform::OpenFile> Journal::Open(const std::string& path,
 }
 
 SystemError Journal::Copy(const std::string& from, const std::string& to) {
-  return CopyFiles({{from, to}}).code();
+  return CopyFiles({{from, to}}, {}).code();
 }
 
-Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
+Result Journal::CopyFiles(const std::vector<FileCopy>& copies, const CopyProgress& progress) {
   struct Planned {
     const FileCopy* copy;
     std::optional<std::string> old_hash;
@@ -314,15 +314,23 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
   std::vector<Planned> planned;
   std::string lines;
   std::vector<Change> recorded;
+  // A file is dealt with once it is copied, or found to hold the same bytes already.
+  std::size_t done = 0;
+  const auto dealt_with = [&] {
+    if (progress) progress(++done);
+  };
   for (const FileCopy& copy : copies) {
-    if (IsOwn(copy.to)) return ForwardingOs::CopyFiles(copies);
+    if (IsOwn(copy.to)) return ForwardingOs::CopyFiles(copies, progress);
     std::optional<std::string> new_hash, old_hash;
     if (const SystemError code = HashesOf(copy.from, copy.to, new_hash, old_hash);
         IsFailure(code)) {
       NoteFailure({Operation::kCopy, copy.to, code});
       return {Operation::kCopy, copy.to, code};
     }
-    if (new_hash && old_hash == new_hash) continue;  // the same bytes are there
+    if (new_hash && old_hash == new_hash) {  // the same bytes are there
+      dealt_with();
+      continue;
+    }
     if (new_hash) {
       recorded.push_back({Change::Kind::kFile, Relative(copy.to), "", old_hash, new_hash});
       lines += ManifestLine(recorded.back());
@@ -348,6 +356,7 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies) {
       NoteFailure({Operation::kCopy, plan.copy->to, code});
       return {Operation::kCopy, plan.copy->to, code};
     }
+    dealt_with();
   }
   return {};
 }

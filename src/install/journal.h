@@ -46,7 +46,8 @@ class Journal : public platform::ForwardingOs {
                                            platform::SystemError& error) override;
   platform::SystemError Copy(const std::string& from, const std::string& to) override;
   // The copies' lines go to the disk together, before the first copy.
-  platform::Result CopyFiles(const std::vector<FileCopy>& copies) override;
+  platform::Result CopyFiles(const std::vector<FileCopy>& copies,
+                             const CopyProgress& progress) override;
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override;
   platform::SystemError Delete(const std::string& path) override;
   platform::SystemError CreateFolder(const std::string& path) override;

@@ -28,8 +28,8 @@ class ForwardingOs : public Os {
   SystemError Copy(const std::string& from, const std::string& to) override {
     return inner_.Copy(from, to);
   }
-  Result CopyFiles(const std::vector<FileCopy>& copies) override {
-    return inner_.CopyFiles(copies);
+  Result CopyFiles(const std::vector<FileCopy>& copies, const CopyProgress& progress) override {
+    return inner_.CopyFiles(copies, progress);
   }
   SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     return inner_.MoveReplacing(from, to);
@@ -58,6 +58,9 @@ class ForwardingOs : public Os {
     return inner_.OpenWaitWindow(caption, label, label_id);
   }
   bool PumpOneMessage() override { return inner_.PumpOneMessage(); }
+  void RunBesideMessageLoop(const std::function<void()>& work) override {
+    inner_.RunBesideMessageLoop(work);
+  }
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override {
     return inner_.ShowMessage(text, caption, flags);

@@ -4,7 +4,9 @@
 // them, so the logic above never sees a platform type. No caller may drop one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -102,11 +104,14 @@ class OpenFile {
   virtual SystemError Append(std::string_view bytes) = 0;
 };
 
-// A small captioned window with one line of text, shown while a long step
-// runs; destroying the object destroys the window.
+// A small captioned window with one line of text and a progress bar below it,
+// shown while a long step runs; destroying the object destroys the window.
 class WaitWindow {
  public:
   virtual ~WaitWindow() = default;
+  // Fills the bar to `done` of `total`. May be called from the work that runs
+  // beside the message loop: it only leaves word for the window, never waits.
+  virtual void ShowProgress(std::size_t done, std::size_t total) = 0;
 };
 
 class Os {
@@ -135,15 +140,20 @@ class Os {
   // Copies one file after the other, stopping at the first that fails, whose
   // failure (naming its destination) is the result. One request for a whole
   // folder lets whoever watches the copies prepare for all of them at once.
+  // `progress`, when given, hears how many of the files are dealt with, each
+  // time one more is.
   struct FileCopy {
     std::string from;
     std::string to;
   };
-  virtual Result CopyFiles(const std::vector<FileCopy>& copies) {
-    for (const FileCopy& copy : copies) {
+  using CopyProgress = std::function<void(std::size_t files_done)>;
+  virtual Result CopyFiles(const std::vector<FileCopy>& copies, const CopyProgress& progress) {
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+      const FileCopy& copy = copies[i];
       if (Result copied(Operation::kCopy, copy.to, Copy(copy.from, copy.to)); !copied.ok()) {
         return copied;
       }
+      if (progress) progress(i + 1);
     }
     return {};
   }
@@ -179,6 +189,11 @@ class Os {
                                                      const std::string& label, int label_id) = 0;
   // Processes at most one pending message of this thread; false when none was pending.
   virtual bool PumpOneMessage() = 0;
+  // Runs `work` to its end while this thread's windows stay painted and
+  // answering: where there are windows, the work runs on a second thread and
+  // this one only dispatches their messages meanwhile, so only the work uses
+  // the Os until it returns. An exception the work throws comes out here.
+  virtual void RunBesideMessageLoop(const std::function<void()>& work) = 0;
 
   // --- user interaction and time
   // `caption` empty means the application's default caption.

@@ -97,8 +97,9 @@ class FaultInjectingOs : public platform::ForwardingOs {
     return inner_.Copy(from, to);
   }
   // One copy after the other, so that each can fail on its own.
-  platform::Result CopyFiles(const std::vector<FileCopy>& copies) override {
-    return Os::CopyFiles(copies);
+  platform::Result CopyFiles(const std::vector<FileCopy>& copies,
+                             const CopyProgress& progress) override {
+    return Os::CopyFiles(copies, progress);
   }
   platform::SystemError CreateFolder(const std::string& path) override {
     if (const Fault* fault = Hit(FileOp::kCreateFolder, path)) return fault->error;

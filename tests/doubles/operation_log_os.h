@@ -30,7 +30,8 @@ class OperationLogOs : public RecordingOs {
     kRegistry,
     kMessage,
     kSleep,
-    kWindow,  // wait windows and pumped messages
+    kWindow,    // wait windows, pumped messages and work beside the message loop
+    kProgress,  // what the wait windows' bars show
     kProcess,
   };
 
@@ -109,8 +110,9 @@ class OperationLogOs : public RecordingOs {
     return error;
   }
   // Each copy of a folder's shows in the log.
-  platform::Result CopyFiles(const std::vector<FileCopy>& copies) override {
-    return Os::CopyFiles(copies);
+  platform::Result CopyFiles(const std::vector<FileCopy>& copies,
+                             const CopyProgress& progress) override {
+    return Os::CopyFiles(copies, progress);
   }
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     const platform::SystemError error = inner_.MoveReplacing(from, to);
@@ -145,16 +147,21 @@ class OperationLogOs : public RecordingOs {
   std::unique_ptr<platform::WaitWindow> OpenWaitWindow(const std::string& caption,
                                                        const std::string& label,
                                                        int label_id) override {
-    RecordingOs::OpenWaitWindow(caption, label, label_id);
+    auto recorded = RecordingOs::OpenWaitWindow(caption, label, label_id);
     Add(Kind::kWindow,
         "wait window \"" + caption + "\" \"" + label + "\" label " + std::to_string(label_id));
-    return std::make_unique<LoggedWaitWindow>(*this);
+    return std::make_unique<LoggedWaitWindow>(*this, std::move(recorded));
   }
   bool PumpOneMessage() override {
     const bool pending = pending_messages > 0;
     if (pending) --pending_messages;
     Add(Kind::kWindow, pending ? "pump: message" : "pump: none");
     return pending;
+  }
+  void RunBesideMessageLoop(const std::function<void()>& work) override {
+    Add(Kind::kWindow, "work begins beside the message loop");
+    RecordingOs::RunBesideMessageLoop(work);
+    Add(Kind::kWindow, "work ends");
   }
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override {
@@ -179,11 +186,17 @@ class OperationLogOs : public RecordingOs {
  private:
   class LoggedWaitWindow : public platform::WaitWindow {
    public:
-    explicit LoggedWaitWindow(OperationLogOs& os) : os_(os) {}
+    LoggedWaitWindow(OperationLogOs& os, std::unique_ptr<platform::WaitWindow> recorded)
+        : os_(os), recorded_(std::move(recorded)) {}
     ~LoggedWaitWindow() override { os_.Add(Kind::kWindow, "wait window closed"); }
+    void ShowProgress(std::size_t done, std::size_t total) override {
+      os_.Add(Kind::kProgress, "progress " + std::to_string(done) + " of " + std::to_string(total));
+      recorded_->ShowProgress(done, total);
+    }
 
    private:
     OperationLogOs& os_;
+    std::unique_ptr<platform::WaitWindow> recorded_;
   };
 
   class File : public platform::OpenFile {

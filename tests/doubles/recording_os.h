@@ -30,6 +30,8 @@ struct WaitWindowRecord {
   std::string caption;
   std::string label;
   int label_id;
+  std::vector<std::pair<std::size_t, std::size_t>> progress;  // done and total, as shown
+  bool closed = false;
 };
 
 // Thrown by Terminate so a test can see that the program would have ended.
@@ -54,6 +56,9 @@ class RecordingOs : public platform::ForwardingOs {
   std::vector<std::uint32_t> sleeps;
   std::vector<StartedProcess> started;
   std::vector<WaitWindowRecord> wait_windows;
+  // Messages shown from inside work beside the message loop, where no window
+  // may be opened: on Windows that work runs on a thread without a message loop.
+  int messages_from_work = 0;
   // The player's answers to questions (Yes/No boxes), in order; a question
   // asked when none is left is answered No.
   std::vector<int> answers;
@@ -88,12 +93,24 @@ class RecordingOs : public platform::ForwardingOs {
   std::unique_ptr<platform::WaitWindow> OpenWaitWindow(const std::string& caption,
                                                        const std::string& label,
                                                        int label_id) override {
-    wait_windows.push_back({caption, label, label_id});
-    return std::make_unique<platform::WaitWindow>();
+    wait_windows.push_back({caption, label, label_id, {}, false});
+    return std::make_unique<RecordedWaitWindow>(*this, wait_windows.size() - 1);
+  }
+  // The work runs here: the tests have no windows to keep answering.
+  void RunBesideMessageLoop(const std::function<void()>& work) override {
+    ++work_depth_;
+    try {
+      work();
+    } catch (...) {
+      --work_depth_;
+      throw;
+    }
+    --work_depth_;
   }
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override {
     messages.push_back({text, caption, flags});
+    if (work_depth_ > 0) ++messages_from_work;
     if ((flags & platform::mb::kYesNo) == 0) return platform::mb::kIdOk;
     if (answers.empty()) return platform::mb::kIdNo;
     const int answer = answers.front();
@@ -108,6 +125,22 @@ class RecordingOs : public platform::ForwardingOs {
     return platform::error::kSuccess;
   }
   [[noreturn]] void Terminate(int exit_code) override { throw TerminateCalled(exit_code); }
+
+ private:
+  int work_depth_ = 0;
+
+  class RecordedWaitWindow : public platform::WaitWindow {
+   public:
+    RecordedWaitWindow(RecordingOs& os, std::size_t index) : os_(os), index_(index) {}
+    ~RecordedWaitWindow() override { os_.wait_windows[index_].closed = true; }
+    void ShowProgress(std::size_t done, std::size_t total) override {
+      os_.wait_windows[index_].progress.emplace_back(done, total);
+    }
+
+   private:
+    RecordingOs& os_;
+    std::size_t index_;
+  };
 };
 
 // ---------------------------------------------------------------- the dialog as the player sees it

@@ -196,9 +196,12 @@ class ApplyPhaseTest : public ::testing::Test {
   }
   bool Exists(const std::string& relative) const { return testing::PathExists(Path(relative)); }
 
-  // What the apply phase did, without the listings inside the copies and the
-  // reads and writes inside an open file.
-  Lines Logged() const { return os.Lines({Kind::kList, Kind::kFileContent}); }
+  // What the apply phase did, without the listings inside the copies, the
+  // reads and writes inside an open file and the progress shown.
+  static Lines Logged(const testing::OperationLogOs& log) {
+    return log.Lines({Kind::kList, Kind::kFileContent, Kind::kProgress});
+  }
+  Lines Logged() const { return Logged(os); }
 
   // ----- the expected log, step by step
 
@@ -208,17 +211,38 @@ class ApplyPhaseTest : public ::testing::Test {
             "pump: none", "sleep 1"};
   }
 
-  // A guarded copy: the existence test of the source folder, then a copy of
-  // each of its files in the order the platform lists them.
-  Lines GuardedCopy(const std::string& from, const std::string& to) const {
-    const std::string folder = from.substr(0, from.size() - 1);
-    if (!Exists(folder)) return {"find " + Shown(folder) + ": no"};
-    Lines lines{"find " + Shown(folder) + ": yes"};
+  // The wait window's lines without the pause that is logged apart.
+  static Lines OpenedWindow() {
+    Lines lines = WaitWindow();
+    lines.pop_back();
+    return lines;
+  }
+
+  // The copies of the files of a folder whose source exists, in the order the
+  // platform lists them.
+  Lines FileCopies(const std::string& from, const std::string& to) const {
+    Lines lines;
+    if (!Exists(from.substr(0, from.size() - 1))) return lines;
     for (const platform::DirEntry& entry : real->ListDirectory(Path(from) + "*.*")) {
       if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
       lines.push_back("copy " + Shown(from + entry.name) + " -> " + Shown(to + entry.name));
     }
     return lines;
+  }
+
+  // Folder copies (source, destination) in a wait window: beside the message
+  // loop, the existence test of every source folder, then the copies of the
+  // files of those that exist.
+  using FolderCopies = std::vector<std::pair<std::string, std::string>>;
+  Lines CopiedInWindow(const FolderCopies& folders) const {
+    Lines finds{"work begins beside the message loop"};
+    Lines copies;
+    for (const auto& [from, to] : folders) {
+      const std::string folder = from.substr(0, from.size() - 1);
+      finds.push_back("find " + Shown(folder) + (Exists(folder) ? ": yes" : ": no"));
+      copies = Join({copies, FileCopies(from, to)});
+    }
+    return Join({finds, copies, {"work ends"}});
   }
 
   // A whole-file rewrite: the new content is written beside the file and takes its place.
@@ -270,7 +294,7 @@ class ApplyPhaseTest : public ::testing::Test {
   Lines SweetFxInstall(const std::string& preset, bool resets) const {
     const std::string preset_source = "\\SweetFX\\Presets\\" + preset + ".txt";
     Lines lines =
-        Join({WaitWindow(), GuardedCopy("\\SweetFX_Resources\\bin\\", "\\bin\\"), {"sleep 50"}});
+        Join({WaitWindow(), CopiedInWindow({{"\\SweetFX_Resources\\bin\\", "\\bin\\"}}), {"sleep 50"}});
     if (resets) lines = Join({lines, Reset()});
     lines.push_back("find " + Shown(preset_source) + (Exists(preset_source) ? ": yes" : ": no"));
     if (Exists(preset_source)) {
@@ -292,7 +316,7 @@ class ApplyPhaseTest : public ::testing::Test {
     if (!sweetfx_chosen) lines = Join({lines, shared});
     lines = Join({lines, WaitWindow()});
     if (install) {
-      const Lines copy = Join({GuardedCopy("\\Reshade_Resources\\", "\\bin\\"), {"sleep 50"}});
+      const Lines copy = Join({CopiedInWindow({{"\\Reshade_Resources\\", "\\bin\\"}}), {"sleep 50"}});
       lines = Join({lines, copy, copy});
     } else {
       if (!sweetfx_chosen) lines = Join({lines, shared});
@@ -305,7 +329,7 @@ class ApplyPhaseTest : public ::testing::Test {
 
   static Lines RegistryWrites(const testing::OperationLogOs& log) {
     return log.Lines({Kind::kFind, Kind::kList, Kind::kFile, Kind::kFileContent, Kind::kMessage,
-                      Kind::kSleep, Kind::kWindow, Kind::kProcess});
+                      Kind::kSleep, Kind::kWindow, Kind::kProgress, Kind::kProcess});
   }
 
   static Lines VrTagDeleted() { return {"delete BASE\\VR_TAG", "sleep 50"}; }
@@ -371,7 +395,7 @@ TEST_F(ApplyPhaseTest, ChoicesEqualToTheInstalledStateSwitchNothing) {
         chosen.ReShade = installed;
 
     RunApplyPhase(log, state, journal);
-    EXPECT_TRUE(SameLog(Applied(), log.Lines({Kind::kList, Kind::kFileContent})))
+    EXPECT_TRUE(SameLog(Applied(), Logged(log)))
         << "installed " << installed;
   }
 }
@@ -384,17 +408,18 @@ TEST_F(ApplyPhaseTest, WeaponSetsComeFromTheirHl2BranchIntoEveryGame) {
     state.Settings.VeyraWeapons = chosen;
     state.Installed.VeyraWeaponsInstalled = 1 - chosen;
 
-    RunApplyPhase(log, state, journal);
-    Lines weapons = WaitWindow();
+    FolderCopies folders;
     for (const char* game_folder : kGames) {
       for (const char* folder : kWeaponFolders) {
-        weapons = Join({weapons, GuardedCopy("\\Repository\\" + set + "\\hl2\\" + folder,
-                                             "\\" + std::string(game_folder) + kLoose + folder)});
+        folders.emplace_back("\\Repository\\" + set + "\\hl2\\" + folder,
+                             "\\" + std::string(game_folder) + kLoose + folder);
       }
     }
-    weapons.push_back("wait window closed");
+    const Lines weapons = Join({WaitWindow(), CopiedInWindow(folders), {"wait window closed"}});
+
+    RunApplyPhase(log, state, journal);
     EXPECT_TRUE(
-        SameLog(Applied({.before_vr_tag = weapons}), log.Lines({Kind::kList, Kind::kFileContent})))
+        SameLog(Applied({.before_vr_tag = weapons}), Logged(log)))
         << set;
     EXPECT_EQ(30, std::count_if(weapons.begin(), weapons.end(), [](const std::string& line) {
                 return line.rfind("find ", 0) == 0;
@@ -439,6 +464,53 @@ TEST_F(ApplyPhaseTest, AFailedCopyPutsTheWholeSwitchBackAndTheRestGoesOn) {
                 "they were.",
             os.messages[0].text);
   EXPECT_EQ("File error!", os.messages[0].caption);
+  // The copy and the putting back are work beside the message loop; the
+  // message comes after both, from the window's own thread, before it closes.
+  EXPECT_EQ(0, os.messages_from_work);
+  const Lines windows = os.Lines({Kind::kFind, Kind::kList, Kind::kFile, Kind::kFileContent,
+                                  Kind::kRegistry, Kind::kSleep, Kind::kProgress, Kind::kProcess});
+  const Lines first_window{windows.begin(),
+                           windows.begin() + std::min<std::size_t>(windows.size(), 8)};
+  EXPECT_TRUE(SameLog(Join({OpenedWindow(),
+                            {"work begins beside the message loop", "work ends",
+                             "work begins beside the message loop", "work ends",
+                             "message \"File error!\" 0x2030: " + testing::Escaped(os.messages[0].text),
+                             "wait window closed"}}),
+                      first_window));
+}
+
+// The bar of a switch's window counts the files of all its folders, from none
+// to all in order, before the window closes; the same again when the set is
+// switched in a second time.
+TEST_F(ApplyPhaseTest, ContentSwitchShowsTheFilesDoneOfAllItsFolders) {
+  std::size_t files = 0;
+  for (const char* game_folder : kGames) {
+    for (const char* folder : kWeaponFolders) {
+      files += FileCopies("\\Repository\\HD_weapons\\hl2\\" + std::string(folder),
+                          "\\" + std::string(game_folder) + kLoose + folder)
+                   .size();
+    }
+  }
+  ASSERT_LT(0u, files) << "the fixture's set has no files";
+  Lines expected = Join({OpenedWindow(), {"work begins beside the message loop"}});
+  for (std::size_t done = 0; done <= files; ++done) {
+    expected.push_back("progress " + std::to_string(done) + " of " + std::to_string(files));
+  }
+  expected.insert(expected.end(), {"work ends", "wait window closed"});
+
+  for (const char* run : {"first", "second"}) {
+    testing::OperationLogOs log{journal, game.path()};
+    state.Settings.VeyraWeapons = 1;
+    state.Installed.VeyraWeaponsInstalled = 0;
+
+    RunApplyPhase(log, state, journal);
+    EXPECT_TRUE(SameLog(expected, log.Lines({Kind::kFind, Kind::kList, Kind::kFile,
+                                             Kind::kFileContent, Kind::kRegistry, Kind::kMessage,
+                                             Kind::kSleep, Kind::kProcess})))
+        << run << " run";
+    ASSERT_EQ(1u, log.wait_windows.size()) << run << " run";
+    EXPECT_TRUE(log.wait_windows[0].closed) << run << " run";
+  }
 }
 
 TEST_F(ApplyPhaseTest, SpriteSetGoesIntoTheHl2CustomFolderOnly) {
@@ -449,12 +521,13 @@ TEST_F(ApplyPhaseTest, SpriteSetGoesIntoTheHl2CustomFolderOnly) {
     state.Installed.AnamorphFlaresInstalled = 1 - chosen;
 
     RunApplyPhase(log, state, journal);
-    const Lines sprites = Join({WaitWindow(),
-                                GuardedCopy("\\Repository\\" + set + "\\hl2\\materials\\sprites\\",
-                                            "\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\"),
-                                {"wait window closed"}});
+    const Lines sprites =
+        Join({WaitWindow(),
+              CopiedInWindow({{"\\Repository\\" + set + "\\hl2\\materials\\sprites\\",
+                               "\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\"}}),
+              {"wait window closed"}});
     EXPECT_TRUE(
-        SameLog(Applied({.before_vr_tag = sprites}), log.Lines({Kind::kList, Kind::kFileContent})))
+        SameLog(Applied({.before_vr_tag = sprites}), Logged(log)))
         << set;
     EXPECT_EQ(set, Read("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\glow01.vmt"));
     EXPECT_EQ(set, Read("\\hl2\\custom\\1_VY_looseFiles\\materials\\sprites\\tag"));
@@ -470,16 +543,18 @@ TEST_F(ApplyPhaseTest, DifficultySetGoesIntoTheThreeCfgFolders) {
     state.Settings.VeyraSkill = chosen;
     state.Installed.VeyraSkillInstalled = 1 - chosen;
 
-    RunApplyPhase(log, state, journal);
-    Lines skill = WaitWindow();
+    FolderCopies folders;
     for (const char* mod : kModFolders) {
-      skill = Join(
-          {skill, GuardedCopy("\\Repository\\" + set + "\\", "\\" + std::string(mod) + "\\cfg\\")});
+      folders.emplace_back("\\Repository\\" + set + "\\", "\\" + std::string(mod) + "\\cfg\\");
+    }
+    const Lines skill = Join({WaitWindow(), CopiedInWindow(folders), {"wait window closed"}});
+
+    RunApplyPhase(log, state, journal);
+    for (const char* mod : kModFolders) {
       EXPECT_EQ(set, Read("\\" + std::string(mod) + "\\cfg\\skill.cfg")) << mod;
     }
-    skill.push_back("wait window closed");
     EXPECT_TRUE(
-        SameLog(Applied({.before_vr_tag = skill}), log.Lines({Kind::kList, Kind::kFileContent})))
+        SameLog(Applied({.before_vr_tag = skill}), Logged(log)))
         << set;
   }
 }
@@ -493,11 +568,11 @@ TEST_F(ApplyPhaseTest, CoastSequenceBringsItsMapsAndTheirGraphs) {
     state.Installed.CoastNightInstalled = 1 - chosen;
 
     RunApplyPhase(log, state, journal);
-    const Lines coast = Join({WaitWindow(),
-                              GuardedCopy(maps + time + "\\", maps),
-                              GuardedCopy(maps + time + "\\graphs\\", maps + "graphs\\"),
-                              {"sleep 300", "wait window closed"}});
-    EXPECT_TRUE(SameLog(Applied({.coast = coast}), log.Lines({Kind::kList, Kind::kFileContent})))
+    const Lines coast =
+        Join({WaitWindow(),
+              CopiedInWindow({{maps + time + "\\", maps}, {maps + time + "\\graphs\\", maps + "graphs\\"}}),
+              {"sleep 300", "wait window closed"}});
+    EXPECT_TRUE(SameLog(Applied({.coast = coast}), Logged(log)))
         << time;
     EXPECT_EQ(time, Read(maps + "d2_coast_01.bsp"));
     EXPECT_EQ(time, Read(maps + "graphs\\d2_coast_01.ain"));
@@ -549,7 +624,7 @@ TEST_F(ApplyPhaseTest, SweetFxIsInstalledWithTheChosenPreset) {
 
     RunApplyPhase(log, state, journal);
     EXPECT_TRUE(SameLog(Applied({.sweetfx = SweetFxInstall(test.preset, test.resets)}),
-                        log.Lines({Kind::kList, Kind::kFileContent})))
+                        Logged(log)))
         << test.preset;
     EXPECT_EQ("SweetFX injector", Read("\\bin\\injector.ini")) << test.preset;
     EXPECT_EQ(test.preset_written
@@ -623,7 +698,7 @@ TEST_F(ApplyPhaseTest, ReShadeSwitchKeepsTheLibrarySweetFxShares) {
     EXPECT_TRUE(
         SameLog(Applied({.sweetfx = sweetfx,
                          .before_vr_tag = ReShadeSwitch(test.reshade == 1, test.sweetfx == 1)}),
-                log.Lines({Kind::kList, Kind::kFileContent})))
+                Logged(log)))
         << "ReShade " << test.reshade << ", SweetFX " << test.sweetfx;
     const bool library_stays = test.reshade == 1 || test.sweetfx == 1;
     EXPECT_EQ(library_stays, Exists("\\bin\\d3d9.dll"))
@@ -662,7 +737,7 @@ TEST_F(ApplyPhaseTest, KeyThatRefusesWritesIsReportedForEachValue) {
 
     RunApplyPhase(log, state, journal);
     EXPECT_TRUE(SameLog(Applied({.before_vr_tag = Reset(refused.path)}),
-                        log.Lines({Kind::kList, Kind::kFileContent})))
+                        Logged(log)))
         << refused.path;
     const std::size_t rows =
         std::count_if(std::begin(kSettingsKeys), std::end(kSettingsKeys),
@@ -694,7 +769,7 @@ TEST_F(ApplyPhaseTest, VrTagFollowsTheVrMode) {
 
     RunApplyPhase(log, state, journal);
     EXPECT_TRUE(
-        SameLog(Applied({.vr_tag = test.step}), log.Lines({Kind::kList, Kind::kFileContent})))
+        SameLog(Applied({.vr_tag = test.step}), Logged(log)))
         << "VR " << test.vr_mode << ", present " << test.present;
     EXPECT_EQ(test.content_after != nullptr, Exists("\\VR_TAG"));
     if (test.content_after) {
@@ -721,8 +796,8 @@ TEST_F(ApplyPhaseTest, VrTagThatCannotBeCreatedIsReported) {
                              "\\r\\nError: 70, Permission denied\\r\\n\\r\\nThe file could not be "
                              "opened."},
                .coast = Join({WaitWindow(),
-                              GuardedCopy(maps + "NIGHT\\", maps),
-                              GuardedCopy(maps + "NIGHT\\graphs\\", maps + "graphs\\"),
+                              CopiedInWindow({{maps + "NIGHT\\", maps},
+                                              {maps + "NIGHT\\graphs\\", maps + "graphs\\"}}),
                               {"sleep 300", "wait window closed"}})}),
       Logged()));
 }

@@ -231,20 +231,48 @@ TEST_F(DirectoryCopyTest, SourceAsItsOwnDestinationLeavesTheFolderAsItWas) {
   EXPECT_EQ(kThreeFiles, Files(folder));
 }
 
-TEST_F(DirectoryCopyTest, GuardAsksForTheSourceFolderWithoutItsMarker) {
-  const std::string present = Folder("set\\sprites", {{"glow.vmt", "glow"}});
+// Beside the message loop: every source folder is tested (without its marker)
+// and listed, a missing one passed over; then the files are copied, the bar
+// showing how many are done of all, until the first copy that fails.
+TEST_F(DirectoryCopyTest, CopyInWaitWindowListsEverySourceFirstAndCountsTheFilesDone) {
+  const std::string sprites = Folder("set\\sprites", {{"glow.vmt", "glow"}, {"flare.vmt", "flare"}});
   const std::string missing = scratch.Join("set\\missing\\");
+  const std::string maps = Folder("set\\maps", {{"coast.bsp", "coast"}});
   const std::string destination = Folder("dst", {});
+  std::vector<std::string> names;
+  for (const std::string& name : ListedNames(sprites)) names.push_back("sprites\\" + name);
+  names.push_back("maps\\coast.bsp");
 
-  EXPECT_TRUE(GuardedCopy(os, present + ">", destination).ok());
-  EXPECT_TRUE(GuardedCopy(os, missing + ">", destination).ok());
-  EXPECT_EQ((std::vector<std::string>{
-                "find BASE\\set\\sprites: yes",
-                "list BASE\\set\\sprites\\*.*",
-                "copy BASE\\set\\sprites\\glow.vmt -> BASE\\dst\\glow.vmt",
-                "find BASE\\set\\missing: no",
-            }),
-            os.Lines({Kind::kFileContent}));
+  for (const std::size_t failing : {names.size(), std::size_t{1}}) {
+    testing::OperationLogOs log{*real, scratch.path()};
+    std::string fails_at = "none";
+    if (failing < names.size()) {
+      fails_at = names[failing];
+      log.FailCopiesTo(fails_at.substr(fails_at.find('\\')), error::kSharingViolation);
+    }
+    auto window = log.OpenWaitWindow("Copy files", "Please wait...", 1035);
+    const platform::Result copied = CopyInWaitWindow(
+        log, *window, {{sprites + ">", destination}, {missing + ">", destination}, {maps + ">", destination}});
+
+    std::vector<std::string> expected{"wait window \"Copy files\" \"Please wait...\" label 1035",
+                                      "work begins beside the message loop",
+                                      "find BASE\\set\\sprites: yes",
+                                      "list BASE\\set\\sprites\\*.*",
+                                      "find BASE\\set\\missing: no",
+                                      "find BASE\\set\\maps: yes",
+                                      "list BASE\\set\\maps\\*.*",
+                                      "progress 0 of 3"};
+    for (std::size_t i = 0; i < names.size() && i <= failing; ++i) {
+      const std::string name = names[i].substr(names[i].find('\\') + 1);
+      expected.push_back("copy BASE\\set\\" + names[i] + " -> BASE\\dst\\" + name +
+                         (i == failing ? ": error 32" : ""));
+      if (i != failing) expected.push_back("progress " + std::to_string(i + 1) + " of 3");
+    }
+    expected.push_back("work ends");
+    EXPECT_EQ(expected, log.Lines({Kind::kFileContent})) << "failing at " << fails_at;
+    EXPECT_EQ(failing < names.size() ? error::kSharingViolation : error::kSuccess, copied.code())
+        << "failing at " << fails_at;
+  }
 }
 
 TEST_F(DirectoryCopyTest, WaitWindowSpeaksGermanOnlyForGerman) {

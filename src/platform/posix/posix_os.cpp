@@ -19,7 +19,10 @@
 namespace veyra::platform::posix {
 namespace {
 
-class NoWaitWindow : public WaitWindow {};
+class NoWaitWindow : public WaitWindow {
+ public:
+  void ShowProgress(std::size_t, std::size_t) override {}
+};
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),

@@ -51,6 +51,8 @@ class PosixOs : public Os {
   std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption, const std::string& label,
                                              int label_id) override;
   bool PumpOneMessage() override { return false; }
+  // Without windows there is nothing to keep answering: the work runs here.
+  void RunBesideMessageLoop(const std::function<void()>& work) override { work(); }
 
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override;

@@ -40,6 +40,8 @@ class Win32Os : public Os {
   std::unique_ptr<WaitWindow> OpenWaitWindow(const std::string& caption, const std::string& label,
                                              int label_id) override;
   bool PumpOneMessage() override;
+  // The work on a second thread; this one dispatches messages until it ends.
+  void RunBesideMessageLoop(const std::function<void()>& work) override;
 
   int ShowMessage(const std::string& text, const std::string& caption,
                   std::uint32_t flags) override;
