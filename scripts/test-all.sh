@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: native unit tests (with AddressSanitizer and UBSan),
 # the same unit tests as Windows binaries under Wine, the GUI tests of the real
-# program under Wine and Xvfb, and a bounded run of every fuzz target.
+# program under Wine and Xvfb, a bounded run of every fuzz target, and two
+# builds of the release package that must come out identical.
 # Ends with one line counting every test case: "total: N passed, N failed".
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -63,6 +64,15 @@ run_suite "Windows unit and GUI tests under Wine" build/windows \
 run_suite "fuzz targets (bounded runs)" build/fuzz \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVEYRA_FUZZ=ON -DVEYRA_UNIT_TESTS=OFF
+
+# The release package: two builds of this commit in two clean clones must give
+# the same bytes. Counts as one test.
+echo "=== release package, built twice (scripts/package.sh --verify)"
+if "$root/scripts/package.sh" --verify; then
+  passed=$((passed + 1)); echo "--- release package: reproducible"
+else
+  failed=$((failed + 1)); status=1; echo "--- release package: FAILED"
+fi
 
 [ "$skipped" -eq 0 ] || echo "skipped: $skipped"
 echo "total: $passed passed, $failed failed"

@@ -144,11 +144,13 @@ constexpr MessageTexts kMessages[] = {
     {Message::kNoHistory, "No change has been recorded yet.",
      "Es wurde noch keine Änderung gespeichert."},
     {Message::kUsage,
+     "Veyra Mod Configurator %1\r\n\r\n"
      "VeyraConfig.exe                        opens the settings\r\n"
      "VeyraConfig.exe /restore [N] [/quiet]  undoes the most recent change, or the N most\r\n"
      "                                       recent ones, newest first; /quiet: without asking\r\n"
      "VeyraConfig.exe /history               lists the recorded changes\r\n"
      "VeyraConfig.exe /?                     shows this\r\n",
+     "Veyra Mod Konfigurator %1\r\n\r\n"
      "VeyraConfig.exe                        öffnet die Einstellungen\r\n"
      "VeyraConfig.exe /restore [N] [/quiet]  macht die letzte Änderung rückgängig, oder die N\r\n"
      "                                       letzten, die neueste zuerst; /quiet: ohne Nachfrage\r\n"

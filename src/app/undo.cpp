@@ -159,10 +159,10 @@ int RunCommand(platform::Os& os, const model::ProgramState& state,
   } else if (command == "history" && arguments.size() == 1) {
     return History(os, state);
   } else if ((command == "?" || command == "help") && arguments.size() == 1) {
-    Tell(os, state, MessageText(state.SteamLanguage, Message::kUsage));
+    Tell(os, state, MessageText(state.SteamLanguage, Message::kUsage, {VEYRA_VERSION}));
     return kExitDone;
   }
-  Tell(os, state, MessageText(state.SteamLanguage, Message::kUsage));
+  Tell(os, state, MessageText(state.SteamLanguage, Message::kUsage, {VEYRA_VERSION}));
   return kExitFailed;
 }
 
