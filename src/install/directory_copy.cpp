@@ -17,8 +17,15 @@ platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
     // The listing gives plain names; an item that is a pattern ("...\*.cfg")
     // names them in the folder the pattern lies in.
     const std::string folder = item.substr(0, item.find_last_of("\\:") + 1);
+    std::vector<platform::DirEntry> entries;
+    // A listing cut short must not pass for the whole folder: the content set
+    // would be installed in part without a word.
+    if (const platform::SystemError code = os.ListDirectory(is_folder ? item + "*.*" : item, entries);
+        code != platform::error::kSuccess) {
+      return {platform::Operation::kList, item, code};
+    }
     std::vector<platform::Os::FileCopy> copies;
-    for (const platform::DirEntry& entry : os.ListDirectory(is_folder ? item + "*.*" : item)) {
+    for (const platform::DirEntry& entry : entries) {
       if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
       copies.push_back({folder + entry.name, destination + entry.name});
     }

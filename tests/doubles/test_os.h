@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/os.h"
 
@@ -40,6 +41,8 @@ class ScratchFolder {
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);  // "" when missing
 bool PathExists(const std::string& path);
+// The entries `pattern` lists through `os`; a failed listing fails the test.
+std::vector<platform::DirEntry> Listed(platform::Os& os, const std::string& pattern);
 void MakeFolder(const std::string& path);  // with missing parents
 
 // Every file below `folder`, by its path below it ('/' between the names),

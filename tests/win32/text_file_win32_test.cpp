@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "config/text_file.h"
+#include "install/journal.h"
 #include "platform/win32/wide_text.h"
+#include "tests/doubles/listed_sets.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -67,6 +69,80 @@ TEST_F(TextFileWin32Test, RewriteHoldsTheFileUnshared) {
               }).ok());
   EXPECT_TRUE(others_kept_out);
   EXPECT_EQ("old new", testing::ReadFileBytes(path));
+}
+
+
+// A rewrite gives the new content the attributes the player set on the old file.
+TEST_F(TextFileWin32Test, RewriteKeepsTheFilesAttributes) {
+  for (const DWORD attributes :
+       {DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+        DWORD{FILE_ATTRIBUTE_ARCHIVE}}) {
+    const std::string path = folder.Join("autoexec" + std::to_string(attributes) + ".cfg");
+    testing::WriteFileBytes(path, "crosshair 0\r\n");
+    const std::wstring wide = platform::win32::WidePath(path);
+    ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << GetLastError();
+    EXPECT_TRUE(EditFileReplacing(os, path, "0", "1", "", ""));
+    EXPECT_EQ("crosshair 1\r\n", testing::ReadFileBytes(path));
+    EXPECT_EQ(attributes, GetFileAttributesW(wide.c_str()));
+  }
+  EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
+}
+
+// A symbolic link made on the Linux side, as players under Proton link their
+// cfg files. (Wine accepts CreateSymbolicLinkW but makes no link.)
+void MakeUnixLink(const std::string& target, const std::string& link) {
+  const auto unix_path = [](std::string path) {
+    EXPECT_EQ(0u, path.rfind("Z:", 0)) << path;
+    path.erase(0, 2);
+    for (char& c : path) c = c == '\\' ? '/' : c;
+    return path;
+  };
+  std::wstring command = platform::win32::Widen("ln -s '" + unix_path(target) + "' '" +
+                                                unix_path(link) + "'");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process))
+      << GetLastError();
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exit_code = 1;
+  GetExitCodeProcess(process.hProcess, &exit_code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  ASSERT_EQ(0u, exit_code);
+}
+
+// A rewrite through a link writes its target and leaves the link; the journal
+// keeps the target's old content and a restore puts it back through the link.
+TEST_F(TextFileWin32Test, RewriteAndRestoreGoThroughASymbolicLink) {
+  testing::MakeFolder(folder.Join("game\\cfg"));
+  testing::MakeFolder(folder.Join("configs"));
+  const std::string target = folder.Join("configs\\autoexec.cfg");
+  const std::string link = folder.Join("game\\cfg\\autoexec.cfg");
+  testing::WriteFileBytes(target, "crosshair 0\r\n");
+  MakeUnixLink(target, link);
+  ASSERT_EQ(target, real->FinalPath(link)) << "the link was not made";
+
+  {
+    install::Journal journal(os, folder.Join("game"), "OK");
+    EXPECT_TRUE(EditFileReplacing(journal, link, "0", "1", "", ""));
+    journal.Finish();
+  }
+  EXPECT_EQ("crosshair 1\r\n", testing::ReadFileBytes(target));
+  EXPECT_EQ(target, real->FinalPath(link)) << "the link became a file";
+  EXPECT_TRUE(testing::Listed(*real, folder.Join("configs\\*.veyra-new")).empty());
+
+  const std::vector<std::string> sets = testing::ListedSets(*real, folder.Join("game"));
+  ASSERT_EQ(1u, sets.size());
+  const std::optional<install::BackupSet> set = install::ReadSet(*real, folder.Join("game"), sets[0]);
+  ASSERT_TRUE(set.has_value());
+  const install::RestoreOutcome outcome =
+      install::RestoreSets(os, folder.Join("game"), {*set}, "restore");
+  EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
+  EXPECT_EQ("crosshair 0\r\n", testing::ReadFileBytes(target));
+  EXPECT_EQ(target, real->FinalPath(link)) << "the restore replaced the link";
+  EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
 }
 
 }  // namespace
