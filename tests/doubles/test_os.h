@@ -3,6 +3,7 @@
 // against it, so they hold for the program as it ships.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -41,6 +42,8 @@ class ScratchFolder {
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);  // "" when missing
 bool PathExists(const std::string& path);
+// Sets the file's length; what grows it is a hole, where the file system has them.
+bool ResizeFile(const std::string& path, std::uint64_t size);
 // The entries `pattern` lists through `os`; a failed listing fails the test.
 std::vector<platform::DirEntry> Listed(platform::Os& os, const std::string& pattern);
 void MakeFolder(const std::string& path);  // with missing parents

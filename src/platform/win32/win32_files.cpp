@@ -131,14 +131,11 @@ std::string Win32Os::FinalPath(const std::string& path) {
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return path;
-  std::wstring final(MAX_PATH, L'\0');
-  DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
-                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (length >= final.size()) {
-    final.resize(length);
-    length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
-                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  }
+  // Room for the longest path at once: asked with too small a buffer, Wine
+  // answers neither the path nor the size it needs.
+  std::wstring final(32768, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(
+      file, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   CloseHandle(file);
   if (length == 0 || length >= final.size()) return path;
   final.resize(length);
