@@ -28,31 +28,11 @@ bool Contains(const std::string& text, std::string_view what) {
   return text.find(what) != std::string::npos;
 }
 
-// The whole file, opened as every rewrite opens it; a failure to open or read
-// it is reported with `message` and gives nothing. A file that could not be
-// read must not pass for an empty one: the dialog would show settings the
-// player never made.
-std::optional<std::string> ReadWhole(platform::Os& os, const std::string& path,
-                                     OpenFailureMessage message) {
-  config::OpenedForRewrite opened = config::OpenForRewrite(os, path);
-  if (!opened.file) {
-    config::ReportFileFailure(os, message, path, opened.error);
-    return std::nullopt;
-  }
-  std::string text;
-  if (const platform::SystemError code = opened.file->ReadAll(text);
-      code != platform::error::kSuccess) {
-    config::ReportFileFailure(os, message, path, config::FileErrorFor(code));
-    return std::nullopt;
-  }
-  return text;
-}
-
 // A marker file's text with its quotes removed; nothing when it is missing or
 // cannot be opened (reported).
 std::optional<std::string> ReadMarker(platform::Os& os, const std::string& path) {
   if (!config::FileExists(os, path)) return std::nullopt;
-  std::optional<std::string> text = ReadWhole(os, path, OpenFailureMessage::kOpen);
+  std::optional<std::string> text = config::ReadTextFile(os, path, OpenFailureMessage::kOpen);
   if (text) *text = config::StripQuotes(*text);
   return text;
 }
@@ -208,7 +188,7 @@ void DetectSunrays(platform::Os& os, ProgramState& state, DialogControls& dialog
     dialog.SetEnabled(IDC_SUNRAYS_LEVEL, false);
     return;
   }
-  const std::optional<std::string> list = ReadWhole(os, path, OpenFailureMessage::kOpen);
+  const std::optional<std::string> list = config::ReadTextFile(os, path, OpenFailureMessage::kOpen);
   if (!list) {
     dialog.SetEnabled(IDC_SUNRAYS_LEVEL, false);
     return;
@@ -235,7 +215,7 @@ void DetectSweetFx(platform::Os& os, ProgramState& state, DialogControls& dialog
   }
   state.Settings.SweetFx = 1;
   dialog.SetChecked(IDC_SWEETFX, true);
-  const std::optional<std::string> text = ReadWhole(os, path, OpenFailureMessage::kOpenPresetFile);
+  const std::optional<std::string> text = config::ReadTextFile(os, path, OpenFailureMessage::kOpenPresetFile);
   if (!text) return;
   std::string name = *text;
   for (const char* removed : {"\r", "\n", "\""}) name = RemoveAll(name, removed);
@@ -255,8 +235,15 @@ void DetectSweetFx(platform::Os& os, ProgramState& state, DialogControls& dialog
 
 std::vector<std::string> ListSweetFxPresets(platform::Os& os, const std::string& start_directory) {
   std::vector<std::string> presets;
-  for (const platform::DirEntry& entry :
-       os.ListDirectory(start_directory + paths::kSweetFxPresets + "*.*")) {
+  std::vector<platform::DirEntry> entries;
+  const std::string folder = start_directory + paths::kSweetFxPresets;
+  // A folder that cannot be read whole offers what was read, and says why the
+  // list may be short.
+  if (const platform::SystemError code = os.ListDirectory(folder + "*.*", entries);
+      code != platform::error::kSuccess) {
+    config::ReportFileFailure(os, OpenFailureMessage::kOpen, folder, config::FileErrorFor(code));
+  }
+  for (const platform::DirEntry& entry : entries) {
     constexpr std::uint32_t kNotAPlainFile = platform::attribute::kDirectory |
                                              platform::attribute::kHidden |
                                              platform::attribute::kSystem;
@@ -276,7 +263,7 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
   if (!config::FileExists(os, base + paths::kConfigCfg)) {
     platform::Ignore(config::WriteDefaultConfig(os, base + paths::kConfigCfg), kReportedByWriter);
   }
-  platform::Ignore(ReadWhole(os, base + paths::kConfigCfg, OpenFailureMessage::kOpen),
+  platform::Ignore(config::ReadTextFile(os, base + paths::kConfigCfg, OpenFailureMessage::kOpen),
                    "no control depends on config.cfg; it is read as the game would find it");
   for (const char* autoexec : paths::kConsoleScripts) {
     if (!config::FileExists(os, base + autoexec)) {
@@ -285,7 +272,7 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
   }
 
   if (std::optional<std::string> autoexec =
-          ReadWhole(os, base + paths::kConsoleScripts[0], OpenFailureMessage::kOpen)) {
+          config::ReadTextFile(os, base + paths::kConsoleScripts[0], OpenFailureMessage::kOpen)) {
     DetectConsoleSettings(state, dialog, *autoexec);
     TakeDetectedFlags(state, dialog);
   }

@@ -17,7 +17,8 @@ void DetectInstalledState(platform::Os& os, model::ProgramState& state,
 
 // The preset names offered: the plain files matching "SweetFX\Presets\*.*"
 // below the start directory, in directory order, at most 1000, each with every
-// ".txt" removed.
+// ".txt" removed. A folder that cannot be listed whole is reported with the
+// open-failure message naming it; what was read before is offered.
 std::vector<std::string> ListSweetFxPresets(platform::Os& os, const std::string& start_directory);
 
 }  // namespace veyra::app

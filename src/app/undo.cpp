@@ -20,10 +20,23 @@ std::string Caption(const model::ProgramState& state) {
   return MessageText(state.SteamLanguage, Message::kCaption);
 }
 
-// The newest `count` sets, newest first.
+// The names of the sets, oldest first; nothing when they cannot all be listed
+// (reported): undoing or listing from part of them would pick the wrong ones.
+std::optional<std::vector<std::string>> SetNames(platform::Os& os, const std::string& game_folder) {
+  std::vector<std::string> names;
+  if (const platform::SystemError code = install::ListSets(os, game_folder, names);
+      code != platform::error::kSuccess) {
+    config::ReportFileFailure(os, config::OpenFailureMessage::kOpen,
+                              install::SetsFolder(game_folder), config::FileErrorFor(code));
+    return std::nullopt;
+  }
+  return names;
+}
+
+// The newest `count` of the sets `names`, newest first.
 std::vector<install::BackupSet> NewestSets(platform::Os& os, const std::string& game_folder,
+                                           const std::vector<std::string>& names,
                                            std::size_t count) {
-  std::vector<std::string> names = install::ListSets(os, game_folder);
   std::vector<install::BackupSet> sets;
   for (auto name = names.rbegin(); name != names.rend() && sets.size() < count; ++name) {
     if (std::optional<install::BackupSet> set = install::ReadSet(os, game_folder, *name)) {
@@ -57,7 +70,9 @@ void Tell(platform::Os& os, const model::ProgramState& state, const std::string&
 }
 
 int Restore(platform::Os& os, const model::ProgramState& state, std::size_t count, bool quiet) {
-  const std::vector<install::BackupSet> sets = NewestSets(os, state.BasePath, count);
+  const std::optional<std::vector<std::string>> names = SetNames(os, state.BasePath);
+  if (!names) return kExitFailed;
+  const std::vector<install::BackupSet> sets = NewestSets(os, state.BasePath, *names, count);
   if (sets.empty()) {
     if (!quiet) {
       os.ShowMessage(MessageText(state.SteamLanguage, Message::kNothingToRestore), Caption(state),
@@ -87,7 +102,9 @@ int Restore(platform::Os& os, const model::ProgramState& state, std::size_t coun
 }
 
 int History(platform::Os& os, const model::ProgramState& state) {
-  const std::vector<std::string> names = install::ListSets(os, state.BasePath);
+  const std::optional<std::vector<std::string>> listed = SetNames(os, state.BasePath);
+  if (!listed) return kExitFailed;
+  const std::vector<std::string>& names = *listed;
   if (names.empty()) {
     Tell(os, state, MessageText(state.SteamLanguage, Message::kNoHistory) + "\r\n");
     return kExitDone;
@@ -123,7 +140,9 @@ std::optional<std::size_t> Count(const std::string& argument) {
 }  // namespace
 
 void OfferRecovery(platform::Os& os, const model::ProgramState& state) {
-  const std::vector<install::BackupSet> newest = NewestSets(os, state.BasePath, 1);
+  const std::optional<std::vector<std::string>> names = SetNames(os, state.BasePath);
+  if (!names) return;
+  const std::vector<install::BackupSet> newest = NewestSets(os, state.BasePath, *names, 1);
   if (newest.empty() || newest[0].complete) return;
   const install::BackupSet& interrupted = newest[0];
   const std::string question =

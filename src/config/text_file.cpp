@@ -1,5 +1,8 @@
 #include "config/text_file.h"
 
+#include <algorithm>
+#include <new>
+
 namespace veyra::config {
 namespace {
 
@@ -18,7 +21,8 @@ platform::Result ReplaceContent(platform::Os& os, const std::string& path,
                                 std::unique_ptr<platform::OpenFile> original,
                                 std::string_view content) {
   using platform::Operation;
-  const std::string replacement = path + std::string(kReplacementSuffix);
+  // Beside the file a link finally names, so the move stays on its volume.
+  const std::string replacement = os.FinalPath(path) + std::string(kReplacementSuffix);
   platform::Result result;
   {
     SystemError code = error::kSuccess;
@@ -63,12 +67,18 @@ platform::Result Rewrite(platform::Os& os, const std::string& path,
 
   std::string changed;
   if (change) {
-    std::string old_content;
-    if (const SystemError code = opened.file->ReadAll(old_content); code != error::kSuccess) {
+    std::string old_text;
+    SystemError code = ReadText(*opened.file, changed, old_text);
+    // The change of a text that only just fit may need more memory than is left.
+    try {
+      if (code == error::kSuccess) changed += (*change)(std::move(old_text));
+    } catch (const std::bad_alloc&) {
+      code = error::kNotEnoughMemory;
+    }
+    if (code != error::kSuccess) {
       ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(code));
       return {platform::Operation::kRead, path, code};
     }
-    changed = (*change)(std::move(old_content));
     content = changed;
   }
   platform::Result result = ReplaceContent(os, path, std::move(opened.file), content);
@@ -81,6 +91,36 @@ platform::Result Rewrite(platform::Os& os, const std::string& path,
 }  // namespace
 
 bool FileExists(platform::Os& os, const std::string& path) { return os.FindFirstMatch(path); }
+
+SystemError ReadText(platform::OpenFile& file, std::string& mark, std::string& text) {
+  mark.clear();
+  if (const SystemError code = file.ReadAll(text); code != error::kSuccess) return code;
+  const std::string_view head(text.data(), std::min<std::size_t>(text.size(), 2));
+  if (head == "\xFF\xFE" || head == "\xFE\xFF") {
+    text.clear();
+    return error::kNoUnicodeTranslation;
+  }
+  if (text.starts_with(kUtf8Mark)) {
+    mark = kUtf8Mark;
+    text.erase(0, kUtf8Mark.size());
+  }
+  return error::kSuccess;
+}
+
+std::optional<std::string> ReadTextFile(platform::Os& os, const std::string& path,
+                                        OpenFailureMessage message) {
+  OpenedForRewrite opened = OpenForRewrite(os, path);
+  if (!opened.file) {
+    ReportFileFailure(os, message, path, opened.error);
+    return std::nullopt;
+  }
+  std::string mark, text;
+  if (const SystemError code = ReadText(*opened.file, mark, text); code != error::kSuccess) {
+    ReportFileFailure(os, message, path, FileErrorFor(code));
+    return std::nullopt;
+  }
+  return text;
+}
 
 OpenedForRewrite OpenForRewrite(platform::Os& os, const std::string& path) {
   OpenedForRewrite opened;

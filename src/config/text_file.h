@@ -1,7 +1,10 @@
 // The game's text files: existence test, opening for rewriting, whole-file
 // rewrites that never leave a file half written, the sun-ray switches of the
 // precache lists, the minimal config.cfg and the two file-failure messages.
-// File contents are bytes: no decoding and no line-end normalisation.
+// File contents are bytes: no decoding and no line-end normalisation. A UTF-8
+// byte-order mark is kept aside from the text and written back before it; a
+// UTF-16 file is never taken as bytes (its text would be edited a byte of
+// each character at a time), but refused.
 #pragma once
 
 #include <functional>
@@ -20,7 +23,8 @@ namespace veyra::config {
 [[nodiscard]] bool FileExists(platform::Os& os, const std::string& path);
 
 // A rewrite writes the new content to the file's name with this added, in the
-// same folder so that the final rename stays on one volume.
+// same folder so that the final rename stays on one volume. For a symbolic
+// link that is the folder of the file it finally names.
 inline constexpr std::string_view kReplacementSuffix = ".veyra-new";
 
 struct [[nodiscard]] OpenedForRewrite {
@@ -58,14 +62,26 @@ enum class OpenFailureMessage { kOpen, kOpenPresetFile, kCreateMarker, kSave, kS
 void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::string& path,
                        const FileError& error);
 
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Reads the whole file as text: `mark` gets its UTF-8 byte-order mark (empty
+// when it has none) and `text` the rest. A UTF-16 file (by its byte-order
+// mark) gives kNoUnicodeTranslation; one too large for memory kNotEnoughMemory.
+platform::SystemError ReadText(platform::OpenFile& file, std::string& mark, std::string& text);
+
+// The text of a file (without its mark), opened as for a rewrite; a failure to
+// open or read it is reported with `message` and gives nothing.
+std::optional<std::string> ReadTextFile(platform::Os& os, const std::string& path,
+                                        OpenFailureMessage message);
+
 // Rewrites a file whole: opens it for rewriting, reads it, passes the text
-// through `change` and writes the result back. The new content is written to a
-// file beside it that then takes its place, so a failed write leaves the old
-// content in place. A failed open is reported with `open_failure`; a failed
+// (without its UTF-8 mark) through `change` and writes the mark and the result
+// back. The new content is written to a file beside it that then takes its
+// place, so a failed write leaves the old content in place. A failed open is reported with `open_failure`; a failed
 // read or write with the save-failure message naming the path. When only the
 // read-only fallback open succeeds, the file stays as it is and that is
-// reported with the save-failure message too. Any failure names the operation
-// and the file.
+// reported with the save-failure message too; so is a UTF-16 file, which
+// stays as it is. Any failure names the operation and the file.
 platform::Result RewriteFile(platform::Os& os, const std::string& path,
                              OpenFailureMessage open_failure,
                              const std::function<std::string(std::string)>& change);

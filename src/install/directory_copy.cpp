@@ -20,19 +20,26 @@ std::vector<std::string> Items(const std::string& source) {
   return items;
 }
 
-// The copies of the plain files one item names.
-std::vector<platform::Os::FileCopy> ItemCopies(platform::Os& os, const std::string& item,
-                                               const std::string& destination) {
+// The copies of the plain files one item names. A listing cut short must not
+// pass for the whole folder: the content set would be installed in part
+// without a word.
+platform::Result ItemCopies(platform::Os& os, const std::string& item,
+                            const std::string& destination,
+                            std::vector<platform::Os::FileCopy>& copies) {
   const bool is_folder = !item.empty() && (item.back() == '\\' || item.back() == ':');
   // The listing gives plain names; an item that is a pattern ("...\*.cfg")
   // names them in the folder the pattern lies in.
   const std::string folder = item.substr(0, item.find_last_of("\\:") + 1);
-  std::vector<platform::Os::FileCopy> copies;
-  for (const platform::DirEntry& entry : os.ListDirectory(is_folder ? item + "*.*" : item)) {
+  std::vector<platform::DirEntry> entries;
+  if (const platform::SystemError code = os.ListDirectory(is_folder ? item + "*.*" : item, entries);
+      code != platform::error::kSuccess) {
+    return {platform::Operation::kList, item, code};
+  }
+  for (const platform::DirEntry& entry : entries) {
     if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
     copies.push_back({folder + entry.name, destination + entry.name});
   }
-  return copies;
+  return {};
 }
 
 }  // namespace
@@ -40,10 +47,11 @@ std::vector<platform::Os::FileCopy> ItemCopies(platform::Os& os, const std::stri
 platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
                               const std::string& destination) {
   for (const std::string& item : Items(source)) {
-    if (platform::Result copied = os.CopyFiles(ItemCopies(os, item, destination), {});
-        !copied.ok()) {
-      return copied;
+    std::vector<platform::Os::FileCopy> copies;
+    if (platform::Result listed = ItemCopies(os, item, destination, copies); !listed.ok()) {
+      return listed;
     }
+    if (platform::Result copied = os.CopyFiles(copies, {}); !copied.ok()) return copied;
   }
   return {};
 }
@@ -63,7 +71,9 @@ platform::Result CopyInWaitWindow(platform::Os& os, platform::WaitWindow& window
     for (const FolderCopy& copy : copies) {
       if (!SourceFolderExists(os, copy.source)) continue;
       for (const std::string& item : Items(copy.source)) {
-        batches.push_back(ItemCopies(os, item, copy.destination));
+        batches.emplace_back();
+        result = ItemCopies(os, item, copy.destination, batches.back());
+        if (!result.ok()) return;
         total += batches.back().size();
       }
     }

@@ -247,7 +247,8 @@ SystemError Journal::KeepFile(const std::string& path, const std::string& hash, 
   const std::string kept = StoreFolder(game_folder_) + "\\" + hash;
   if (inner_.FindFirstMatch(kept)) return error::kSuccess;
   if (const SystemError code = StartSet(); IsFailure(code)) return code;
-  if (move) {
+  // A link is not moved: the store would keep the link, not its content.
+  if (move && inner_.FinalPath(path) == path) {
     const SystemError code = inner_.MoveReplacing(path, kept);
     if (!IsFailure(code)) Learn(path, std::nullopt);
     if (code != error::kNotSameDevice) return code;
@@ -555,7 +556,9 @@ void Journal::Finish() {
 
   // The newest sets stay, with every content they may have to put back.
   if (set_name_.empty()) return;
-  const std::vector<std::string> sets = ListSets(inner_, game_folder_);
+  std::vector<std::string> sets;
+  // Sets missing from the list would have their contents removed.
+  if (IsFailure(ListSets(inner_, game_folder_, sets))) return;
   std::set<std::string> needed;
   for (std::size_t n = 0; n < sets.size(); ++n) {
     const std::string manifest = SetsFolder(game_folder_) + "\\" + sets[n] + ".txt";
@@ -570,7 +573,10 @@ void Journal::Finish() {
       if (change.old_hash) needed.insert(*change.old_hash);
     }
   }
-  for (const platform::DirEntry& entry : inner_.ListDirectory(StoreFolder(game_folder_) + "\\*")) {
+  std::vector<platform::DirEntry> stored;
+  platform::Ignore(inner_.ListDirectory(StoreFolder(game_folder_) + "\\*", stored),
+                   "what was listed may go; the rest goes next time");
+  for (const platform::DirEntry& entry : stored) {
     if ((entry.attributes & platform::attribute::kDirectory) != 0 || needed.count(entry.name))
       continue;
     platform::Ignore(inner_.Delete(StoreFolder(game_folder_) + "\\" + entry.name),
@@ -610,8 +616,10 @@ void RemoveLeftovers(platform::Os& os, const std::string& game_folder) {
       platform::Ignore(os.Delete(leftover), "tried again at the next start");
     }
   }
-  for (const platform::DirEntry& entry :
-       os.ListDirectory(StoreFolder(game_folder) + "\\*.partial")) {
+  std::vector<platform::DirEntry> partial;
+  platform::Ignore(os.ListDirectory(StoreFolder(game_folder) + "\\*.partial", partial),
+                   "a leftover not listed is tried again at the next start");
+  for (const platform::DirEntry& entry : partial) {
     platform::Ignore(os.Delete(StoreFolder(game_folder) + "\\" + entry.name),
                      "tried again at the next start");
   }
@@ -621,14 +629,17 @@ void RemoveLeftovers(platform::Os& os, const std::string& game_folder) {
 
 // ------------------------------------------------------------ the sets on disk
 
-std::vector<std::string> ListSets(platform::Os& os, const std::string& game_folder) {
-  std::vector<std::string> names;
-  for (const platform::DirEntry& entry : os.ListDirectory(SetsFolder(game_folder) + "\\*.txt")) {
+SystemError ListSets(platform::Os& os, const std::string& game_folder,
+                     std::vector<std::string>& names) {
+  names.clear();
+  std::vector<platform::DirEntry> entries;
+  const SystemError code = os.ListDirectory(SetsFolder(game_folder) + "\\*.txt", entries);
+  for (const platform::DirEntry& entry : entries) {
     if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
     if (entry.name.size() > 4) names.push_back(entry.name.substr(0, entry.name.size() - 4));
   }
   std::sort(names.begin(), names.end());
-  return names;
+  return code;
 }
 
 std::optional<BackupSet> ReadSet(platform::Os& os, const std::string& game_folder,

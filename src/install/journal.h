@@ -144,8 +144,9 @@ void RemoveLeftovers(platform::Os& os, const std::string& game_folder);
 
 // ------------------------------------------------------------ the sets on disk
 
-// The names of the sets, oldest first.
-std::vector<std::string> ListSets(platform::Os& os, const std::string& game_folder);
+// The names of the sets, oldest first; on failure those listed before it.
+platform::SystemError ListSets(platform::Os& os, const std::string& game_folder,
+                               std::vector<std::string>& names);
 std::optional<BackupSet> ReadSet(platform::Os& os, const std::string& game_folder,
                                  const std::string& name);
 // Marks an interrupted set as dealt with, so it is not offered again.

@@ -17,9 +17,10 @@ class ForwardingOs : public Os {
   bool FindFirstMatch(const std::string& pattern) override {
     return inner_.FindFirstMatch(pattern);
   }
-  std::vector<DirEntry> ListDirectory(const std::string& pattern) override {
-    return inner_.ListDirectory(pattern);
+  SystemError ListDirectory(const std::string& pattern, std::vector<DirEntry>& entries) override {
+    return inner_.ListDirectory(pattern, entries);
   }
+  std::string FinalPath(const std::string& path) override { return inner_.FinalPath(path); }
   std::optional<FileStamp> Stamp(const std::string& path) override { return inner_.Stamp(path); }
   std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                  SystemError& error) override {

@@ -30,6 +30,7 @@ constexpr std::uint32_t kDirectory = 0x10;
 namespace mb {
 constexpr std::uint32_t kOk = 0x0;
 constexpr std::uint32_t kYesNo = 0x4;
+constexpr std::uint32_t kIconError = 0x10;
 constexpr std::uint32_t kIconQuestion = 0x20;
 constexpr std::uint32_t kIconExclamation = 0x30;
 constexpr std::uint32_t kTaskModal = 0x2000;
@@ -129,8 +130,14 @@ class Os {
   // (wildcards * and ? apply, a folder matches as well as a file).
   virtual bool FindFirstMatch(const std::string& pattern) = 0;
   // Entries matching `pattern`, in the order the file system returns them,
-  // without "." and "..". A pattern that matches nothing gives an empty list.
-  virtual std::vector<DirEntry> ListDirectory(const std::string& pattern) = 0;
+  // without "." and "..". A pattern that matches nothing, or whose folder does
+  // not exist, gives an empty list and success. Any other failure (a folder
+  // that may not be read, a listing cut short) is returned; `entries` then
+  // holds what was read before it.
+  virtual SystemError ListDirectory(const std::string& pattern, std::vector<DirEntry>& entries) = 0;
+  // The path of the file `path` names once symbolic links are followed: the
+  // path itself when it is no link or nothing is there.
+  virtual std::string FinalPath(const std::string& path) = 0;
   // The file's stamp; nullopt when there is nothing at `path`.
   virtual std::optional<FileStamp> Stamp(const std::string& path) = 0;
   // Opens unshared, creating the file when it is missing.
@@ -158,8 +165,10 @@ class Os {
     return {};
   }
   // Gives the file `from` the name `to` in one step, replacing `to`; readers see
-  // either the old or the new file, never a mix. Both lie on the same volume
-  // (17 when they do not).
+  // either the old or the new file, never a mix. A replaced file passes on its
+  // attributes and security; when `to` is a symbolic link, the link stays and
+  // its final target (FinalPath) is replaced. `from` lies on the volume of that
+  // target (17 when it does not).
   virtual SystemError MoveReplacing(const std::string& from, const std::string& to) = 0;
   virtual SystemError Delete(const std::string& path) = 0;
   // A folder whose parent exists; 183 when it exists already.

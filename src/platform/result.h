@@ -38,6 +38,7 @@ constexpr SystemError kNoMoreFiles = 18;
 constexpr SystemError kNotSameDevice = 17;
 constexpr SystemError kAlreadyExists = 183;
 constexpr SystemError kFolderNotEmpty = 145;
+constexpr SystemError kNoUnicodeTranslation = 1113;
 }  // namespace error
 
 enum class Operation {

@@ -238,7 +238,11 @@ std::uintmax_t BytesBelow(const fs::path& folder) {
 // distinct ones (all it added to the store).
 void PrintSizes(const Game& game, const char* when) {
   veyra::platform::posix::PosixOs os;
-  const std::vector<std::string> sets = install::ListSets(os, game.Folder());
+  std::vector<std::string> sets;
+  if (install::ListSets(os, game.Folder(), sets) != veyra::platform::error::kSuccess) {
+    std::printf("%s: the backup sets cannot be listed\n", when);
+    return;
+  }
   const std::uintmax_t total = BytesBelow(game.Backups());
   const std::uintmax_t store = BytesBelow(game.Store());
   const std::uintmax_t manifests = BytesBelow(game.Backups() / "sets");

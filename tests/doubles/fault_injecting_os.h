@@ -29,6 +29,7 @@ enum class FileOp {
   kRemoveFolder,
   kRegistryWrite,   // the path is "KEY\\VALUE NAME"
   kRegistryDelete,
+  kList,  // the pattern is the path; entries read before the fault are kept
 };
 
 struct Fault {
@@ -83,6 +84,16 @@ class FaultInjectingOs : public platform::ForwardingOs {
     std::unique_ptr<platform::OpenFile> file = inner_.Open(path, access, error);
     if (!file) return nullptr;
     return std::make_unique<File>(*this, path, std::move(file));
+  }
+  platform::SystemError ListDirectory(const std::string& pattern,
+                                      std::vector<platform::DirEntry>& entries) override {
+    const platform::SystemError code = inner_.ListDirectory(pattern, entries);
+    // A listing cut short: the first entry arrived, then the fault.
+    if (const Fault* fault = Hit(FileOp::kList, pattern)) {
+      if (entries.size() > 1) entries.resize(1);
+      return fault->error;
+    }
+    return code;
   }
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     if (const Fault* fault = Hit(FileOp::kMoveReplacing, to)) return fault->error;

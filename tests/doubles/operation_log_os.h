@@ -87,9 +87,10 @@ class OperationLogOs : public RecordingOs {
     Add(Kind::kFind, "find " + Show(pattern) + (found ? ": yes" : ": no"));
     return found;
   }
-  std::vector<platform::DirEntry> ListDirectory(const std::string& pattern) override {
+  platform::SystemError ListDirectory(const std::string& pattern,
+                                      std::vector<platform::DirEntry>& entries) override {
     Add(Kind::kList, "list " + Show(pattern));
-    return inner_.ListDirectory(pattern);
+    return inner_.ListDirectory(pattern, entries);
   }
   std::unique_ptr<platform::OpenFile> Open(const std::string& path, platform::FileAccess access,
                                            platform::SystemError& error) override {

@@ -8,6 +8,8 @@
 
 #include "tests/doubles/test_os.h"
 
+#include <gtest/gtest.h>
+
 namespace veyra::testing {
 namespace fs = std::filesystem;
 
@@ -57,6 +59,17 @@ std::map<std::string, std::string> FilesBelow(const std::string& folder, bool wi
     files[relative] = ReadFileBytes(ProgramPath(entry.path()));
   }
   return files;
+}
+
+}  // namespace veyra::testing
+
+namespace veyra::testing {
+
+std::vector<platform::DirEntry> Listed(platform::Os& os, const std::string& pattern) {
+  std::vector<platform::DirEntry> entries;
+  const platform::SystemError code = os.ListDirectory(pattern, entries);
+  EXPECT_EQ(0u, code) << "listing " << pattern;
+  return entries;
 }
 
 }  // namespace veyra::testing

@@ -3,10 +3,12 @@
 // against it, so they hold for the program as it ships.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/os.h"
 
@@ -40,6 +42,10 @@ class ScratchFolder {
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);  // "" when missing
 bool PathExists(const std::string& path);
+// Sets the file's length; what grows it is a hole, where the file system has them.
+bool ResizeFile(const std::string& path, std::uint64_t size);
+// The entries `pattern` lists through `os`; a failed listing fails the test.
+std::vector<platform::DirEntry> Listed(platform::Os& os, const std::string& pattern);
 void MakeFolder(const std::string& path);  // with missing parents
 
 // Every file below `folder`, by its path below it ('/' between the names),

@@ -24,3 +24,13 @@ void DeleteRegistryKey(platform::Os& os, const std::string& key) {
 }
 
 }  // namespace veyra::testing
+
+namespace veyra::testing {
+
+bool ResizeFile(const std::string& path, std::uint64_t size) {
+  std::error_code failed;
+  std::filesystem::resize_file(FileSystemPath(path), size, failed);
+  return !failed;
+}
+
+}  // namespace veyra::testing

@@ -223,7 +223,7 @@ class ApplyPhaseTest : public ::testing::Test {
   Lines FileCopies(const std::string& from, const std::string& to) const {
     Lines lines;
     if (!Exists(from.substr(0, from.size() - 1))) return lines;
-    for (const platform::DirEntry& entry : real->ListDirectory(Path(from) + "*.*")) {
+    for (const platform::DirEntry& entry : testing::Listed(*real, Path(from) + "*.*")) {
       if ((entry.attributes & platform::attribute::kDirectory) != 0) continue;
       lines.push_back("copy " + Shown(from + entry.name) + " -> " + Shown(to + entry.name));
     }
@@ -350,7 +350,7 @@ class ApplyPhaseTest : public ::testing::Test {
   // Every file and folder below the base with its content.
   std::map<std::string, std::string> Tree(const std::string& relative = "") const {
     std::map<std::string, std::string> tree;
-    for (const platform::DirEntry& entry : real->ListDirectory(Path(relative) + "\\*")) {
+    for (const platform::DirEntry& entry : testing::Listed(*real, Path(relative) + "\\*")) {
       const std::string child = relative + "\\" + entry.name;
       if ((entry.attributes & platform::attribute::kDirectory) == 0) {
         tree[child] = Read(child);

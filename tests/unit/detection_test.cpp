@@ -73,10 +73,14 @@ class PresetListingOs : public platform::ForwardingOs {
   std::optional<std::vector<DirEntry>> presets;
   std::vector<std::string> patterns;
 
-  std::vector<DirEntry> ListDirectory(const std::string& pattern) override {
+  platform::SystemError ListDirectory(const std::string& pattern,
+                                      std::vector<DirEntry>& entries) override {
     patterns.push_back(pattern);
-    if (presets && pattern.ends_with("\\SweetFX\\Presets\\*.*")) return *presets;
-    return inner_.ListDirectory(pattern);
+    if (presets && pattern.ends_with("\\SweetFX\\Presets\\*.*")) {
+      entries = *presets;
+      return platform::error::kSuccess;
+    }
+    return inner_.ListDirectory(pattern, entries);
   }
 };
 
@@ -625,6 +629,21 @@ TEST_F(DetectionTest, PresetListTakesAtMostAThousandFiles) {
   EXPECT_EQ("p999", items.back());
 }
 
+// A listing cut short offers what it read and says why the list is short.
+TEST_F(DetectionTest, PresetListThatCannotBeReadWholeIsReported) {
+  for (const char* file : {"Default.txt", "Vivid.txt"}) {
+    Put(std::string("SweetFX\\Presets\\") + file, "// preset");
+  }
+  InstalledGame("");
+  os.Inject({FileOp::kList, platform::error::kAccessDenied, "SweetFX\\Presets"});
+  const DialogState shown = Detect();
+  EXPECT_EQ(1u, shown.at(IDC_SWEETFX_PRESET).items.size());
+  EXPECT_EQ(std::vector<std::string>{OpenFailureText(
+                "Following error occured while trying to open the file:",
+                folder.path() + "\\SweetFX\\Presets\\", "Error: 70, Permission denied")},
+            MessageTexts());
+}
+
 TEST_F(DetectionTest, SweetFxPresetFileSelectsThePresetItNames) {
   listing.presets = {{"Cinematic.txt", 0},
                      {"(NoSMAA)Default_Desaturated.txt", 0},
@@ -641,6 +660,7 @@ TEST_F(DetectionTest, SweetFxPresetFileSelectsThePresetItNames) {
       {"brackets", "#include \"SweetFX\\Presets\\(NoSMAA)Default_Desaturated.txt\"\r\n", 2,
        "(NoSMAA)Default_Desaturated"},
       {"txt twice", "#include \"SweetFX\\Presets\\my.txt.txt\"\r\n", 3, "my"},
+      {"UTF-8 mark", "\xEF\xBB\xBF#include \"SweetFX\\Presets\\Default.txt\"\r\n", 4, "Default"},
       {"other capitals", "#include \"SweetFX\\Presets\\default.txt\"\r\n", 0, "default"},
       {"not in the list", "#include \"SweetFX\\Presets\\Vivid.txt\"\r\n", 0, "Vivid"},
       {"no preset file", std::nullopt, 0, ""},

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "config/file_errors.h"
+#include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/operation_log_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -54,7 +55,7 @@ class DirectoryCopyTest : public ::testing::Test {
   // The plain files of a folder with their bytes.
   std::map<std::string, std::string> Files(const std::string& folder) {
     std::map<std::string, std::string> files;
-    for (const platform::DirEntry& entry : real->ListDirectory(folder + "*")) {
+    for (const platform::DirEntry& entry : testing::Listed(*real, folder + "*")) {
       if ((entry.attributes & platform::attribute::kDirectory) == 0) {
         files[entry.name] = testing::ReadFileBytes(folder + entry.name);
       }
@@ -65,7 +66,7 @@ class DirectoryCopyTest : public ::testing::Test {
   // The plain file names of a folder in the order the platform lists them.
   std::vector<std::string> ListedNames(const std::string& folder) {
     std::vector<std::string> names;
-    for (const platform::DirEntry& entry : real->ListDirectory(folder + "*.*")) {
+    for (const platform::DirEntry& entry : testing::Listed(*real, folder + "*.*")) {
       if ((entry.attributes & platform::attribute::kDirectory) == 0) names.push_back(entry.name);
     }
     return names;
@@ -101,7 +102,7 @@ TEST_F(DirectoryCopyTest, HiddenAndReadOnlyFilesAreCopiedLikeAnyOther) {
   SetAttributes(source + "locked.cfg", true, false);
   const std::string destination = Folder("dst", {});
   std::map<std::string, std::uint32_t> attributes;
-  for (const platform::DirEntry& entry : real->ListDirectory(source + "*")) {
+  for (const platform::DirEntry& entry : testing::Listed(*real, source + "*")) {
     attributes[entry.name] = entry.attributes;
   }
   ASSERT_NE(0u, attributes[".hidden.cfg"] & platform::attribute::kHidden)
@@ -159,6 +160,27 @@ TEST_F(DirectoryCopyTest, FirstFailedCopyEndsTheCallWithItsErrorNumber) {
         << "system error " << failure.code;
     EXPECT_EQ(2u, failing.Lines({Kind::kFind, Kind::kList}).size())
         << "system error " << failure.code;
+  }
+}
+
+// A listing that fails, at once or after some entries, is no end of the
+// folder: nothing of it is copied, no later item is tried, and the failure
+// names the folder with the listing's error.
+TEST_F(DirectoryCopyTest, AFailedListingEndsTheCallWithItsError) {
+  const std::string source = Folder("src", kThreeFiles);
+  const std::string second_source = Folder("src2", {{"later.cfg", "never copied"}});
+  for (const platform::SystemError code : {error::kAccessDenied, platform::SystemError(59)}) {
+    testing::ScratchFolder target;
+    testing::FaultInjectingOs failing{*real};
+    failing.Inject({testing::FileOp::kList, code, "src"});
+    const platform::Result result =
+        CopyDirFiles(failing, source + ">" + second_source + ">", target.path() + "\\");
+    EXPECT_EQ(platform::Operation::kList, result.operation()) << result.Describe();
+    EXPECT_EQ(source, result.subject());
+    EXPECT_EQ(code, result.code()) << result.Describe();
+    EXPECT_EQ(0, failing.CallCount(testing::FileOp::kCopy)) << result.Describe();
+    EXPECT_EQ(1, failing.CallCount(testing::FileOp::kList)) << result.Describe();
+    EXPECT_TRUE(Files(target.path() + "\\").empty());
   }
 }
 

@@ -14,6 +14,7 @@
 #include "dialog/confirmation.h"
 #include "install/apply_phase.h"
 #include "install/journal.h"
+#include "tests/doubles/listed_sets.h"
 #include "tests/doubles/escaped.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/memory_registry_os.h"
@@ -224,7 +225,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
       }
 
       // Undoing the run's set (if it made one) gives back the state before OK.
-      const std::vector<std::string> sets = ListSets(*real, game.path());
+      const std::vector<std::string> sets = testing::ListedSets(*real, game.path());
       if (!sets.empty()) {
         const std::optional<BackupSet> set = ReadSet(*real, game.path(), sets.back());
         ASSERT_TRUE(set.has_value());

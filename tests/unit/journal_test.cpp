@@ -7,6 +7,7 @@
 
 #include "config/text_file.h"
 #include "install/content_hash.h"
+#include "tests/doubles/listed_sets.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/operation_log_os.h"
 #include "tests/doubles/recording_os.h"
@@ -74,7 +75,7 @@ class JournalTest : public ::testing::Test {
   }
   std::vector<BackupSet> Sets() {
     std::vector<BackupSet> sets;
-    for (const std::string& name : ListSets(*real, game.path())) {
+    for (const std::string& name : testing::ListedSets(*real, game.path())) {
       sets.push_back(*ReadSet(*real, game.path(), name));
     }
     return sets;
@@ -217,7 +218,7 @@ TEST_F(JournalTest, AnUnreadableSetKeepsItsContents) {
     ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\a.txt"), a));
     journal.Finish();
   }
-  const std::string first = ListSets(*real, game.path()).front();
+  const std::string first = testing::ListedSets(*real, game.path()).front();
   Put("Repository\\b.txt", "new b");
   const std::string b = Put("hl2\\b.txt", "old b");
   testing::FaultInjectingOs locked(*real);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "install/effect_files.h"
+#include "tests/doubles/escaped.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
@@ -53,7 +56,7 @@ class TextFileTest : public ::testing::Test {
     return path;
   }
   // Only the files the test made: nothing left beside them.
-  std::size_t EntriesInFolder() { return real->ListDirectory(folder.Join("*")).size(); }
+  std::size_t EntriesInFolder() { return testing::Listed(*real, folder.Join("*")).size(); }
 
   testing::ScratchFolder folder;
   std::unique_ptr<platform::Os> real = testing::MakeRealOs();
@@ -341,10 +344,86 @@ TEST_F(TextFileTest, LongAndNonAsciiPathsAreUsedWhole) {
     EXPECT_TRUE(FileExists(os, base + "\\*.cfg"));
     EXPECT_TRUE(EditFileReplacing(os, path, "unbindall", "bind", "skill", "Skill"));
     EXPECT_EQ("bind\nSkill \"2\"\n", testing::ReadFileBytes(path));
-    EXPECT_EQ(1u, real->ListDirectory(base + "\\*").size());
+    EXPECT_EQ(1u, testing::Listed(*real, base + "\\*").size());
   }
   EXPECT_TRUE(recorder.messages.empty()) << recorder.messages[0].text;
 }
+
+}  // namespace
+}  // namespace veyra::config
+
+namespace veyra::config {
+namespace {
+
+// A UTF-8 mark is not text: the first line after it is matched and edited as
+// any other, and the mark goes back in front of the result. UTF-16 is not
+// taken byte by byte: reported, and the file stays as it was.
+TEST_F(TextFileTest, ByteOrderMarksAreKeptOrRefused) {
+  const std::string kMark = "\xEF\xBB\xBF";
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string after;  // "" when the file is refused
+  } kCases[] = {
+      {"utf8.cfg", kMark + "\"one\"\r\nx", kMark + "\"two\"\r\nx"},
+      {"plain.cfg", "\"one\"\r\nx", "\"two\"\r\nx"},
+      {"mark-only.cfg", kMark, kMark},
+      {"utf16le.cfg", std::string("\xFF\xFE\"\0o\0n\0e\0\"\0", 12), ""},
+      {"utf16be.cfg", std::string("\xFE\xFF\0\"\0o\0n\0e\0\"", 12), ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    recorder.messages.clear();
+    const std::string path = File(c.name, c.bytes);
+    // The quote right after the mark is where a first line starts.
+    const bool rewritten = EditFileReplacing(os, path, "\"one\"", "\"two\"", "", "");
+    if (c.after.empty()) {
+      EXPECT_FALSE(rewritten);
+      EXPECT_EQ(testing::Escaped(c.bytes), testing::Escaped(testing::ReadFileBytes(path)));
+      ASSERT_EQ(1u, recorder.messages.size());
+      EXPECT_EQ(SaveFailureText(path + "\r\n", "Error: 75, Path/file access error"),
+                recorder.messages[0].text);
+      EXPECT_EQ(std::nullopt, ReadTextFile(os, path, OpenFailureMessage::kOpen));
+    } else {
+      EXPECT_TRUE(rewritten);
+      EXPECT_EQ(testing::Escaped(c.after), testing::Escaped(testing::ReadFileBytes(path)));
+      EXPECT_TRUE(recorder.messages.empty()) << recorder.messages[0].text;
+      // Read back, the text comes without its mark.
+      EXPECT_EQ(c.after.starts_with(kMark) ? c.after.substr(kMark.size()) : c.after,
+                ReadTextFile(os, path, OpenFailureMessage::kOpen));
+    }
+  }
+  EXPECT_EQ(std::size(kCases), EntriesInFolder());
+}
+
+// A file too large for memory is a failure like any other: reported with its
+// path and "Out of memory", the file untouched, whether the read itself or
+// the change of what was read runs out.
+TEST_F(TextFileTest, OutOfMemoryIsReportedAsAFileError) {
+  const std::string path = File("autoexec.cfg", "one");
+  const std::string expected = SaveFailureText(path + "\r\n", "Error: 7, Out of memory");
+  os.Inject({FileOp::kRead, error::kNotEnoughMemory, "autoexec.cfg", 0, 1});
+  EXPECT_FALSE(EditFileReplacing(os, path, "one", "two", "", ""));
+  EXPECT_FALSE(RewriteFile(os, path, OpenFailureMessage::kSave, [](std::string) -> std::string {
+                 throw std::bad_alloc();
+               }).ok());
+  EXPECT_EQ("one", testing::ReadFileBytes(path));
+  ASSERT_EQ(2u, recorder.messages.size());
+  for (const testing::ShownMessage& message : recorder.messages) EXPECT_EQ(expected, message.text);
+}
+
+// The backend itself: a sparse file of 8 TiB, more than memory and swap, and
+// as large as the usual file systems hold. (Under the address sanitizer a
+// failed allocation ends the process instead of throwing.)
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(TextFileTest, AFileLargerThanMemoryIsReportedByTheBackend) {
+  const std::string path = File("huge.cfg", "");
+  ASSERT_TRUE(testing::ResizeFile(path, std::uint64_t{1} << 43));
+  EXPECT_EQ(std::nullopt, ReadTextFile(os, path, OpenFailureMessage::kOpen));
+  ASSERT_EQ(1u, recorder.messages.size());
+  EXPECT_EQ(OpenFailureText(path, "Error: 7, Out of memory"), recorder.messages[0].text);
+}
+#endif
 
 }  // namespace
 }  // namespace veyra::config

@@ -8,6 +8,7 @@
 #include "app/configurator.h"
 #include "install/journal.h"
 #include "model/control_ids.h"
+#include "tests/doubles/listed_sets.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -96,7 +97,7 @@ TEST_F(UndoTest, OnlyAnOkThatChangesSomethingLeavesASet) {
   };
   for (const std::size_t sets : {1u, 1u}) {
     ASSERT_EQ(0, Command({}));
-    EXPECT_EQ(sets, install::ListSets(*real, game.path()).size());
+    EXPECT_EQ(sets, testing::ListedSets(*real, game.path()).size());
   }
   const std::string log = testing::ReadFileBytes(install::LogFile(game.path()));
   EXPECT_NE(std::string::npos, log.find("  changed VYhl2\\cfg\\autoexec.cfg\r\n")) << log;
@@ -137,7 +138,7 @@ TEST_F(UndoTest, HistoryGoesToTheConsoleOrElseIntoAMessage) {
   }
   os.has_console = true;
   EXPECT_EQ(kExitDone, Command({"/history"}));
-  const std::vector<std::string> names = install::ListSets(*real, game.path());
+  const std::vector<std::string> names = testing::ListedSets(*real, game.path());
   ASSERT_EQ(2u, names.size());
   EXPECT_NE(std::string::npos, os.console.find("OK: 2 files in hl2, bin, 0 registry values\n"))
       << os.console;

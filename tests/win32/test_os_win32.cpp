@@ -34,3 +34,19 @@ void DeleteRegistryKey(platform::Os&, const std::string& key) {
 }
 
 }  // namespace veyra::testing
+
+namespace veyra::testing {
+
+// The C runtime's own resize stops at 4 GiB; the system call does not.
+bool ResizeFile(const std::string& path, std::uint64_t size) {
+  HANDLE file = CreateFileW(platform::win32::WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(size);
+  const bool resized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  return resized;
+}
+
+}  // namespace veyra::testing

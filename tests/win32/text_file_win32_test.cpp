@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "config/text_file.h"
+#include "install/journal.h"
 #include "platform/win32/wide_text.h"
+#include "tests/doubles/listed_sets.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -67,6 +71,84 @@ TEST_F(TextFileWin32Test, RewriteHoldsTheFileUnshared) {
               }).ok());
   EXPECT_TRUE(others_kept_out);
   EXPECT_EQ("old new", testing::ReadFileBytes(path));
+}
+
+
+// A rewrite gives the new content the attributes the player set on the old file.
+TEST_F(TextFileWin32Test, RewriteKeepsTheFilesAttributes) {
+  for (const DWORD attributes :
+       {DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+    const std::string path = folder.Join("autoexec" + std::to_string(attributes) + ".cfg");
+    testing::WriteFileBytes(path, "crosshair 0\r\n");
+    const std::wstring wide = platform::win32::WidePath(path);
+    ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << GetLastError();
+    EXPECT_TRUE(EditFileReplacing(os, path, "0", "1", "", ""));
+    EXPECT_EQ("crosshair 1\r\n", testing::ReadFileBytes(path));
+    // Changed content is marked for backup, as any write marks it.
+    EXPECT_EQ(attributes | FILE_ATTRIBUTE_ARCHIVE, GetFileAttributesW(wide.c_str()));
+  }
+  EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
+}
+
+// A symbolic link made on the Linux side, as players under Proton link their
+// cfg files. (Wine accepts CreateSymbolicLinkW but makes no link.)
+void MakeUnixLink(const std::string& target, const std::string& link) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unix_name = reinterpret_cast<UnixName>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+  ASSERT_NE(nullptr, unix_name) << "not running under Wine";
+  const auto unix_path = [unix_name](const std::string& path) {
+    char* name = unix_name(platform::win32::WidePath(path).c_str());
+    const std::string result = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+  };
+  // Wine hands a Unix program its command line split at blanks, quotes and all.
+  std::wstring command =
+      platform::win32::Widen("ln -s " + unix_path(target) + " " + unix_path(link));
+  ASSERT_EQ(3, std::count(command.begin(), command.end(), L' ')) << "blanks in the scratch path";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process))
+      << GetLastError();
+  // Wine gives no exit code of a Unix program: the caller checks the link.
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+// A rewrite through a link writes its target and leaves the link; the journal
+// keeps the target's old content and a restore puts it back through the link.
+TEST_F(TextFileWin32Test, RewriteAndRestoreGoThroughASymbolicLink) {
+  testing::MakeFolder(folder.Join("game\\cfg"));
+  testing::MakeFolder(folder.Join("configs"));
+  const std::string target = folder.Join("configs\\autoexec.cfg");
+  const std::string link = folder.Join("game\\cfg\\autoexec.cfg");
+  testing::WriteFileBytes(target, "crosshair 0\r\n");
+  MakeUnixLink(target, link);
+  ASSERT_EQ(target, real->FinalPath(link)) << "the link was not made";
+
+  {
+    install::Journal journal(os, folder.Join("game"), "OK");
+    EXPECT_TRUE(EditFileReplacing(journal, link, "0", "1", "", ""));
+    journal.Finish();
+  }
+  EXPECT_EQ("crosshair 1\r\n", testing::ReadFileBytes(target));
+  EXPECT_EQ(target, real->FinalPath(link)) << "the link became a file";
+  EXPECT_TRUE(testing::Listed(*real, folder.Join("configs\\*.veyra-new")).empty());
+
+  const std::vector<std::string> sets = testing::ListedSets(*real, folder.Join("game"));
+  ASSERT_EQ(1u, sets.size());
+  const std::optional<install::BackupSet> set = install::ReadSet(*real, folder.Join("game"), sets[0]);
+  ASSERT_TRUE(set.has_value());
+  const install::RestoreOutcome outcome =
+      install::RestoreSets(os, folder.Join("game"), {*set}, "restore");
+  EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
+  EXPECT_EQ("crosshair 0\r\n", testing::ReadFileBytes(target));
+  EXPECT_EQ(target, real->FinalPath(link)) << "the restore replaced the link";
+  EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
 }
 
 }  // namespace

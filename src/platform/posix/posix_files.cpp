@@ -7,7 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
 
 #include "platform/posix/posix_os.h"
 
@@ -21,17 +25,30 @@ class PosixFile : public OpenFile {
 
   SystemError ReadAll(std::string& out) override {
     out.clear();
-    if (lseek(fd_, 0, SEEK_SET) < 0) return ToSystemError(errno);
-    char buffer[65536];
-    for (;;) {
-      const ssize_t got = read(fd_, buffer, sizeof(buffer));
+    struct stat info;
+    if (fstat(fd_, &info) != 0 || lseek(fd_, 0, SEEK_SET) < 0) return ToSystemError(errno);
+    // Room for the whole file at once; one larger than the memory the process
+    // can have is a failure to report, not an exception that ends the program.
+    try {
+      out.resize(static_cast<std::size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+      return error::kNotEnoughMemory;
+    } catch (const std::length_error&) {
+      return error::kNotEnoughMemory;
+    }
+    std::size_t done = 0;
+    while (done < out.size()) {
+      const ssize_t got = read(fd_, out.data() + done, out.size() - done);
       if (got < 0) {
         if (errno == EINTR) continue;
+        out.resize(done);
         return ToSystemError(errno);
       }
-      if (got == 0) return error::kSuccess;
-      out.append(buffer, static_cast<std::size_t>(got));
+      if (got == 0) break;  // the file became shorter meanwhile
+      done += static_cast<std::size_t>(got);
     }
+    out.resize(done);
+    return error::kSuccess;
   }
 
   SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
@@ -104,25 +121,42 @@ bool PosixOs::FindFirstMatch(const std::string& pattern) {
     struct stat info;
     return !name.empty() && stat(native.c_str(), &info) == 0;
   }
-  return !ListDirectory(pattern).empty();
+  std::vector<DirEntry> entries;
+  // A folder that cannot be read has no entry to find.
+  return ListDirectory(pattern, entries) == error::kSuccess && !entries.empty();
 }
 
-std::vector<DirEntry> PosixOs::ListDirectory(const std::string& pattern) {
-  std::vector<DirEntry> entries;
+SystemError PosixOs::ListDirectory(const std::string& pattern, std::vector<DirEntry>& entries) {
+  entries.clear();
   std::string folder, name;
   SplitPattern(NativePath(pattern), folder, name);
   DIR* dir = opendir(folder.c_str());
-  if (!dir) return entries;
-  while (const dirent* entry = readdir(dir)) {
+  if (!dir) return errno == ENOENT || errno == ENOTDIR ? error::kSuccess : ToSystemError(errno);
+  SystemError code = error::kSuccess;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir);
+    if (!entry) {
+      if (errno != 0) code = ToSystemError(errno);
+      break;
+    }
     const std::string entry_name = entry->d_name;
     if (entry_name == "." || entry_name == "..") continue;
     if (!MatchesWindowsPattern(name, entry->d_name)) continue;
     struct stat info;
-    if (stat((folder + "/" + entry_name).c_str(), &info) != 0) continue;
+    if (stat((folder + "/" + entry_name).c_str(), &info) != 0) continue;  // gone meanwhile
     entries.push_back({entry_name, AttributesOf(info, entry->d_name)});
   }
   closedir(dir);
-  return entries;
+  return code;
+}
+
+std::string PosixOs::FinalPath(const std::string& path) {
+  char* resolved = realpath(NativePath(path).c_str(), nullptr);
+  if (!resolved) return path;
+  std::string final = resolved;
+  std::free(resolved);
+  return final == NativePath(path) ? path : final;
 }
 
 std::optional<FileStamp> PosixOs::Stamp(const std::string& path) {
@@ -164,11 +198,17 @@ SystemError PosixOs::Copy(const std::string& from, const std::string& to) {
 }
 
 SystemError PosixOs::MoveReplacing(const std::string& from, const std::string& to) {
-  if (rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) return ToSystemError(errno);
+  // A link stays: its target takes the new content, and keeps its mode.
+  const std::string target = NativePath(FinalPath(to));
+  struct stat info;
+  if (stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    chmod(NativePath(from).c_str(), info.st_mode & 07777);
+  }
+  if (rename(NativePath(from).c_str(), target.c_str()) != 0) return ToSystemError(errno);
   // The rename has happened; syncing the folder only makes it survive a power
   // loss sooner, so its outcome does not change the answer.
   std::string folder, name;
-  SplitPattern(NativePath(to), folder, name);
+  SplitPattern(target, folder, name);
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     fsync(fd);

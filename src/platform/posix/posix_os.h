@@ -25,7 +25,8 @@ class PosixOs : public Os {
   std::string SystemDirectory() override { return "C:\\windows\\system32"; }
 
   bool FindFirstMatch(const std::string& pattern) override;
-  std::vector<DirEntry> ListDirectory(const std::string& pattern) override;
+  SystemError ListDirectory(const std::string& pattern, std::vector<DirEntry>& entries) override;
+  std::string FinalPath(const std::string& path) override;
   std::optional<FileStamp> Stamp(const std::string& path) override;
   std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
                                  SystemError& error) override;

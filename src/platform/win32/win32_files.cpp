@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_os.h"
@@ -26,7 +28,15 @@ class Win32File : public OpenFile {
     if (!GetFileSizeEx(handle_, &size)) return GetLastError();
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN)) return GetLastError();
-    out.resize(static_cast<std::size_t>(size.QuadPart));
+    // A file larger than the memory the process can have is a failure to
+    // report like any other, not an exception that ends the program.
+    try {
+      out.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+      return error::kNotEnoughMemory;
+    } catch (const std::length_error&) {
+      return error::kNotEnoughMemory;
+    }
     std::size_t done = 0;
     while (done < out.size()) {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
@@ -96,16 +106,50 @@ bool Win32Os::FindFirstMatch(const std::string& pattern) {
   return true;
 }
 
-std::vector<DirEntry> Win32Os::ListDirectory(const std::string& pattern) {
-  std::vector<DirEntry> entries;
+SystemError Win32Os::ListDirectory(const std::string& pattern, std::vector<DirEntry>& entries) {
+  entries.clear();
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(WidePath(pattern).c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return entries;
+  if (find == INVALID_HANDLE_VALUE) {
+    const SystemError code = GetLastError();
+    // Nothing matches, or the folder is not there: an empty listing.
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? error::kSuccess : code;
+  }
+  SystemError code = error::kSuccess;
   do {
     if (!IsDotEntry(data.cFileName)) entries.push_back({Narrow(data.cFileName), data.dwFileAttributes});
   } while (FindNextFileW(find, &data));
+  if (const DWORD last = GetLastError(); last != ERROR_NO_MORE_FILES) code = last;
   FindClose(find);
-  return entries;
+  return code;
+}
+
+std::string Win32Os::FinalPath(const std::string& path) {
+  // No access asked: only the name is wanted, and a file the game holds open
+  // unshared still answers. Folders need the backup-semantics flag to open.
+  HANDLE file = CreateFileW(WidePath(path).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return path;
+  // Room for the longest path at once: asked with too small a buffer, Wine
+  // answers neither the path nor the size it needs.
+  std::wstring final(32768, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(
+      file, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(file);
+  if (length == 0 || length >= final.size()) return path;
+  final.resize(length);
+  // The answer carries the long-path prefix; the program's paths do not.
+  if (final.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    final = L"\\" + final.substr(7);
+  } else if (final.rfind(L"\\\\?\\", 0) == 0) {
+    final = final.substr(4);
+  }
+  const std::string resolved = Narrow(final);
+  // The same file under the caller's spelling (case, short names) keeps it.
+  return CompareStringOrdinal(final.c_str(), -1, WidePath(path).c_str(), -1, TRUE) == CSTR_EQUAL
+             ? path
+             : resolved;
 }
 
 std::optional<FileStamp> Win32Os::Stamp(const std::string& path) {
@@ -136,8 +180,27 @@ SystemError Win32Os::Copy(const std::string& from, const std::string& to) {
 }
 
 SystemError Win32Os::MoveReplacing(const std::string& from, const std::string& to) {
+  const std::wstring source = WidePath(from);
+  const std::wstring target = WidePath(FinalPath(to));
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    // The new content takes over what the player (or the system) set on the
+    // file: ReplaceFileW keeps its security, streams and attributes; the
+    // attributes are also given to the new file first, as not every file
+    // system's ReplaceFileW keeps them.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (attributes & kKept) SetFileAttributesW(source.c_str(), attributes & kKept);
+    if (ReplaceFileW(target.c_str(), source.c_str(), nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                     nullptr)) {
+      return error::kSuccess;
+    }
+    // Where it is not supported (some network and FAT volumes) a plain move
+    // still puts the content in place; its failure is the one that counts.
+  }
   // Write-through: the call returns only once the new name is on the disk.
-  return Outcome(MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+  return Outcome(MoveFileExW(source.c_str(), target.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 

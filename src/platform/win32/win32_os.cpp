@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <exception>
 #include <mutex>
+#include <utility>
 
 #include "platform/win32/dialog_template.h"
 #include "platform/win32/wide_text.h"
@@ -271,6 +272,8 @@ class Win32Dialog : public Dialog {
       }
     }
     events_ = nullptr;
+    // What the handler threw goes on from here, on this side of the system's frames.
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
   }
 
  private:
@@ -392,7 +395,16 @@ class Win32Dialog : public Dialog {
       return TRUE;
     }
     auto* self = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-    return self ? self->Handle(message, wparam, lparam) : FALSE;
+    if (!self) return FALSE;
+    // An exception must not unwind through the system's window code: it is
+    // kept, the modal loop ends, and RunModal throws it again.
+    try {
+      return self->Handle(message, wparam, lparam);
+    } catch (...) {
+      if (!self->failure_) self->failure_ = std::current_exception();
+      self->ended_ = true;
+      return FALSE;
+    }
   }
 
   const DialogLayout& layout_;
@@ -400,6 +412,7 @@ class Win32Dialog : public Dialog {
   std::vector<HWND> controls_;  // the control of each entry of layout_.controls
   DialogEvents* events_ = nullptr;
   bool ended_ = false;
+  std::exception_ptr failure_;  // thrown by the handler, for RunModal to throw again
   std::vector<LOGFONTW> candidates_;   // for texts that overflow, best first
   std::vector<HFONT> narrower_fonts_;  // owned; each made when first tried
 };
