@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,6 +90,20 @@ struct ProcessEntry {
 };
 
 enum class FileAccess { kReadWrite, kReadOnly };
+
+// Makes `buffer` `size` bytes long to read a whole file into. A file larger
+// than the memory the process can have is a failure to report like any other
+// (8, not enough memory), not an exception that ends the program.
+inline SystemError SizeForWholeFile(std::string& buffer, std::uint64_t size) {
+  try {
+    buffer.resize(static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    return error::kNotEnoughMemory;
+  } catch (const std::length_error&) {
+    return error::kNotEnoughMemory;
+  }
+  return error::kSuccess;
+}
 
 // A file held open, unshared, for the duration of one operation.
 class OpenFile {

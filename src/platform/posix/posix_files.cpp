@@ -27,14 +27,9 @@ class PosixFile : public OpenFile {
     out.clear();
     struct stat info;
     if (fstat(fd_, &info) != 0 || lseek(fd_, 0, SEEK_SET) < 0) return ToSystemError(errno);
-    // Room for the whole file at once; one larger than the memory the process
-    // can have is a failure to report, not an exception that ends the program.
-    try {
-      out.resize(static_cast<std::size_t>(info.st_size));
-    } catch (const std::bad_alloc&) {
-      return error::kNotEnoughMemory;
-    } catch (const std::length_error&) {
-      return error::kNotEnoughMemory;
+    if (const SystemError sized = SizeForWholeFile(out, static_cast<std::uint64_t>(info.st_size));
+        sized != error::kSuccess) {
+      return sized;
     }
     std::size_t done = 0;
     while (done < out.size()) {

@@ -28,14 +28,9 @@ class Win32File : public OpenFile {
     if (!GetFileSizeEx(handle_, &size)) return GetLastError();
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN)) return GetLastError();
-    // A file larger than the memory the process can have is a failure to
-    // report like any other, not an exception that ends the program.
-    try {
-      out.resize(static_cast<std::size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-      return error::kNotEnoughMemory;
-    } catch (const std::length_error&) {
-      return error::kNotEnoughMemory;
+    if (const SystemError sized = SizeForWholeFile(out, static_cast<std::uint64_t>(size.QuadPart));
+        sized != error::kSuccess) {
+      return sized;
     }
     std::size_t done = 0;
     while (done < out.size()) {
