@@ -3,7 +3,6 @@
 
 #include <string>
 #include <vector>
-#include <vector>
 
 #include "model/program_state.h"
 #include "platform/dialog.h"
@@ -13,14 +12,17 @@ namespace veyra::app {
 // True when `language` selects the German texts (exactly "german" or "deutsch").
 bool IsGermanInterface(const std::string& language);
 
-// Sets the caption, every translated control text and the items of the two
-// level lists. Changes no check mark and no enabled state.
+// Sets the caption, every translated control text, the tooltips of the check
+// boxes, lists and buttons, and the items of the two level lists. Changes no
+// check mark and no enabled state.
 void InterfaceTexts(const std::string& language, platform::DialogControls& dialog,
                     const model::ProgramState& state);
 
 // The control of each row of the translated texts, in table order; 0 stands
 // for the caption.
 std::vector<int> ControlsOfTextRows();
+// The control of each row of the tooltips, in table order.
+std::vector<int> ControlsOfToolTipRows();
 
 // The texts of the messages about backups, about the start folder and of the
 // command line. "%1", "%2" ... stand for what MessageText is given, in order.

@@ -72,6 +72,11 @@ class DialogControls {
   virtual int Selection(int id) = 0;
   virtual void Select(int id, int item) = 0;  // an item the list lacks leaves no selection
 
+  // The help shown while the mouse rests on the control: `text` while it is
+  // enabled, `unavailable_text` (why it is greyed out) while it is disabled;
+  // an empty `unavailable_text` keeps `text` then. Setting it again replaces both.
+  virtual void SetToolTip(int id, const std::string& text, const std::string& unavailable_text) = 0;
+
   virtual FocusToken FocusedControl() = 0;
   virtual void SetFocus(FocusToken control) = 0;
 

@@ -98,6 +98,14 @@ void MemoryDialog::Select(int id, int item) {
   control->selection = exists ? item : 0;
 }
 
+void MemoryDialog::SetToolTip(int id, const std::string& text,
+                              const std::string& unavailable_text) {
+  if (Control* control = Lookup(id)) {
+    control->tooltip = text;
+    control->unavailable_tooltip = unavailable_text;
+  }
+}
+
 void MemoryDialog::RunModal(DialogEvents& events) {
   shown_ = true;
   if (script_) script_(*this, events);

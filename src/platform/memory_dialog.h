@@ -22,6 +22,8 @@ class MemoryDialog : public Dialog {
     bool enabled = true;
     std::vector<std::string> items;
     int selection = 0;
+    std::string tooltip;
+    std::string unavailable_tooltip;
   };
 
   explicit MemoryDialog(const DialogLayout& layout);
@@ -41,6 +43,7 @@ class MemoryDialog : public Dialog {
   void InsertItem(int id, int item, const std::string& text) override;
   int Selection(int id) override;
   void Select(int id, int item) override;
+  void SetToolTip(int id, const std::string& text, const std::string& unavailable_text) override;
   FocusToken FocusedControl() override { return focus_; }
   void SetFocus(FocusToken control) override { focus_ = control; }
   void EndDialog() override { ended_ = true; }

@@ -1,6 +1,11 @@
 #include "automation.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 
 namespace veyra::gui {
 namespace {
@@ -271,6 +276,112 @@ DialogUnits::Units DialogUnits::ToDialogUnits(const RECT& pixels) const {
   return {MulDiv(pixels.left, 4, base_.cx), MulDiv(pixels.top, 8, base_.cy),
           MulDiv(pixels.right - pixels.left, 4, base_.cx),
           MulDiv(pixels.bottom - pixels.top, 8, base_.cy)};
+}
+
+namespace {
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
+  crc = ~crc;
+  for (std::size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void PutBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void PutChunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
+  PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  PutBigEndian(out, Crc32(out.data() + start, out.size() - start));
+}
+
+}  // namespace
+
+// An RGB PNG whose image data is stored uncompressed: larger than need be, but
+// readable by every viewer and written without a compression library.
+bool WritePng(const std::wstring& path, int width, int height, const std::vector<COLORREF>& pixels) {
+  if (width <= 0 || height <= 0 || pixels.size() != static_cast<std::size_t>(width) * height) {
+    return false;
+  }
+  std::vector<std::uint8_t> raw;  // each row: filter type 0, then R, G, B
+  for (int y = 0; y < height; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < width; ++x) {
+      const COLORREF pixel = pixels[static_cast<std::size_t>(y) * width + x];
+      raw.insert(raw.end(), {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)});
+    }
+  }
+  std::vector<std::uint8_t> zlib = {0x78, 0x01};
+  for (std::size_t at = 0; at < raw.size();) {
+    const std::size_t size = std::min<std::size_t>(raw.size() - at, 65535);
+    const bool last = at + size == raw.size();
+    zlib.insert(zlib.end(), {static_cast<std::uint8_t>(last ? 1 : 0), static_cast<std::uint8_t>(size),
+                             static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(~size),
+                             static_cast<std::uint8_t>(~size >> 8)});
+    zlib.insert(zlib.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+                raw.begin() + static_cast<std::ptrdiff_t>(at + size));
+    at += size;
+  }
+  std::uint32_t a = 1, b = 0;  // Adler-32 of the uncompressed data
+  for (std::uint8_t byte : raw) {
+    a = (a + byte) % 65521;
+    b = (b + a) % 65521;
+  }
+  PutBigEndian(zlib, (b << 16) | a);
+
+  std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<std::uint8_t> header;
+  PutBigEndian(header, static_cast<std::uint32_t>(width));
+  PutBigEndian(header, static_cast<std::uint32_t>(height));
+  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
+  PutChunk(png, "IHDR", header);
+  PutChunk(png, "IDAT", zlib);
+  PutChunk(png, "IEND", {});
+
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  if (!file) return false;
+  const bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
+  return fclose(file) == 0 && written;
+}
+
+HWND ShownToolTip(DWORD process_id) {
+  struct Search {
+    DWORD process_id;
+    HWND found;
+  } search{process_id, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != search->process_id || !IsWindowVisible(window) ||
+            lstrcmpiW(ClassName(window).c_str(), TOOLTIPS_CLASSW) != 0) {
+          return TRUE;
+        }
+        search->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void MoveMouseOnto(HWND window, int nudge) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  OffsetRect(&rect, nudge, 0);
+  // Absolute input is in 1/65536 of the primary screen, pixel centres included.
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv((rect.left + rect.right) / 2, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+  input.mi.dy = MulDiv((rect.top + rect.bottom) / 2, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof(input));
 }
 
 }  // namespace veyra::gui

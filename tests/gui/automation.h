@@ -59,6 +59,14 @@ bool Click(HWND dialog, int id);
 
 // The pixels of a screen rectangle as they are shown now, row by row.
 std::vector<COLORREF> CaptureScreen(const RECT& rect);
+// Writes pixels as CaptureScreen gives them to a PNG file; false when it cannot.
+bool WritePng(const std::wstring& path, int width, int height, const std::vector<COLORREF>& pixels);
+
+// The visible tooltip window of a process, or null while none shows.
+HWND ShownToolTip(DWORD process_id);
+// Moves the mouse onto the centre of a window, as the player's hand would,
+// or `nudge` pixels to the right of it.
+void MoveMouseOnto(HWND window, int nudge = 0);
 
 // Dialog-unit arithmetic of the dialog manager for one font, measured on a
 // hidden dialog of this process (MapDialogRect works only on one's own dialogs).

@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <set>
 
+#include "app/configurator.h"
 #include "app/dialog_layout.h"
+#include "dialog/control_rules.h"
 #include "install/apply_phase.h"
 #include "model/control_ids.h"
 #include "platform/memory_dialog.h"
+#include "tests/doubles/recording_os.h"
+#include "tests/doubles/test_os.h"
 
 namespace veyra::app {
 namespace {
@@ -129,6 +135,85 @@ TEST_F(InterfaceTextsTest, SunraysLevelKeepsItsSelection) {
     EXPECT_EQ(level, dialog.Selection(IDC_SUNRAYS_LEVEL));
     EXPECT_EQ(2, dialog.ItemCount(IDC_SUNRAYS_LEVEL));
   }
+}
+
+bool HasToolTip(platform::ControlKind kind) {
+  return kind != platform::ControlKind::kFrame && kind != platform::ControlKind::kLabel;
+}
+
+TEST_F(InterfaceTextsTest, EveryCheckBoxListAndButtonHasOneTipInTheChosenLanguage) {
+  const std::vector<int> rows = ControlsOfToolTipRows();
+  platform::MemoryDialog english(SettingsDialogLayout()), german(SettingsDialogLayout());
+  InterfaceTexts("english", english, state);
+  InterfaceTexts("deutsch", german, state);
+  for (const platform::ControlLayout& control : SettingsDialogLayout().controls) {
+    SCOPED_TRACE(control.name);
+    const bool wanted = HasToolTip(control.kind);
+    EXPECT_EQ(wanted ? 1 : 0, std::count(rows.begin(), rows.end(), control.id));
+    const platform::MemoryDialog::Control& in_english = *english.Find(control.id);
+    const platform::MemoryDialog::Control& in_german = *german.Find(control.id);
+    EXPECT_EQ(wanted, !in_english.tooltip.empty()) << in_english.tooltip;
+    EXPECT_EQ(wanted, !in_german.tooltip.empty()) << in_german.tooltip;
+    if (!wanted) continue;
+    EXPECT_NE(in_english.tooltip, in_german.tooltip);
+    EXPECT_EQ(in_english.unavailable_tooltip.empty(), in_german.unavailable_tooltip.empty())
+        << '"' << in_english.unavailable_tooltip << "\" / \"" << in_german.unavailable_tooltip << '"';
+    if (!in_english.unavailable_tooltip.empty()) {
+      EXPECT_NE(in_english.unavailable_tooltip, in_german.unavailable_tooltip);
+    }
+  }
+  EXPECT_EQ(46u, rows.size());
+}
+
+// A dialog that remembers every control the program ever disabled in it.
+class DisableWatchingDialog : public platform::MemoryDialog {
+ public:
+  DisableWatchingDialog() : MemoryDialog(SettingsDialogLayout()) {}
+  void SetEnabled(int id, bool enabled) override {
+    if (!enabled) disabled.insert(id);
+    MemoryDialog::SetEnabled(id, enabled);
+  }
+  std::set<int> disabled;
+};
+
+// Whatever greys a control out, the click reactions, the preset buttons or
+// the detection at start, its tip then says why, in both languages.
+TEST_F(InterfaceTextsTest, EveryControlThatCanBeGreyedOutSaysWhy) {
+  std::set<int> greyed;
+  for (const platform::ControlLayout& control : SettingsDialogLayout().controls) {
+    for (bool checked : {false, true}) {
+      DisableWatchingDialog watched;
+      watched.SetChecked(control.id, checked);
+      dialog::ReactToCheckBoxClick(watched, control.id);
+      dialog::ApplyPresetButton(watched, control.id);
+      greyed.insert(watched.disabled.begin(), watched.disabled.end());
+    }
+  }
+  // At start in a game folder with nothing installed and no companion tool.
+  testing::ScratchFolder folder;
+  testing::MakeFolder(folder.Join("VYhl2"));
+  std::unique_ptr<platform::Os> real = testing::MakeRealOs();
+  testing::RecordingOs os(*real);
+  os.current_directory = folder.path();
+  int at_start = 0;
+  for (const char* language : {"english", "german"}) {
+    SCOPED_TRACE(language);
+    os.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = std::string(language) + '\0';
+    os.dialog_script = [&](platform::MemoryDialog& shown, platform::DialogEvents&) {
+      for (const platform::ControlLayout& control : SettingsDialogLayout().controls) {
+        if (shown.IsEnabled(control.id)) continue;
+        ++at_start;
+        EXPECT_NE("", shown.Find(control.id)->unavailable_tooltip) << control.name;
+      }
+    };
+    ProgramState fresh;
+    RunConfigurator(os, fresh);
+  }
+  EXPECT_GT(at_start, 0) << "nothing was greyed out at start";
+  EXPECT_TRUE(greyed.count(IDC_RECOIL) && greyed.count(IDC_SWEETFX_PRESET)) << greyed.size();
+
+  InterfaceTexts("english", dialog, state);
+  for (int id : greyed) EXPECT_NE("", dialog.Find(id)->unavailable_tooltip) << id;
 }
 
 TEST(MessageTextTest, WrongFolderNamesTheFolderInEitherLanguage) {

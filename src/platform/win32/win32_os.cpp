@@ -177,6 +177,7 @@ class Win32Dialog : public Dialog {
       FitText(control);
       if (control.kind == ControlKind::kFrame) PaintLinesWithoutCaption(Item(control.id));
     }
+    tips_.resize(controls_.size());
   }
   ~Win32Dialog() override {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -245,6 +246,30 @@ class Win32Dialog : public Dialog {
     Send(id, CB_SETCURSEL, exists ? item - 1 : static_cast<WPARAM>(-1));
   }
 
+  void SetToolTip(int id, const std::string& text, const std::string& unavailable_text) override {
+    const std::size_t index = IndexOf(id);
+    if (index == kNoControl || !controls_[index] || !ToolTipWindow()) return;
+    ToolTip& tip = tips_[index];
+    tip.text = Widen(text);
+    tip.unavailable = Widen(unavailable_text);
+    if (tip.registered) return;  // the texts are asked for each time the tip shows
+    // Over an enabled control the mouse messages go to the control itself; a
+    // disabled one gets none, so then its place on the dialog is the tool.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(controls_[index]);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = static_cast<UINT_PTR>(id);
+    GetWindowRect(controls_[index], &tool.rect);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tool.rect), 2);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tip.registered = true;
+  }
+
   FocusToken FocusedControl() override { return reinterpret_cast<FocusToken>(GetFocus()); }
   void SetFocus(FocusToken control) override { ::SetFocus(reinterpret_cast<HWND>(control)); }
 
@@ -277,11 +302,56 @@ class Win32Dialog : public Dialog {
   }
 
  private:
-  HWND Item(int id) const {
+  static constexpr std::size_t kNoControl = static_cast<std::size_t>(-1);
+
+  // The help of one control, kept here because the tooltip asks for it each time it shows.
+  struct ToolTip {
+    std::wstring text;
+    std::wstring unavailable;
+    bool registered = false;
+  };
+
+  std::size_t IndexOf(int id) const {
     for (std::size_t i = 0; i < controls_.size(); ++i) {
-      if (layout_.controls[i].id == id) return controls_[i];
+      if (layout_.controls[i].id == id) return i;
     }
-    return nullptr;
+    return kNoControl;
+  }
+  HWND Item(int id) const {
+    const std::size_t index = IndexOf(id);
+    return index == kNoControl ? nullptr : controls_[index];
+  }
+
+  // One tooltip window for all controls, made when the first control gets a
+  // tip. It shows over an inactive dialog too, wraps long texts at about
+  // 300 pixels (200 dialog units, so it grows with the font and the DPI) and
+  // stays long enough to be read.
+  HWND ToolTipWindow() {
+    if (tooltip_ || !hwnd_) return tooltip_;
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_) return nullptr;
+    RECT width{0, 0, 200, 0};
+    MapDialogRect(hwnd_, &width);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, width.right);
+    constexpr WORD kShownMs = 30000;
+    SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kShownMs, 0));
+    return tooltip_;
+  }
+
+  // The text of the tip about to show: why the control is unavailable while it is disabled.
+  void FillToolTip(NMTTDISPINFOW& info) {
+    const int id = (info.uFlags & TTF_IDISHWND) != 0
+                       ? GetDlgCtrlID(reinterpret_cast<HWND>(info.hdr.idFrom))
+                       : static_cast<int>(info.hdr.idFrom);
+    const std::size_t index = IndexOf(id);
+    if (index == kNoControl) return;
+    const ToolTip& tip = tips_[index];
+    const bool unavailable = !IsWindowEnabled(controls_[index]) && !tip.unavailable.empty();
+    info.hinst = nullptr;
+    info.lpszText = const_cast<wchar_t*>((unavailable ? tip.unavailable : tip.text).c_str());
   }
   LRESULT Send(int id, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     HWND control = Item(id);
@@ -376,6 +446,12 @@ class Win32Dialog : public Dialog {
           return events_->OnCommand(*this, LOWORD(wparam), HIWORD(wparam)) ? TRUE : FALSE;
         }
         return FALSE;
+      case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lparam);
+        if (header->hwndFrom != tooltip_ || header->code != TTN_GETDISPINFOW) return FALSE;
+        FillToolTip(*reinterpret_cast<NMTTDISPINFOW*>(lparam));
+        return TRUE;
+      }
       case WM_NCACTIVATE:
         if (events_) events_->OnActivationChange(*this, wparam != FALSE);
         return FALSE;
@@ -410,6 +486,8 @@ class Win32Dialog : public Dialog {
   const DialogLayout& layout_;
   HWND hwnd_ = nullptr;
   std::vector<HWND> controls_;  // the control of each entry of layout_.controls
+  std::vector<ToolTip> tips_;   // the same way; shown by tooltip_, which the dialog owns
+  HWND tooltip_ = nullptr;
   DialogEvents* events_ = nullptr;
   bool ended_ = false;
   std::exception_ptr failure_;  // thrown by the handler, for RunModal to throw again
