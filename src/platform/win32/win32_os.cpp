@@ -248,26 +248,14 @@ class Win32Dialog : public Dialog {
 
   void SetToolTip(int id, const std::string& text, const std::string& unavailable_text) override {
     const std::size_t index = IndexOf(id);
-    if (index == kNoControl || !controls_[index] || !ToolTipWindow()) return;
+    if (index == kNoControl || !controls_[index]) return;
     ToolTip& tip = tips_[index];
     tip.text = Widen(text);
     tip.unavailable = Widen(unavailable_text);
-    if (tip.registered) return;  // the texts are asked for each time the tip shows
-    // Over an enabled control the mouse messages go to the control itself; a
-    // disabled one gets none, so then its place on the dialog is the tool.
-    TTTOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(controls_[index]);
-    tool.lpszText = LPSTR_TEXTCALLBACKW;
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    tool.uFlags = TTF_SUBCLASS;
-    tool.uId = static_cast<UINT_PTR>(id);
-    GetWindowRect(controls_[index], &tool.rect);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tool.rect), 2);
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    tip.registered = true;
+    // The texts are asked for each time a tip shows. The tools are registered
+    // when the dialog is shown: a registered control is subclassed, and the
+    // preset list is filled with many items before that.
+    if (showing_) RegisterToolTip(index);
   }
 
   FocusToken FocusedControl() override { return reinterpret_cast<FocusToken>(GetFocus()); }
@@ -281,6 +269,8 @@ class Win32Dialog : public Dialog {
   void RunModal(DialogEvents& events) override {
     events_ = &events;
     ended_ = false;
+    showing_ = true;
+    for (std::size_t index = 0; index < tips_.size(); ++index) RegisterToolTip(index);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_);
     MSG msg;
@@ -326,6 +316,27 @@ class Win32Dialog : public Dialog {
   // tip. It shows over an inactive dialog too, wraps long texts at about
   // 300 pixels (200 dialog units, so it grows with the font and the DPI) and
   // stays long enough to be read.
+  // Makes the tooltip know the control of entry `index` once it has a text.
+  void RegisterToolTip(std::size_t index) {
+    ToolTip& tip = tips_[index];
+    if (tip.registered || tip.text.empty() || !ToolTipWindow()) return;
+    // Over an enabled control the mouse messages go to the control itself; a
+    // disabled one gets none, so then its place on the dialog is the tool.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(controls_[index]);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = static_cast<UINT_PTR>(layout_.controls[index].id);
+    GetWindowRect(controls_[index], &tool.rect);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tool.rect), 2);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tip.registered = true;
+  }
+
   HWND ToolTipWindow() {
     if (tooltip_ || !hwnd_) return tooltip_;
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -486,6 +497,7 @@ class Win32Dialog : public Dialog {
   const DialogLayout& layout_;
   HWND hwnd_ = nullptr;
   std::vector<HWND> controls_;  // the control of each entry of layout_.controls
+  bool showing_ = false;         // RunModal has shown the dialog
   std::vector<ToolTip> tips_;   // the same way; shown by tooltip_, which the dialog owns
   HWND tooltip_ = nullptr;
   DialogEvents* events_ = nullptr;
