@@ -6,7 +6,7 @@
 #include "app/undo.h"
 #include "dialog/event_handler.h"
 #include "install/apply_phase.h"
-#include "install/journal.h"
+#include "backups/journal.h"
 #include "model/control_ids.h"
 #include "model/game_paths.h"
 #include "platform/registry.h"
@@ -49,13 +49,19 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   AddProvisionalItems(*dialog);
   InterfaceTexts(state.SteamLanguage, *dialog, state);
   // An interrupted run is undone, if the player wants, before the dialog shows the state.
-  install::RemoveLeftovers(os, state.BasePath);
   OfferRecovery(os, state);
   DetectInstalledState(os, state, *dialog);
 
-  // From OK on, every change is recorded before it is made.
-  install::Journal journal(os, state.BasePath, "OK");
-  dialog::SettingsDialogEvents events(journal, state);
+  // From OK on, every change is recorded before it is made, and no other
+  // instance changes the folder meanwhile.
+  backups::Journal journal(os, state.BasePath, "OK");
+  dialog::SettingsDialogEvents events(journal, state, [&] {
+    if (journal.TakeLock() == platform::error::kSuccess) return true;
+    os.ShowMessage(MessageText(state.SteamLanguage, Message::kBusy, {state.BasePath}),
+                   MessageText(state.SteamLanguage, Message::kCaption),
+                   platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal);
+    return false;
+  });
   dialog->RunModal(events);
   dialog.reset();
 

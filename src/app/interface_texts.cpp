@@ -379,6 +379,22 @@ constexpr MessageTexts kMessages[] = {
      "mit hl2, VYhl2 und bin.\r\n\r\nEr wurde gestartet in:\r\n%1\r\n\r\nEs wurde nichts "
      "geändert. Kopieren Sie den Konfigurator in den Installationsordner des Spiels und starten "
      "Sie ihn von dort."},
+    {Message::kBusy,
+     "The configurator is already at work in this folder:\r\n%1\r\n\r\nNothing was changed. "
+     "Wait until the other configurator window has finished, then try again.",
+     "Der Konfigurator arbeitet bereits in diesem Ordner:\r\n%1\r\n\r\nEs wurde nichts "
+     "geändert. Warten Sie, bis das andere Konfigurator-Fenster fertig ist, und versuchen Sie es "
+     "dann noch einmal."},
+    {Message::kSetRefused,
+     "The backup set %1 cannot be used. It names something the configurator never changes:"
+     "\r\n%2\r\n\r\nNothing was changed.",
+     "Die Sicherung %1 kann nicht verwendet werden. Sie nennt etwas, das der Konfigurator nie "
+     "ändert:\r\n%2\r\n\r\nEs wurde nichts geändert."},
+    {Message::kContentsDamaged,
+     "The change cannot be undone: the backups of these files are damaged or missing:\r\n%1"
+     "\r\nNothing was changed.",
+     "Die Änderung kann nicht rückgängig gemacht werden, weil die Sicherungen dieser Dateien "
+     "beschädigt sind oder fehlen:\r\n%1\r\nEs wurde nichts geändert."},
 };
 
 // Replaces the item's text where it stands: removed, then inserted again at the same position.

@@ -37,6 +37,9 @@ enum class Message {
   kNoHistory,
   kUsage,
   kWrongFolder,          // %1 the folder the program was started in
+  kBusy,                 // %1 the game folder
+  kSetRefused,           // %1 the set, %2 the line
+  kContentsDamaged,      // %1 the files and values, one a line
 };
 
 std::string MessageText(const std::string& language, Message message,

@@ -4,9 +4,13 @@
 #include <optional>
 
 #include "app/interface_texts.h"
+#include "backups/confinement.h"
+#include "backups/log.h"
+#include "backups/restore.h"
+#include "backups/sets.h"
 #include "config/file_errors.h"
 #include "config/text_file.h"
-#include "install/journal.h"
+#include "install/directory_copy.h"
 
 namespace veyra::app {
 namespace {
@@ -20,35 +24,35 @@ std::string Caption(const model::ProgramState& state) {
   return MessageText(state.SteamLanguage, Message::kCaption);
 }
 
-// The names of the sets, oldest first; nothing when they cannot all be listed
-// (reported): undoing or listing from part of them would pick the wrong ones.
-std::optional<std::vector<std::string>> SetNames(platform::Os& os, const std::string& game_folder) {
-  std::vector<std::string> names;
-  if (const platform::SystemError code = install::ListSets(os, game_folder, names);
-      code != platform::error::kSuccess) {
-    config::ReportFileFailure(os, config::OpenFailureMessage::kOpen,
-                              install::SetsFolder(game_folder), config::FileErrorFor(code));
+// Every set, oldest first; nothing when they cannot all be read (reported):
+// undoing or listing from part of them would pick the wrong ones.
+std::optional<std::vector<backups::BackupSet>> AllSets(platform::Os& os,
+                                                       const std::string& game_folder) {
+  std::vector<backups::BackupSet> sets;
+  if (const platform::Result listed = backups::ListSets(os, game_folder, sets); !listed.ok()) {
+    config::ReportFileFailure(os, config::OpenFailureMessage::kOpen, listed.subject(),
+                              config::FileErrorFor(listed.code()));
     return std::nullopt;
-  }
-  return names;
-}
-
-// The newest `count` of the sets `names`, newest first.
-std::vector<install::BackupSet> NewestSets(platform::Os& os, const std::string& game_folder,
-                                           const std::vector<std::string>& names,
-                                           std::size_t count) {
-  std::vector<install::BackupSet> sets;
-  for (auto name = names.rbegin(); name != names.rend() && sets.size() < count; ++name) {
-    if (std::optional<install::BackupSet> set = install::ReadSet(os, game_folder, *name)) {
-      sets.push_back(std::move(*set));
-    }
   }
   return sets;
 }
 
-// Shows what could not be put back; true when nothing failed.
+// Shows what was refused or could not be put back; true when nothing was.
 bool ReportRestore(platform::Os& os, const model::ProgramState& state,
-                   const install::RestoreOutcome& outcome) {
+                   const backups::RestoreOutcome& outcome) {
+  if (outcome.refused_set) {
+    os.ShowMessage(MessageText(state.SteamLanguage, Message::kSetRefused,
+                               {*outcome.refused_set, *outcome.forbidden_line}),
+                   Caption(state), kNotice);
+    return false;
+  }
+  if (!outcome.damaged.empty()) {
+    std::string lines;
+    for (const std::string& subject : outcome.damaged) lines += subject + "\r\n";
+    os.ShowMessage(MessageText(state.SteamLanguage, Message::kContentsDamaged, {lines}),
+                   Caption(state), kNotice);
+    return false;
+  }
   if (outcome.failures.empty()) return true;
   std::string lines;
   for (const platform::Result& failure : outcome.failures) {
@@ -69,10 +73,55 @@ void Tell(platform::Os& os, const model::ProgramState& state, const std::string&
   }
 }
 
+// Runs an undo in the wait window, its bar showing the files and values dealt
+// with; a console that started the program hears every tenth part as well.
+backups::RestoreOutcome WithProgress(
+    platform::Os& os, const model::ProgramState& state,
+    const std::function<backups::RestoreOutcome(const backups::RestoreProgress&)>& undo) {
+  const std::unique_ptr<platform::WaitWindow> window =
+      install::ShowWaitWindow(os, state.SteamLanguage);
+  bool console = true;
+  std::size_t told = 0;
+  const backups::RestoreProgress progress = [&](std::size_t done, std::size_t total) {
+    window->ShowProgress(done, total);
+    if (!console || done * 10 / total == told * 10 / total) return;
+    told = done;
+    console = os.WriteToParentConsole(std::to_string(done) + " / " + std::to_string(total) + "\n");
+  };
+  backups::RestoreOutcome outcome;
+  os.RunBesideMessageLoop([&] { outcome = undo(progress); });
+  return outcome;
+}
+
+// The undo that was cut short, finished; the sets it undoes are dealt with then.
+bool Resume(platform::Os& os, const model::ProgramState& state,
+            const std::vector<backups::BackupSet>& sets, const platform::Os::FolderLock& lock) {
+  const backups::BackupSet& resumed = sets.back();
+  const backups::RestoreOutcome outcome = WithProgress(os, state, [&](const auto& progress) {
+    return backups::ResumeRestore(os, state.BasePath, resumed, sets, lock, progress);
+  });
+  for (const std::uint64_t undone : resumed.undoes) {
+    const backups::BackupSet* set = backups::FindSet(sets, undone);
+    if (set && !set->complete) {
+      platform::Ignore(backups::MarkComplete(os, state.BasePath, set->name),
+                       "a set still marked interrupted is only offered again at the next start");
+    }
+  }
+  return ReportRestore(os, state, outcome);
+}
+
 int Restore(platform::Os& os, const model::ProgramState& state, std::size_t count, bool quiet) {
-  const std::optional<std::vector<std::string>> names = SetNames(os, state.BasePath);
-  if (!names) return kExitFailed;
-  const std::vector<install::BackupSet> sets = NewestSets(os, state.BasePath, *names, count);
+  const std::unique_ptr<platform::Os::FolderLock> lock = LockOrSay(os, state);
+  if (!lock) return kExitFailed;
+  const std::optional<std::vector<backups::BackupSet>> all = AllSets(os, state.BasePath);
+  if (!all) return kExitFailed;
+  if (!all->empty() && !all->back().complete && !all->back().undoes.empty()) {
+    return Resume(os, state, *all, *lock) ? kExitDone : kExitFailed;
+  }
+  std::vector<backups::BackupSet> sets;
+  for (auto set = all->rbegin(); set != all->rend() && sets.size() < count; ++set) {
+    sets.push_back(*set);
+  }
   if (sets.empty()) {
     if (!quiet) {
       os.ShowMessage(MessageText(state.SteamLanguage, Message::kNothingToRestore), Caption(state),
@@ -81,11 +130,11 @@ int Restore(platform::Os& os, const model::ProgramState& state, std::size_t coun
     return kExitNothingDone;
   }
   if (!quiet) {
-    install::BackupSet all;
-    for (const install::BackupSet& set : sets) {
-      all.changes.insert(all.changes.end(), set.changes.begin(), set.changes.end());
+    backups::BackupSet together;
+    for (const backups::BackupSet& set : sets) {
+      together.changes.insert(together.changes.end(), set.changes.begin(), set.changes.end());
     }
-    const install::SetSize size = install::CountSubjects(all);
+    const backups::SetSize size = backups::CountSubjects(together);
     const std::string question =
         sets.size() == 1 ? MessageText(state.SteamLanguage, Message::kRestoreQuestion,
                                        {sets[0].started, std::to_string(size.files),
@@ -97,24 +146,21 @@ int Restore(platform::Os& os, const model::ProgramState& state, std::size_t coun
       return kExitNothingDone;
     }
   }
-  const install::RestoreOutcome outcome = install::RestoreSets(os, state.BasePath, sets, "restore");
+  const backups::RestoreOutcome outcome = WithProgress(os, state, [&](const auto& progress) {
+    return backups::RestoreSets(os, state.BasePath, sets, "restore", *lock, progress);
+  });
   return ReportRestore(os, state, outcome) ? kExitDone : kExitFailed;
 }
 
 int History(platform::Os& os, const model::ProgramState& state) {
-  const std::optional<std::vector<std::string>> listed = SetNames(os, state.BasePath);
-  if (!listed) return kExitFailed;
-  const std::vector<std::string>& names = *listed;
-  if (names.empty()) {
+  const std::optional<std::vector<backups::BackupSet>> sets = AllSets(os, state.BasePath);
+  if (!sets) return kExitFailed;
+  if (sets->empty()) {
     Tell(os, state, MessageText(state.SteamLanguage, Message::kNoHistory) + "\r\n");
     return kExitDone;
   }
   std::string text = MessageText(state.SteamLanguage, Message::kHistoryTitle) + "\r\n";
-  for (const std::string& name : names) {
-    if (const std::optional<install::BackupSet> set = install::ReadSet(os, state.BasePath, name)) {
-      text += install::SetSummary(*set) + "\r\n";
-    }
-  }
+  for (const backups::BackupSet& set : *sets) text += backups::SetSummary(set) + "\r\n";
   Tell(os, state, text);
   return kExitDone;
 }
@@ -139,18 +185,49 @@ std::optional<std::size_t> Count(const std::string& argument) {
 
 }  // namespace
 
+std::unique_ptr<platform::Os::FolderLock> LockOrSay(platform::Os& os,
+                                                    const model::ProgramState& state) {
+  platform::SystemError code = platform::error::kSuccess;
+  std::unique_ptr<platform::Os::FolderLock> lock =
+      backups::LockGameFolder(os, state.BasePath, code);
+  if (!lock) {
+    os.ShowMessage(MessageText(state.SteamLanguage, Message::kBusy, {state.BasePath}),
+                   Caption(state), kNotice | platform::mb::kSetForeground);
+  }
+  return lock;
+}
+
 void OfferRecovery(platform::Os& os, const model::ProgramState& state) {
-  const std::optional<std::vector<std::string>> names = SetNames(os, state.BasePath);
-  if (!names) return;
-  const std::vector<install::BackupSet> newest = NewestSets(os, state.BasePath, *names, 1);
-  if (newest.empty() || newest[0].complete) return;
-  const install::BackupSet& interrupted = newest[0];
+  // Another instance at work: its set is in the making, not interrupted.
+  platform::SystemError code = platform::error::kSuccess;
+  const std::unique_ptr<platform::Os::FolderLock> lock =
+      backups::LockGameFolder(os, state.BasePath, code);
+  if (!lock) return;
+  backups::RemoveLeftovers(os, state.BasePath, *lock);
+  const std::optional<std::vector<backups::BackupSet>> sets = AllSets(os, state.BasePath);
+  if (!sets || sets->empty() || sets->back().complete) return;
+  const backups::BackupSet& interrupted = sets->back();
+  if (!interrupted.undoes.empty()) {
+    Resume(os, state, *sets, *lock);
+    return;
+  }
+  // A set that names what the program never changes is no change of ours.
+  if (const std::optional<std::string> line =
+          backups::FirstForbiddenLine(os, state.BasePath, interrupted)) {
+    backups::AppendToLog(os, state.BasePath,
+                         "backup set " + interrupted.name + " not offered for undoing: it names " +
+                             *line + "\r\n");
+    return;
+  }
   const std::string question =
       MessageText(state.SteamLanguage, Message::kRecoveryQuestion, {interrupted.started});
   if (os.ShowMessage(question, Caption(state), kQuestion) == platform::mb::kIdYes) {
-    ReportRestore(os, state, install::RestoreSets(os, state.BasePath, {interrupted}, "recovery"));
+    ReportRestore(os, state, WithProgress(os, state, [&](const auto& progress) {
+                    return backups::RestoreSets(os, state.BasePath, {interrupted}, "recovery",
+                                                *lock, progress);
+                  }));
   }
-  const platform::Result marked = install::MarkComplete(os, state.BasePath, interrupted.name);
+  const platform::Result marked = backups::MarkComplete(os, state.BasePath, interrupted.name);
   platform::Ignore(marked,
                    "a set still marked interrupted is only offered again at the next start");
 }

@@ -1,7 +1,9 @@
 // Undoing what the program changed: the offer at start to undo a run that
-// was interrupted, and the commands /restore, /history and /?.
+// was interrupted (or to finish an undo that was), and the commands /restore,
+// /history and /?. Whatever changes the game folder here holds its lock.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,16 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitNothingDone = 1;  // nothing to restore, or the player said No
 inline constexpr int kExitFailed = 2;       // reported in a message
 
-// When the newest backup set was interrupted (the program ended during a
-// change), asks whether to undo it: Yes puts it back, No leaves the files as
-// they are. Either way the set is not offered again.
+// The game folder's lock; without it (another instance is at work there) one
+// message says so and the result is null.
+std::unique_ptr<platform::Os::FolderLock> LockOrSay(platform::Os& os,
+                                                    const model::ProgramState& state);
+
+// Tidies up after a run that was cut short, then: when the newest backup set
+// is an undo that was cut short, finishes it; when it is a change that was
+// interrupted, asks whether to undo it (Yes puts it back, No leaves the files
+// as they are; either way it is not offered again). Nothing happens while
+// another instance is at work in the folder.
 void OfferRecovery(platform::Os& os, const model::ProgramState& state);
 
 // Runs the command the arguments name; returns the exit code.

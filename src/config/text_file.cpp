@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "config/durable_file.h"
+
 namespace veyra::config {
 namespace {
 
@@ -12,7 +14,6 @@ namespace error = platform::error;
 constexpr std::uint32_t kMessageFlags =
     platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal;
 
-
 // Writes `content` beside `path` and moves it over `path`. `original` is the
 // caller's unshared handle of `path`; it is closed just before the move, which
 // it would block. On failure `path` keeps its old content and no file is left
@@ -20,32 +21,9 @@ constexpr std::uint32_t kMessageFlags =
 platform::Result ReplaceContent(platform::Os& os, const std::string& path,
                                 std::unique_ptr<platform::OpenFile> original,
                                 std::string_view content) {
-  using platform::Operation;
   // Beside the file a link finally names, so the move stays on its volume.
   const std::string replacement = os.FinalPath(path) + std::string(kReplacementSuffix);
-  platform::Result result;
-  {
-    SystemError code = error::kSuccess;
-    std::unique_ptr<platform::OpenFile> file =
-        os.Open(replacement, platform::FileAccess::kReadWrite, code);
-    if (!file) return {Operation::kOpen, replacement, code};
-    std::size_t written = 0;
-    code = file->WriteFromStart(content, written);
-    // A write that stops short without a reason has run out of space.
-    if (code == error::kSuccess && written != content.size()) code = error::kDiskFull;
-    result = {Operation::kWrite, replacement, code};
-    if (result.ok()) result = {Operation::kTruncate, replacement, file->Truncate(content.size())};
-    if (result.ok()) result = {Operation::kFlush, replacement, file->Flush()};
-  }
-  if (result.ok()) {
-    original.reset();
-    result = {Operation::kMove, path, os.MoveReplacing(replacement, path)};
-  }
-  if (!result.ok()) {
-    platform::Ignore(os.Delete(replacement),
-                     "the failure that matters is the one returned; this only tidies up");
-  }
-  return result;
+  return ReplaceDurably(os, path, replacement, BytesWriter(content), [&] { original.reset(); });
 }
 
 // Shared by both rewrites: `change` is null when the old content is not needed.

@@ -44,6 +44,7 @@ void SettingsDialogEvents::OnActivationChange(platform::DialogControls& dialog, 
 void SettingsDialogEvents::OnCloseRequest(platform::DialogControls& dialog) { Cancel(dialog); }
 
 void SettingsDialogEvents::Confirm(platform::DialogControls& dialog) {
+  if (before_changes_ && !before_changes_()) return;
   CaptureSettings(dialog, state_.Settings);
   SaveConsoleScripts(os_, state_);
   dialog.EndDialog();

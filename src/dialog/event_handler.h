@@ -3,6 +3,8 @@
 // across deactivation, and ends the dialog with OK or Cancel.
 #pragma once
 
+#include <functional>
+
 #include "model/program_state.h"
 #include "platform/dialog.h"
 #include "platform/os.h"
@@ -12,9 +14,15 @@ namespace veyra::dialog {
 // True when a command's notification code counts as a click (0 or 1).
 inline bool IsClick(int code) { return code == 0 || code == 1; }
 
+// Asked when OK is pressed, before anything is written: false keeps the
+// dialog open with the player's choices (it has said why).
+using BeforeChanges = std::function<bool()>;
+
 class SettingsDialogEvents : public platform::DialogEvents {
  public:
-  SettingsDialogEvents(platform::Os& os, model::ProgramState& state) : os_(os), state_(state) {}
+  SettingsDialogEvents(platform::Os& os, model::ProgramState& state,
+                       BeforeChanges before_changes = {})
+      : os_(os), state_(state), before_changes_(std::move(before_changes)) {}
 
   bool OnCommand(platform::DialogControls& dialog, int id, int code) override;
   void OnActivationChange(platform::DialogControls& dialog, bool active) override;
@@ -27,6 +35,7 @@ class SettingsDialogEvents : public platform::DialogEvents {
 
   platform::Os& os_;
   model::ProgramState& state_;
+  BeforeChanges before_changes_;
   platform::FocusToken RememberedFocus = 0;
 };
 

@@ -1,12 +1,10 @@
 #include "install/anti_aliasing.h"
 
+#include "model/game_paths.h"
 #include "platform/registry.h"
 
 namespace veyra::install {
 namespace {
-
-constexpr const char* kValueNames[] = {"mat_antialias", "ScreenMSAA", "mat_aaquality",
-                                       "ScreenMSAAQuality"};
 
 struct SettingsKey {
   const char* path;
@@ -30,7 +28,7 @@ constexpr SettingsKey kSettingsKeys[] = {
 
 void ResetAntiAliasing(platform::Os& os) {
   for (const SettingsKey& key : kSettingsKeys) {
-    for (const char* value : kValueNames) {
+    for (const char* value : model::paths::kAntiAliasingValues) {
       if (platform::RegWriteDword(os, 0, key.path, value, 0) == 0) {
         os.ShowMessage(key.failure_message, "",
                        platform::mb::kOk | platform::mb::kTaskModal | platform::mb::kSetForeground);

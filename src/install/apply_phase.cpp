@@ -103,7 +103,7 @@ void ShowStepFailure(platform::Os& os, const platform::Result& failure,
 // everything the step changed is put back and one message says why (unless
 // the failure was shown where it happened and everything went back).
 template <typename Step>
-void RunWholeStep(platform::Os& os, Journal& journal, Step&& step) {
+void RunWholeStep(platform::Os& os, backups::Journal& journal, Step&& step) {
   journal.BeginStep();
   const platform::Result failure = step();
   if (failure.ok()) return;
@@ -120,7 +120,7 @@ void RunWholeStep(platform::Os& os, Journal& journal, Step&& step) {
 
 // Runs a content switch, as a whole step in its wait window, when the choice
 // differs from what is installed.
-void SwitchWhenChanged(platform::Os& os, Journal& journal, const model::ProgramState& state,
+void SwitchWhenChanged(platform::Os& os, backups::Journal& journal, const model::ProgramState& state,
                        int chosen, int installed,
                        platform::Result (*switch_content)(platform::Os&, const model::ProgramState&,
                                                           platform::WaitWindow&)) {
@@ -152,7 +152,7 @@ void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {
 
 }  // namespace
 
-void RunApplyPhase(platform::Os& os, model::ProgramState& state, Journal& journal) {
+void RunApplyPhase(platform::Os& os, model::ProgramState& state, backups::Journal& journal) {
   if (state.CancelRequested != 0) return;
   const model::SettingsState& chosen = state.Settings;
   const model::InstalledState& installed = state.Installed;

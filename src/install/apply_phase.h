@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "install/journal.h"
+#include "backups/journal.h"
 #include "model/program_state.h"
 #include "platform/os.h"
 
@@ -14,7 +14,7 @@ namespace veyra::install {
 // installed; the effect files, SweetFX, FXAA and VR steps run every time.
 // Each content switch and injector step completes or, through `journal` (on
 // which `os` makes its changes), is put back whole.
-void RunApplyPhase(platform::Os& os, model::ProgramState& state, Journal& journal);
+void RunApplyPhase(platform::Os& os, model::ProgramState& state, backups::Journal& journal);
 
 // Turns a German language name into Steam's language key, as the wait windows
 // choose their texts by the key; any other name comes back unchanged.

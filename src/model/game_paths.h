@@ -53,6 +53,16 @@ inline constexpr const char* kSweetFxBinaries = "\\SweetFX_Resources\\bin\\";
 inline constexpr const char* kSweetFxPresetTemplate = "\\SweetFX_Resources\\Main\\SweetFX_preset.txt";
 inline constexpr const char* kReShadePackage = "\\Reshade_Resources\\";
 
+// --- the registry: the games' settings keys below HKEY_CURRENT_USER, and the
+// anti-aliasing values in them that the program resets (the only values it writes)
+inline constexpr std::array<const char*, 6> kGameSettingsKeys = {
+    "Software\\Valve\\Source\\ep2\\Settings",   "Software\\Valve\\Source\\episodic\\Settings",
+    "Software\\Valve\\Source\\hl2\\Settings",   "Software\\Valve\\Source\\VYep2\\Settings",
+    "Software\\Valve\\Source\\VYepisodic\\Settings", "Software\\Valve\\Source\\VYhl2\\Settings",
+};
+inline constexpr std::array<const char*, 4> kAntiAliasingValues = {
+    "mat_antialias", "ScreenMSAA", "mat_aaquality", "ScreenMSAAQuality"};
+
 // --- the program's own: the backups of what it changed, and their log
 inline constexpr const char* kBackups = "\\VeyraConfig backups";
 

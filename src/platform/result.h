@@ -39,6 +39,10 @@ constexpr SystemError kNotSameDevice = 17;
 constexpr SystemError kAlreadyExists = 183;
 constexpr SystemError kFolderNotEmpty = 145;
 constexpr SystemError kNoUnicodeTranslation = 1113;
+constexpr SystemError kLockViolation = 33;
+// ERROR_CRC: what was read is not what was written.
+constexpr SystemError kDataError = 23;
+constexpr SystemError kHandleDiskFull = 39;
 }  // namespace error
 
 enum class Operation {
@@ -55,6 +59,7 @@ enum class Operation {
   kList,
   kRegistryWrite,
   kStartProcess,
+  kLock,
 };
 
 // The operation's name as a log line shows it ("copy", "registry write", ...).

@@ -28,8 +28,8 @@
 #include <vector>
 
 #include "install/apply_phase.h"
-#include "install/content_hash.h"
-#include "install/journal.h"
+#include "backups/content_hash.h"
+#include "backups/journal.h"
 #include "platform/forwarding_os.h"
 #include "platform/posix/posix_os.h"
 
@@ -139,7 +139,7 @@ class Game {
     veyra::platform::posix::PosixOs posix;
     NoPauseOs os(posix);
     state_.Settings.VeyraWeapons = 1 - state_.Installed.VeyraWeaponsInstalled;
-    install::Journal journal(os, state_.BasePath, "OK");
+    backups::Journal journal(os, state_.BasePath, "OK");
     if (journaled) {
       install::RunApplyPhase(journal, state_, journal);
       journal.Finish();
@@ -166,7 +166,7 @@ class Game {
   bool StoreIsSound() const {
     if (!fs::exists(Store())) return true;
     for (const fs::directory_entry& entry : fs::directory_iterator(Store())) {
-      if (install::ContentHash(Read(entry.path())) != entry.path().filename().string()) return false;
+      if (backups::ContentHash(Read(entry.path())) != entry.path().filename().string()) return false;
     }
     return true;
   }
@@ -238,8 +238,8 @@ std::uintmax_t BytesBelow(const fs::path& folder) {
 // distinct ones (all it added to the store).
 void PrintSizes(const Game& game, const char* when) {
   veyra::platform::posix::PosixOs os;
-  std::vector<std::string> sets;
-  if (install::ListSets(os, game.Folder(), sets) != veyra::platform::error::kSuccess) {
+  std::vector<backups::BackupSet> sets;
+  if (!backups::ListSets(os, game.Folder(), sets).ok()) {
     std::printf("%s: the backup sets cannot be listed\n", when);
     return;
   }
@@ -249,9 +249,9 @@ void PrintSizes(const Game& game, const char* when) {
   std::uintmax_t replaced = 0, distinct = 0;
   std::size_t changes = 0;
   if (!sets.empty()) {
-    if (const std::optional<install::BackupSet> set = install::ReadSet(os, game.Folder(), sets.front())) {
+    if (const backups::BackupSet* set = &sets.front(); set->readable) {
       std::set<std::string> seen;
-      for (const install::Change& change : set->changes) {
+      for (const backups::Change& change : set->changes) {
         if (!change.old_hash) continue;
         ++changes;
         const std::uintmax_t size = fs::file_size(game.Store() / *change.old_hash);

@@ -367,7 +367,7 @@ class ApplyPhaseTest : public ::testing::Test {
   testing::FaultInjectingOs faults{*real};
   // The apply phase makes its changes through the journal; the log above it
   // shows what the program asks for.
-  Journal journal{faults, game.path(), "OK"};
+  backups::Journal journal{faults, game.path(), "OK"};
   testing::OperationLogOs os{journal, game.path()};
   model::ProgramState state;
 };
@@ -652,7 +652,7 @@ TEST_F(ApplyPhaseTest, PresetFileThatCannotBeWrittenIsReported) {
   // Held open by another program (neither open works), or read-only (only reading works).
   for (const bool read_only : {false, true}) {
     testing::FaultInjectingOs failing{*real};
-    Journal failing_journal{failing, game.path(), "OK"};
+    backups::Journal failing_journal{failing, game.path(), "OK"};
     testing::OperationLogOs log{failing_journal, game.path()};
     failing.Inject({testing::FileOp::kOpenReadWrite,
                     read_only ? error::kAccessDenied : error::kSharingViolation,

@@ -13,7 +13,8 @@
 
 #include "dialog/confirmation.h"
 #include "install/apply_phase.h"
-#include "install/journal.h"
+#include "backups/journal.h"
+#include "backups/sets.h"
 #include "tests/doubles/listed_sets.h"
 #include "tests/doubles/escaped.h"
 #include "tests/doubles/fault_injecting_os.h"
@@ -148,7 +149,7 @@ class FaultSweepTest : public ::testing::Test {
  protected:
   // OK (the console scripts) and the apply phase, on `os`; the calls counted.
   int RunOk(testing::FaultInjectingOs& faults) {
-    Journal journal(faults, game.path(), "OK");
+    backups::Journal journal(faults, game.path(), "OK");
     testing::RecordingOs recorder(journal);
     model::ProgramState state = ChosenState(game.path());
     dialog::SaveConsoleScripts(recorder, state);
@@ -207,7 +208,12 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
 
       // A fault that stays keeps the run from putting a step back or tidying
       // up: the next start tidies up, and the set puts everything back.
-      if (persistent) RemoveLeftovers(*real, game.path());
+      if (persistent) {
+        platform::SystemError code = 0;
+        const auto lock = backups::LockGameFolder(*real, game.path(), code);
+        ASSERT_NE(nullptr, lock) << code;
+        backups::RemoveLeftovers(*real, game.path(), *lock);
+      }
       // Each file wholly old or wholly new; nothing half-made anywhere.
       const Files now = testing::FilesBelow(game.path());
       for (const auto& [file, bytes] : persistent ? Files() : now) {
@@ -227,9 +233,10 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
       // Undoing the run's set (if it made one) gives back the state before OK.
       const std::vector<std::string> sets = testing::ListedSets(*real, game.path());
       if (!sets.empty()) {
-        const std::optional<BackupSet> set = ReadSet(*real, game.path(), sets.back());
+        const std::optional<backups::BackupSet> set =
+            backups::ReadSet(*real, game.path(), sets.back());
         ASSERT_TRUE(set.has_value());
-        const RestoreOutcome outcome = RestoreSets(*real, game.path(), {*set}, "restore");
+        const backups::RestoreOutcome outcome = testing::RestoreLocked(*real, game.path(), {*set});
         EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
       }
       EXPECT_EQ("", Differences(before, testing::FilesBelow(game.path())));

@@ -1,4 +1,4 @@
-#include "install/journal.h"
+#include "backups/journal.h"
 
 #include <gtest/gtest.h>
 
@@ -6,14 +6,15 @@
 #include <map>
 
 #include "config/text_file.h"
-#include "install/content_hash.h"
+#include "backups/content_hash.h"
 #include "tests/doubles/listed_sets.h"
 #include "tests/doubles/fault_injecting_os.h"
+#include "tests/doubles/memory_registry_os.h"
 #include "tests/doubles/operation_log_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
-namespace veyra::install {
+namespace veyra::backups {
 namespace {
 
 namespace fs = std::filesystem;
@@ -52,10 +53,13 @@ TEST(BackupSetTest, ManifestReadsBackWhatWasWrittenAndSkipsACutLine) {
   const Change value{Change::Kind::kValue, "HKCU\\Software\\Valve\\Source\\hl2\\Settings",
                      "mat_antialias", ContentHash("old"), ContentHash("new")};
   const platform::LocalTime time{2026, 12, 7, 14, 30, 5};
-  std::string text = ManifestHeader("OK", time) + ManifestLine(file) + ManifestLine(value);
+  std::string text = ManifestHeader("OK", time, 7, {}) + ManifestLine(file) + ManifestLine(value);
   BackupSet set = ParseManifest("20261207-143005-01", text + "file\tcut\tabsent\tab");
   EXPECT_EQ("OK", set.action);
   EXPECT_EQ("2026-12-07 14:30:05", set.started);
+  EXPECT_EQ(7u, set.sequence);
+  EXPECT_TRUE(set.has_header);
+  EXPECT_TRUE(set.unknown_lines.empty());
   EXPECT_EQ((std::vector<Change>{file, value}), set.changes);
   EXPECT_FALSE(set.complete);
   set = ParseManifest("x", text + ManifestCompleteLine(time));
@@ -65,8 +69,6 @@ TEST(BackupSetTest, ManifestReadsBackWhatWasWrittenAndSkipsACutLine) {
 
 class JournalTest : public ::testing::Test {
  protected:
-  void TearDown() override { testing::DeleteRegistryKey(*real, kKey); }
-
   std::string Put(const std::string& relative, const std::string& bytes) {
     const std::string path = game.Join(relative);
     testing::MakeFolder(fs::path(testing::FileSystemPath(path)).parent_path().string());
@@ -83,12 +85,16 @@ class JournalTest : public ::testing::Test {
   // Undoes the newest set, as /restore does.
   RestoreOutcome RestoreNewest() {
     const std::vector<BackupSet> sets = Sets();
-    return RestoreSets(*real, game.path(), {sets.back()}, "restore");
+    return testing::RestoreLocked(*real, game.path(), {sets.back()}, "restore");
   }
 
-  static constexpr const char* kKey = "Software\\VeyraConfigTests\\Journal";
+  // A key the program writes, and so a restore may: kept in memory, as other
+  // test programs share the real registry.
+  static constexpr const char* kKey = "Software\\Valve\\Source\\hl2\\Settings";
   testing::ScratchFolder game;
-  std::unique_ptr<platform::Os> real = testing::MakeRealOs();
+  std::unique_ptr<platform::Os> backend = testing::MakeRealOs();
+  testing::MemoryRegistryOs registry{*backend};
+  platform::Os* real = &registry;
 };
 
 TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
@@ -96,7 +102,8 @@ TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
   Put("Repository\\HD\\v_pistol.mdl", "new pistol");
   Put("bin\\d3d9.dll", "injector");
   Put("VYhl2\\cfg\\autoexec.cfg", "bind \"F5\" \"jpeg\"\r\n");
-  testing::SetRegistryString(*real, kKey, "Language", "german");
+  ASSERT_EQ(0u, real->RegistryWriteValue(kCurrentUser, kKey, "ScreenMSAA",
+                                         {platform::kRegistryString, std::string("german", sizeof "german")}));
   const auto before = testing::FilesBelow(game.path());
   {
     Journal journal(*real, game.path(), "OK");
@@ -109,7 +116,7 @@ TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
     EXPECT_TRUE(config::WriteWholeFile(journal, game.Join("VR_TAG"),
                                        config::OpenFailureMessage::kSave, "Holodeck\r\n")
                     .ok());
-    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "Language", {1, "english"}));
+    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "ScreenMSAA", {1, "english"}));
     EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "mat_antialias",
                                              platform::DwordValue(0)));
     journal.Finish();
@@ -125,7 +132,7 @@ TEST_F(JournalTest, EveryKindOfChangeComesBackByteForByteAndValueForValue) {
   EXPECT_EQ(2, outcome.values);
   EXPECT_EQ(before, testing::FilesBelow(game.path()));
   const std::optional<platform::RegistryValue> language =
-      real->RegistryReadValue(kCurrentUser, kKey, "Language");
+      real->RegistryReadValue(kCurrentUser, kKey, "ScreenMSAA");
   ASSERT_TRUE(language.has_value());
   EXPECT_EQ(std::string("german\0", 7), language->data);
   EXPECT_EQ(platform::kRegistryString, language->type);
@@ -166,16 +173,17 @@ TEST_F(JournalTest, ARestoreMakesTheFoldersItNeedsAndItsUndoRemovesThem) {
 TEST_F(JournalTest, ChangesThatChangeNothingLeaveNoSet) {
   Put("Repository\\set\\a.txt", "same");
   const std::string target = Put("hl2\\a.txt", "same");
-  testing::SetRegistryString(*real, kKey, "Language", "english");
+  ASSERT_EQ(0u, real->RegistryWriteValue(kCurrentUser, kKey, "ScreenMSAA",
+                                         {platform::kRegistryString, std::string("english", sizeof "english")}));
   const std::optional<platform::RegistryValue> language =
-      real->RegistryReadValue(kCurrentUser, kKey, "Language");
+      real->RegistryReadValue(kCurrentUser, kKey, "ScreenMSAA");
   {
     Journal journal(*real, game.path(), "OK");
     EXPECT_EQ(0u, journal.Copy(game.Join("Repository\\set\\a.txt"), target));
     EXPECT_TRUE(
         config::WriteWholeFile(journal, target, config::OpenFailureMessage::kSave, "same").ok());
     EXPECT_EQ(error::kFileNotFound, journal.Delete(game.Join("missing.dll")));
-    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "Language", *language));
+    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "ScreenMSAA", *language));
     journal.Finish();
     EXPECT_TRUE(journal.changes().empty());
   }
@@ -231,7 +239,7 @@ TEST_F(JournalTest, AnUnreadableSetKeepsItsContents) {
   ASSERT_GT(locked.CallCount(testing::FileOp::kOpenReadOnly), 0);
   EXPECT_EQ(2u, CountFiles(StoreFolder(game.path())));
   ASSERT_EQ(2u, Sets().size());
-  const RestoreOutcome outcome = RestoreSets(*real, game.path(), {Sets().front()}, "restore");
+  const RestoreOutcome outcome = testing::RestoreLocked(*real, game.path(), {Sets().front()}, "restore");
   EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
   EXPECT_EQ("old a", testing::ReadFileBytes(a));
 }
@@ -350,4 +358,4 @@ TEST_F(JournalTest, TheLogKeepsItsNewerHalfPastOneMebibyte) {
 }
 
 }  // namespace
-}  // namespace veyra::install
+}  // namespace veyra::backups

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "app/configurator.h"
-#include "install/journal.h"
+#include "backups/journal.h"
 #include "model/control_ids.h"
 #include "tests/doubles/listed_sets.h"
 #include "tests/doubles/recording_os.h"
@@ -40,7 +40,7 @@ class UndoTest : public ::testing::Test {
 
   // One change recorded as an OK records it; unfinished, as a run that was ended.
   void Change(bool finished) {
-    install::Journal journal(*real, game.path(), "OK");
+    backups::Journal journal(*real, game.path(), "OK");
     ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\a.txt"), game.Join("hl2\\custom\\a.txt")));
     ASSERT_EQ(0u, journal.Delete(game.Join("bin\\d3d9.dll")));
     if (finished) journal.Finish();
@@ -86,7 +86,7 @@ TEST_F(UndoTest, RestoreAsksThenPutsTheChangeBackAndCanBeUndoneItself) {
 // Cancel writes nothing; an OK that changes nothing leaves no set, only its
 // line in the log.
 TEST_F(UndoTest, OnlyAnOkThatChangesSomethingLeavesASet) {
-  const std::string backups = install::BackupsFolder(game.path());
+  const std::string backups = backups::BackupsFolder(game.path());
   os.dialog_script = [](platform::MemoryDialog& dialog, platform::DialogEvents& events) {
     events.OnCommand(dialog, model::IDC_CANCEL, 0);
   };
@@ -99,7 +99,7 @@ TEST_F(UndoTest, OnlyAnOkThatChangesSomethingLeavesASet) {
     ASSERT_EQ(0, Command({}));
     EXPECT_EQ(sets, testing::ListedSets(*real, game.path()).size());
   }
-  const std::string log = testing::ReadFileBytes(install::LogFile(game.path()));
+  const std::string log = testing::ReadFileBytes(backups::LogFile(game.path()));
   EXPECT_NE(std::string::npos, log.find("  changed VYhl2\\cfg\\autoexec.cfg\r\n")) << log;
   EXPECT_NE(std::string::npos, log.find("  OK: nothing changed\r\n")) << log;
 }
@@ -133,7 +133,7 @@ TEST_F(UndoTest, NothingToRestoreAndWrongArgumentsSaySoWithTheirExitCodes) {
 TEST_F(UndoTest, HistoryGoesToTheConsoleOrElseIntoAMessage) {
   Change(true);
   {
-    install::Journal journal(*real, game.path(), "OK");  // ended before it finished
+    backups::Journal journal(*real, game.path(), "OK");  // ended before it finished
     ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\a.txt"), game.Join("VYhl2\\cfg\\a.txt")));
   }
   os.has_console = true;

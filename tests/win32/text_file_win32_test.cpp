@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "config/text_file.h"
-#include "install/journal.h"
+#include "backups/journal.h"
 #include "platform/win32/wide_text.h"
 #include "tests/doubles/listed_sets.h"
 #include "tests/doubles/recording_os.h"
@@ -142,7 +142,7 @@ TEST_F(TextFileWin32Test, RewriteAndRestoreGoThroughASymbolicLink) {
                                                  << real->FinalPath(link);
 
   {
-    install::Journal journal(os, folder.Join("game"), "OK");
+    backups::Journal journal(os, folder.Join("game"), "OK");
     EXPECT_TRUE(EditFileReplacing(journal, link, "0", "1", "", ""));
     journal.Finish();
   }
@@ -152,10 +152,10 @@ TEST_F(TextFileWin32Test, RewriteAndRestoreGoThroughASymbolicLink) {
 
   const std::vector<std::string> sets = testing::ListedSets(*real, folder.Join("game"));
   ASSERT_EQ(1u, sets.size());
-  const std::optional<install::BackupSet> set = install::ReadSet(*real, folder.Join("game"), sets[0]);
+  const std::optional<backups::BackupSet> set = backups::ReadSet(*real, folder.Join("game"), sets[0]);
   ASSERT_TRUE(set.has_value());
-  const install::RestoreOutcome outcome =
-      install::RestoreSets(os, folder.Join("game"), {*set}, "restore");
+  const backups::RestoreOutcome outcome =
+      testing::RestoreLocked(os, folder.Join("game"), {*set});
   EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
   EXPECT_EQ("crosshair 0\r\n", testing::ReadFileBytes(target));
   EXPECT_EQ(target, real->FinalPath(link)) << "the restore replaced the link";

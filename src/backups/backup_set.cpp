@@ -1,11 +1,13 @@
-#include "install/backup_set.h"
+#include "backups/backup_set.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <set>
 #include <utility>
 
-namespace veyra::install {
+#include "backups/content_hash.h"
+
+namespace veyra::backups {
 namespace {
 
 constexpr std::string_view kTitle = "VeyraConfig backup set";
@@ -23,13 +25,17 @@ std::optional<std::string> ParseHash(std::string_view field) {
 
 bool IsPresence(std::string_view field) { return field == kAbsent || field == kFolderPresent; }
 
-bool IsHash(std::string_view field) {
-  if (field == kAbsent) return true;
-  if (field.size() != 32) return false;
+bool IsHash(std::string_view field) { return field == kAbsent || IsContentHash(field); }
+
+// A whole number of at most 19 digits, so that it fits 64 bits.
+std::optional<std::uint64_t> ParseNumber(std::string_view field) {
+  if (field.empty() || field.size() > 19) return std::nullopt;
+  std::uint64_t number = 0;
   for (const char c : field) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    if (c < '0' || c > '9') return std::nullopt;
+    number = number * 10 + static_cast<std::uint64_t>(c - '0');
   }
-  return true;
+  return number;
 }
 
 }  // namespace
@@ -41,11 +47,18 @@ std::string TimeText(const platform::LocalTime& time) {
   return text;
 }
 
-std::string ManifestHeader(const std::string& action, const platform::LocalTime& started) {
+std::string ManifestHeader(const std::string& action, const platform::LocalTime& started,
+                           std::uint64_t sequence, const std::vector<std::uint64_t>& undoes) {
   std::string header(kTitle);
   header += kLineEnd;
   header += "started\t" + TimeText(started) + std::string(kLineEnd);
   header += "action\t" + action + std::string(kLineEnd);
+  header += "sequence\t" + std::to_string(sequence) + std::string(kLineEnd);
+  if (!undoes.empty()) {
+    header += "undoes";
+    for (const std::uint64_t undone : undoes) header += "\t" + std::to_string(undone);
+    header += kLineEnd;
+  }
   return header;
 }
 
@@ -82,12 +95,26 @@ std::vector<std::vector<std::string_view>> TabbedLines(std::string_view text) {
 BackupSet ParseManifest(std::string name, std::string_view text) {
   BackupSet set;
   set.name = std::move(name);
+  const auto unknown = [&set](const std::vector<std::string_view>& fields) {
+    std::string line;
+    for (std::size_t n = 0; n < fields.size(); ++n) line += (n ? "\t" : "") + std::string(fields[n]);
+    set.unknown_lines.push_back(line);
+  };
+  bool first = true;
   for (const std::vector<std::string_view>& fields : TabbedLines(text)) {
     const std::string_view kind = fields[0];
-    if (kind == "started" && fields.size() == 2) {
+    if (first && fields.size() == 1 && kind == kTitle) {
+      set.has_header = true;
+    } else if (kind == "started" && fields.size() == 2) {
       set.started = fields[1];
     } else if (kind == "action" && fields.size() == 2) {
       set.action = fields[1];
+    } else if (kind == "sequence" && fields.size() == 2 && ParseNumber(fields[1])) {
+      set.sequence = *ParseNumber(fields[1]);
+    } else if (kind == "undoes" && fields.size() >= 2 &&
+               std::all_of(fields.begin() + 1, fields.end(),
+                           [](std::string_view field) { return ParseNumber(field).has_value(); })) {
+      for (std::size_t n = 1; n < fields.size(); ++n) set.undoes.push_back(*ParseNumber(fields[n]));
     } else if (kind == "complete") {
       set.complete = true;
     } else if (kind == "file" && fields.size() == 4 && IsHash(fields[2]) && IsHash(fields[3])) {
@@ -100,7 +127,10 @@ BackupSet ParseManifest(std::string name, std::string_view text) {
     } else if (kind == "value" && fields.size() == 5 && IsHash(fields[3]) && IsHash(fields[4])) {
       set.changes.push_back({Change::Kind::kValue, std::string(fields[1]), std::string(fields[2]),
                              ParseHash(fields[3]), ParseHash(fields[4])});
+    } else {
+      unknown(fields);
     }
+    first = false;
   }
   return set;
 }
@@ -137,4 +167,4 @@ std::string SetSummary(const BackupSet& set) {
   return line;
 }
 
-}  // namespace veyra::install
+}  // namespace veyra::backups

@@ -4,8 +4,14 @@
 // "absent") and of its new content. Old contents lie in the shared store under
 // their hashes. A folder the program made or removed has a line of its own.
 // A set whose last line is not "complete" was interrupted.
+//
+// Sets are ordered by the sequence number in their header, which the journal
+// counts up; never by their names or times, which follow a clock that can go
+// back. A set written before sets were numbered has none (0) and counts as
+// older than every numbered one.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,7 +19,7 @@
 
 #include "platform/os.h"
 
-namespace veyra::install {
+namespace veyra::backups {
 
 // The state a folder's line gives where a file's gives a hash.
 inline constexpr const char* kFolderPresent = "present";
@@ -32,18 +38,29 @@ struct Change {
 };
 
 struct BackupSet {
-  std::string name;     // the manifest's file name without ".txt"; names sort by age
+  std::string name;     // the manifest's file name without ".txt"
   std::string action;   // "OK", "restore" or "recovery"
   std::string started;  // "2026-12-07 14:30:05"
+  std::uint64_t sequence = 0;
+  // The sequence numbers of the sets a restore or a recovery undoes.
+  std::vector<std::uint64_t> undoes;
   std::vector<Change> changes;
   bool complete = false;
+  // False for a file without the title line (empty, or cut short at its making).
+  bool has_header = false;
+  // Whole lines of no known form, which no program of ours writes.
+  std::vector<std::string> unknown_lines;
+  // False for a set whose manifest could not be read; its sequence is then
+  // the number its name begins with.
+  bool readable = true;
 };
 
 // "2026-12-07 14:30:05"
 std::string TimeText(const platform::LocalTime& time);
 
 // The manifest's lines, each ended by CR LF.
-std::string ManifestHeader(const std::string& action, const platform::LocalTime& started);
+std::string ManifestHeader(const std::string& action, const platform::LocalTime& started,
+                           std::uint64_t sequence, const std::vector<std::uint64_t>& undoes);
 std::string ManifestLine(const Change& change);
 std::string ManifestCompleteLine(const platform::LocalTime& finished);
 
@@ -51,8 +68,8 @@ std::string ManifestCompleteLine(const platform::LocalTime& finished);
 // split at their tabs.
 std::vector<std::vector<std::string_view>> TabbedLines(std::string_view text);
 
-// Reads a manifest. A line cut short by an interruption (no line end) or not
-// of the form above is passed over.
+// Reads a manifest. A line cut short by an interruption (no line end) is
+// passed over; a whole line not of the forms above is kept as unknown.
 BackupSet ParseManifest(std::string name, std::string_view text);
 
 // The set in one line, for the history: its time, action and what it changed.
@@ -65,4 +82,4 @@ struct SetSize {
 };
 SetSize CountSubjects(const BackupSet& set);
 
-}  // namespace veyra::install
+}  // namespace veyra::backups

@@ -1,0 +1,588 @@
+#include "backups/journal.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "backups/confinement.h"
+#include "backups/content_hash.h"
+#include "backups/log.h"
+#include "backups/sets.h"
+#include "config/text_file.h"
+
+namespace veyra::backups {
+namespace {
+
+using platform::Operation;
+using platform::Result;
+using platform::SystemError;
+namespace error = platform::error;
+
+// Room left beside the new contents for the manifest, the folders' entries
+// and the log.
+constexpr std::uint64_t kSpareBytes = 1 << 20;
+
+bool IsFailure(SystemError code) { return code != error::kSuccess; }
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(text[i]) != lower(prefix[i])) return false;
+  }
+  return true;
+}
+
+std::string RootName(std::uint32_t root) {
+  if (root == platform::hkey::kCurrentUser) return "HKCU";
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08x", root);
+  return text;
+}
+
+std::uint32_t RootOf(const std::string& subject) {
+  if (StartsWithNoCase(subject, "HKCU\\")) return platform::hkey::kCurrentUser;
+  return static_cast<std::uint32_t>(std::strtoul(subject.c_str(), nullptr, 16));
+}
+
+std::string KeyOf(const std::string& subject) {
+  const std::size_t slash = subject.find('\\');
+  return slash == std::string::npos ? std::string() : subject.substr(slash + 1);
+}
+
+std::string Describe(const Change& change) {
+  return change.kind == Change::Kind::kValue ? change.subject + " " + change.value_name
+                                             : change.subject;
+}
+
+}  // namespace
+
+Journal::Journal(platform::Os& os, std::string game_folder, std::string action,
+                 std::vector<std::uint64_t> undoes, const platform::Os::FolderLock* held)
+    : ForwardingOs(os),
+      game_folder_(std::move(game_folder)),
+      action_(std::move(action)),
+      undoes_(std::move(undoes)),
+      held_(held),
+      store_(os, game_folder_),
+      known_(os, game_folder_) {}
+
+Journal::Journal(platform::Os& os, std::string game_folder, const BackupSet& resumed,
+                 const platform::Os::FolderLock& held)
+    : Journal(os, std::move(game_folder), resumed.action, resumed.undoes, &held) {
+  SystemError code = error::kSuccess;
+  manifest_ = inner_.Open(SetFile(game_folder_, resumed.name), platform::FileAccess::kReadWrite,
+                          code);
+  if (!manifest_) {
+    NoteFailure({Operation::kOpen, SetFile(game_folder_, resumed.name), code});
+    return;
+  }
+  set_name_ = resumed.name;
+  sequence_ = resumed.sequence;
+  changes_ = resumed.changes;
+  step_start_ = changes_.size();
+}
+
+// A set left without Finish (the program was ended) stays incomplete on disk.
+Journal::~Journal() = default;
+
+SystemError Journal::TakeLock() {
+  if (held_ || own_lock_) return error::kSuccess;
+  SystemError code = error::kSuccess;
+  own_lock_ = LockGameFolder(inner_, game_folder_, code);
+  return own_lock_ ? error::kSuccess : (IsFailure(code) ? code : error::kLockViolation);
+}
+
+bool Journal::IsOwn(const std::string& path) const {
+  const std::string backups = BackupsFolder(game_folder_);
+  const bool in_backups = StartsWithNoCase(path, backups) &&
+                          (path.size() == backups.size() || path[backups.size()] == '\\');
+  const std::string_view suffix = config::kReplacementSuffix;
+  const bool replacement = path.size() > suffix.size() &&
+                           path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return in_backups || replacement;
+}
+
+std::string Journal::Relative(const std::string& path) const {
+  if (StartsWithNoCase(path, game_folder_ + "\\")) return path.substr(game_folder_.size() + 1);
+  return path;
+}
+
+bool Journal::Confined(const std::string& path) {
+  if (!StartsWithNoCase(path, game_folder_ + "\\")) return false;
+  // A file that is there may be a link itself; a missing one goes where its folder is.
+  if (inner_.Stamp(path)) return StaysInGameFolder(inner_, game_folder_, path);
+  const std::string folder = path.substr(0, path.rfind('\\'));
+  const auto [known, added] = confined_folders_.try_emplace(folder, false);
+  if (added) known->second = StaysInGameFolder(inner_, game_folder_, folder);
+  return known->second;
+}
+
+SystemError Journal::HashUnchanged(const std::string& path, std::optional<std::string>& hash) {
+  hash.reset();
+  const std::optional<platform::FileStamp> stamp = inner_.Stamp(path);
+  if (!stamp) return error::kSuccess;
+  if (stamp->folder) return error::kAccessDenied;  // as opening it would be
+  if ((hash = known_.Lookup(path, *stamp))) return error::kSuccess;
+  const SystemError code = HashFile(inner_, path, hash);
+  if (!IsFailure(code)) known_.Learn(path, hash);
+  return code;
+}
+
+SystemError Journal::StartSet() {
+  if (manifest_) return error::kSuccess;
+  if (const SystemError code = TakeLock(); IsFailure(code)) return code;
+  if (const SystemError code = store_.MakeFolders(); IsFailure(code)) return code;
+  std::vector<BackupSet> sets;
+  // Past every set's number, an unreadable one's included (its name tells).
+  platform::Ignore(ListSets(inner_, game_folder_, sets),
+                   "the sets that could not be read are listed all the same");
+  sequence_ = NextSequence(sets);
+  const platform::LocalTime now = inner_.Now();
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%06llu-%04d%02d%02d-%02d%02d%02d",
+                static_cast<unsigned long long>(sequence_), now.year, now.month, now.day,
+                now.hour, now.minute, now.second);
+  std::string name = stamp;
+  for (int number = 2; inner_.FindFirstMatch(SetFile(game_folder_, name)); ++number) {
+    name = std::string(stamp) + "-" + std::to_string(number);
+  }
+  if (const Result made =
+          CreateSet(inner_, game_folder_, name, ManifestHeader(action_, now, sequence_, undoes_));
+      !made.ok()) {
+    return made.code();
+  }
+  SystemError code = error::kSuccess;
+  manifest_ = inner_.Open(SetFile(game_folder_, name), platform::FileAccess::kReadWrite, code);
+  if (!manifest_) return code;
+  set_name_ = name;
+  return error::kSuccess;
+}
+
+SystemError Journal::AppendLines(const std::string& lines) {
+  SystemError code = StartSet();
+  if (!IsFailure(code)) code = manifest_->Append(lines);
+  // On the disk before the change is made: an interrupted run can be undone.
+  if (!IsFailure(code)) code = manifest_->Flush();
+  return code;
+}
+
+SystemError Journal::Record(const Change& change) {
+  const SystemError code = AppendLines(ManifestLine(change));
+  if (!IsFailure(code)) changes_.push_back(change);
+  return code;
+}
+
+SystemError Journal::KeepByMoving(const std::string& path, const std::string& hash) {
+  const bool stored = inner_.FindFirstMatch(store_.PathOf(hash));
+  if (stored && !moved_in_.count(hash)) stored_before_.insert(hash);
+  // A link is not moved: the store would keep the link, not its content.
+  if (inner_.FinalPath(path) == path) {
+    const SystemError code = store_.KeepByMoving(path, hash);
+    if (!IsFailure(code)) {
+      ++moved_in_[hash];
+      known_.Learn(path, std::nullopt);
+    }
+    if (code != error::kNotSameDevice) return code;
+  }
+  std::string copied;
+  const Result kept = store_.KeepCopy(path, copied);
+  if (kept.ok() && copied != hash) return error::kDataError;  // it changed meanwhile
+  return kept.code();
+}
+
+std::unique_ptr<platform::OpenFile> Journal::Open(const std::string& path,
+                                                  platform::FileAccess access, SystemError& error) {
+  const bool write = access == platform::FileAccess::kReadWrite;
+  if (write && !Confined(path)) {
+    error = error::kAccessDenied;
+    NoteFailure({Operation::kOpen, path, error});
+    return nullptr;
+  }
+  // Opening a missing file creates it, empty.
+  if (!IsOwn(path) && !inner_.FindFirstMatch(path)) {
+    if (const SystemError code =
+            Record({Change::Kind::kFile, Relative(path), "", std::nullopt, ContentHash("")});
+        IsFailure(code)) {
+      error = code;
+      NoteFailure({Operation::kOpen, path, code});
+      return nullptr;
+    }
+  }
+  // What is written through the handle is not known here: the file is read
+  // again the next time its content matters.
+  if (!IsOwn(path) && write) known_.Learn(path, std::nullopt);
+  return inner_.Open(path, access, error);
+}
+
+SystemError Journal::Copy(const std::string& from, const std::string& to) {
+  return CopyFiles({{from, to}}, {}).code();
+}
+
+Result Journal::CopyFiles(const std::vector<FileCopy>& copies, const CopyProgress& progress) {
+  struct Planned {
+    const FileCopy* copy;
+    std::optional<std::string> old_hash;
+    std::optional<std::string> new_hash;
+  };
+  std::vector<Planned> planned;
+  std::string lines;
+  std::vector<Change> recorded;
+  std::uint64_t needed = 0;
+  // A file is dealt with once it is copied, or found to hold the same bytes already.
+  std::size_t done = 0;
+  const auto dealt_with = [&] {
+    if (progress) progress(++done);
+  };
+  const auto failed = [this](const std::string& path, SystemError code) -> Result {
+    NoteFailure({Operation::kCopy, path, code});
+    return {Operation::kCopy, path, code};
+  };
+  for (const FileCopy& copy : copies) {
+    if (!Confined(copy.to)) return failed(copy.to, error::kAccessDenied);
+    if (IsOwn(copy.to)) return ForwardingOs::CopyFiles(copies, progress);
+    std::optional<std::string> new_hash, old_hash;
+    if (const SystemError code = HashUnchanged(copy.from, new_hash); IsFailure(code)) {
+      return failed(copy.to, code);
+    }
+    if (new_hash) {
+      // The known list may tell that the same bytes are there; a file that is
+      // about to change is read, so that its hash is that of what is kept.
+      std::optional<std::string> known_old;
+      if (const std::optional<platform::FileStamp> stamp = inner_.Stamp(copy.to);
+          stamp && !stamp->folder) {
+        known_old = known_.Lookup(copy.to, *stamp);
+      }
+      if (known_old != new_hash) {
+        if (const SystemError code = HashFile(inner_, copy.to, old_hash); IsFailure(code)) {
+          return failed(copy.to, code);
+        }
+      } else {
+        old_hash = known_old;
+      }
+    }
+    if (new_hash && old_hash == new_hash) {  // the same bytes are there
+      known_.Learn(copy.to, old_hash);
+      dealt_with();
+      continue;
+    }
+    if (new_hash) {
+      recorded.push_back({Change::Kind::kFile, Relative(copy.to), "", old_hash, new_hash});
+      lines += ManifestLine(recorded.back());
+      if (const std::optional<platform::FileStamp> source = inner_.Stamp(copy.from)) {
+        needed += source->size;
+      }
+    }
+    planned.push_back({&copy, old_hash, new_hash});
+  }
+  if (!recorded.empty()) {
+    // The old contents move into the store on the same volume and take no
+    // room; the new ones must fit before the first file is touched.
+    std::uint64_t free = 0;
+    SystemError code = inner_.FreeSpace(game_folder_, free);
+    if (!IsFailure(code) && free < needed + kSpareBytes) code = error::kDiskFull;
+    if (!IsFailure(code)) code = AppendLines(lines);
+    if (IsFailure(code)) return failed(planned.front().copy->to, code);
+    changes_.insert(changes_.end(), recorded.begin(), recorded.end());
+  }
+  for (const Planned& plan : planned) {
+    SystemError code = error::kSuccess;
+    if (plan.old_hash) code = KeepByMoving(plan.copy->to, *plan.old_hash);
+    if (!IsFailure(code)) code = inner_.Copy(plan.copy->from, plan.copy->to);
+    known_.Learn(plan.copy->to, IsFailure(code) ? std::nullopt : plan.new_hash);
+    if (IsFailure(code)) return failed(plan.copy->to, code);
+    dealt_with();
+  }
+  return {};
+}
+
+SystemError Journal::MoveReplacing(const std::string& from, const std::string& to) {
+  if (!Confined(to) || !Confined(from)) {
+    NoteFailure({Operation::kMove, to, error::kAccessDenied});
+    return error::kAccessDenied;
+  }
+  if (IsOwn(to)) return inner_.MoveReplacing(from, to);
+  std::optional<std::string> new_hash;
+  SystemError code = HashFile(inner_, from, new_hash);
+  if (!IsFailure(code) && new_hash) {
+    std::optional<std::string> old_hash;
+    code = HashUnchanged(to, old_hash);
+    if (!IsFailure(code) && old_hash && old_hash != new_hash) {
+      // Copied, not moved: until the move replaces it, the file keeps its
+      // content. The copy's bytes give the hash recorded.
+      std::string kept;
+      code = StartSet();
+      if (!IsFailure(code)) code = store_.KeepCopy(to, kept).code();
+      old_hash = kept;
+    }
+    if (!IsFailure(code) && old_hash == new_hash) {
+      platform::Ignore(inner_.Delete(from),
+                       "the same bytes are in place; the new copy is not needed");
+      known_.Learn(to, new_hash);
+      return error::kSuccess;
+    }
+    if (!IsFailure(code))
+      code = Record({Change::Kind::kFile, Relative(to), "", old_hash, new_hash});
+  }
+  if (!IsFailure(code)) code = inner_.MoveReplacing(from, to);
+  known_.Learn(to, IsFailure(code) ? std::nullopt : new_hash);
+  if (IsFailure(code)) NoteFailure({Operation::kMove, to, code});
+  return code;
+}
+
+SystemError Journal::Delete(const std::string& path) {
+  if (!Confined(path)) {
+    NoteFailure({Operation::kDelete, path, error::kAccessDenied});
+    return error::kAccessDenied;
+  }
+  if (IsOwn(path)) return inner_.Delete(path);
+  std::optional<std::string> old_hash;
+  SystemError code = HashFile(inner_, path, old_hash);
+  if (!IsFailure(code) && !old_hash) return inner_.Delete(path);  // nothing there to delete
+  if (!IsFailure(code))
+    code = Record({Change::Kind::kFile, Relative(path), "", old_hash, std::nullopt});
+  // Moved into the store, the file is deleted and kept in one step.
+  if (!IsFailure(code)) code = KeepByMoving(path, *old_hash);
+  if (!IsFailure(code) && inner_.FindFirstMatch(path)) code = inner_.Delete(path);
+  known_.Learn(path, std::nullopt);
+  if (IsFailure(code)) NoteFailure({Operation::kDelete, path, code});
+  return code;
+}
+
+SystemError Journal::CreateFolder(const std::string& path) {
+  if (!Confined(path)) {
+    NoteFailure({Operation::kCreateFolder, path, error::kAccessDenied});
+    return error::kAccessDenied;
+  }
+  if (IsOwn(path) || inner_.Stamp(path)) return inner_.CreateFolder(path);
+  SystemError code =
+      Record({Change::Kind::kFolder, Relative(path), "", std::nullopt, kFolderPresent});
+  if (!IsFailure(code)) code = inner_.CreateFolder(path);
+  if (IsFailure(code)) NoteFailure({Operation::kCreateFolder, path, code});
+  return code;
+}
+
+SystemError Journal::RemoveFolder(const std::string& path) {
+  if (!Confined(path)) return error::kAccessDenied;
+  if (IsOwn(path) || !inner_.Stamp(path)) return inner_.RemoveFolder(path);
+  SystemError code =
+      Record({Change::Kind::kFolder, Relative(path), "", kFolderPresent, std::nullopt});
+  if (!IsFailure(code)) code = inner_.RemoveFolder(path);
+  return code;
+}
+
+SystemError Journal::RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                        const std::string& value_name,
+                                        const platform::RegistryValue& value) {
+  return ChangeValue(root, key, value_name, value);
+}
+
+SystemError Journal::RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                         const std::string& value_name) {
+  return ChangeValue(root, key, value_name, std::nullopt);
+}
+
+SystemError Journal::ChangeValue(std::uint32_t root, const std::string& key,
+                                 const std::string& value_name,
+                                 const std::optional<platform::RegistryValue>& value) {
+  const std::optional<platform::RegistryValue> old =
+      inner_.RegistryReadValue(root, key, value_name);
+  if (!old && !value) return inner_.RegistryDeleteValue(root, key, value_name);  // nothing there
+  if (old == value) return error::kSuccess;
+  std::optional<std::string> old_hash;
+  SystemError code = StartSet();
+  if (!IsFailure(code) && old) {
+    std::string kept;
+    code = store_.KeepBytes(ValueBytes(*old), kept).code();
+    old_hash = kept;
+  }
+  if (!IsFailure(code)) {
+    code = Record({Change::Kind::kValue, RootName(root) + "\\" + key, value_name, old_hash,
+                   value ? std::optional(ContentHash(ValueBytes(*value))) : std::nullopt});
+  }
+  if (!IsFailure(code)) {
+    code = value ? inner_.RegistryWriteValue(root, key, value_name, *value)
+                 : inner_.RegistryDeleteValue(root, key, value_name);
+  }
+  if (IsFailure(code)) {
+    NoteFailure({Operation::kRegistryWrite, RootName(root) + "\\" + key + " " + value_name, code});
+  }
+  return code;
+}
+
+int Journal::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
+  shown_.push_back(
+      config::ReplaceAll(caption.empty() ? text : caption + " " + text, "\r\n", " / "));
+  return inner_.ShowMessage(text, caption, flags);
+}
+
+void Journal::BeginStep() { step_start_ = changes_.size(); }
+
+Result Journal::RollbackStep(const Result& failure) {
+  NoteFailure(failure);
+  Result first;
+  for (std::size_t n = changes_.size(); n-- > step_start_;) {
+    const Result put_back = Undo(changes_[n]);
+    if (put_back.ok()) continue;
+    NoteFailure(put_back);
+    if (first.ok()) first = put_back;
+  }
+  step_start_ = changes_.size();
+  return first;
+}
+
+SystemError Journal::CurrentState(const Change& change, std::optional<std::string>& state) {
+  state.reset();
+  if (change.kind == Change::Kind::kValue) {
+    if (const std::optional<platform::RegistryValue> value =
+            inner_.RegistryReadValue(RootOf(change.subject), KeyOf(change.subject),
+                                     change.value_name)) {
+      state = ContentHash(ValueBytes(*value));
+    }
+    return error::kSuccess;
+  }
+  const std::string path = game_folder_ + "\\" + change.subject;
+  if (change.kind == Change::Kind::kFolder) {
+    if (inner_.Stamp(path)) state = kFolderPresent;
+    return error::kSuccess;
+  }
+  return HashFile(inner_, path, state);
+}
+
+Result Journal::Undo(const Change& change) {
+  const std::string path = game_folder_ + "\\" + change.subject;
+  std::optional<std::string> current;
+  if (const SystemError code = CurrentState(change, current); IsFailure(code)) {
+    return {Operation::kRead, path, code};
+  }
+  if (current == change.old_hash) return {};
+  if (change.kind == Change::Kind::kValue) {
+    const std::uint32_t root = RootOf(change.subject);
+    const std::string key = KeyOf(change.subject);
+    if (!change.old_hash) {
+      return {Operation::kRegistryWrite, Describe(change),
+              inner_.RegistryDeleteValue(root, key, change.value_name)};
+    }
+    std::string bytes;
+    SystemError code = store_.ReadBytes(*change.old_hash, bytes);
+    const std::optional<platform::RegistryValue> value =
+        IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
+    if (!IsFailure(code) && !value) code = error::kDataError;
+    if (!IsFailure(code)) code = inner_.RegistryWriteValue(root, key, change.value_name, *value);
+    return {Operation::kRegistryWrite, Describe(change), code};
+  }
+  if (change.kind == Change::Kind::kFolder) {
+    const SystemError code = current ? inner_.RemoveFolder(path) : inner_.CreateFolder(path);
+    // A folder that still holds files is no failure: they are someone's.
+    return {current ? Operation::kRemoveFolder : Operation::kCreateFolder, path,
+            code == error::kFolderNotEmpty ? error::kSuccess : code};
+  }
+  known_.Learn(path, std::nullopt);
+  if (!change.old_hash) return {Operation::kDelete, path, inner_.Delete(path)};
+  // Moved back out of the store when only this change of this run needs it:
+  // no copy, so no room is needed, even on a full disk.
+  const auto moved = moved_in_.find(*change.old_hash);
+  const bool take = moved != moved_in_.end() && moved->second == 1 &&
+                    !stored_before_.count(*change.old_hash);
+  Result placed = store_.PlaceAt(inner_, *change.old_hash, path, take);
+  if (placed.ok() && take) moved_in_.erase(moved);
+  return placed;
+}
+
+Result Journal::PutBack(const Change& change) {
+  const std::string path = game_folder_ + "\\" + change.subject;
+  std::optional<std::string> current;
+  if (const SystemError code = CurrentState(change, current); IsFailure(code)) {
+    return {Operation::kRead, path, code};
+  }
+  if (current == change.old_hash) return {};
+  if (change.kind == Change::Kind::kValue) {
+    const std::uint32_t root = RootOf(change.subject);
+    const std::string key = KeyOf(change.subject);
+    if (!change.old_hash) {
+      SystemError code = RegistryDeleteValue(root, key, change.value_name);
+      if (code == error::kFileNotFound) code = error::kSuccess;  // gone already
+      return {Operation::kRegistryWrite, Describe(change), code};
+    }
+    std::string bytes;
+    SystemError code = store_.ReadBytes(*change.old_hash, bytes);
+    const std::optional<platform::RegistryValue> value =
+        IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
+    if (!IsFailure(code) && !value) code = error::kDataError;
+    if (!IsFailure(code)) code = RegistryWriteValue(root, key, change.value_name, *value);
+    return {Operation::kRegistryWrite, Describe(change), code};
+  }
+  if (change.kind == Change::Kind::kFolder) {
+    const SystemError code = current ? RemoveFolder(path) : CreateFolder(path);
+    return {current ? Operation::kRemoveFolder : Operation::kCreateFolder, path,
+            code == error::kFolderNotEmpty ? error::kSuccess : code};
+  }
+  // A rewrite cut short leaves its new content beside the file.
+  const std::string replacement = path + std::string(config::kReplacementSuffix);
+  if (inner_.FindFirstMatch(replacement)) {
+    platform::Ignore(inner_.Delete(replacement), "a leftover that is not part of the game");
+  }
+  // What is there now is kept (moved into the store) before the old content
+  // takes its place, so the restore can be undone in turn.
+  if (current) {
+    if (const SystemError code = Delete(path); IsFailure(code)) return {Operation::kDelete, path, code};
+  }
+  if (!change.old_hash) return {};
+  return store_.PlaceAt(*this, *change.old_hash, path, false);
+}
+
+void Journal::NoteFailure(const Result& failure) {
+  if (!failure.ok()) failures_.push_back(failure);
+}
+
+void Journal::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  const platform::LocalTime now = inner_.Now();
+  std::string lines = TimeText(now) + "  " + action_;
+  if (manifest_) {
+    const SystemError code = manifest_->Append(ManifestCompleteLine(now));
+    NoteFailure({Operation::kWrite, SetFile(game_folder_, set_name_),
+                 IsFailure(code) ? code : manifest_->Flush()});
+    manifest_.reset();
+    lines += " (backup set " + set_name_ + ")";
+  } else {
+    lines += ": nothing changed";
+  }
+  lines += "\r\n";
+  for (const Change& change : changes_) lines += "  changed " + Describe(change) + "\r\n";
+  for (const Result& failure : failures_) lines += FailureLine(failure);
+  for (const std::string& message : shown_) lines += "  shown: " + message + "\r\n";
+  AppendToLog(inner_, game_folder_, lines);
+  known_.Save();
+  if (!set_name_.empty()) Prune();
+}
+
+void Journal::Prune() {
+  std::vector<BackupSet> sets;
+  // Sets missing from the list would have their contents removed.
+  if (!ListSets(inner_, game_folder_, sets).ok()) return;
+  // The newest sets stay, and so does every set not yet dealt with and every
+  // set such a set undoes: its contents may still have to be put back.
+  std::set<std::string> kept = {set_name_};
+  for (std::size_t n = sets.size() > kKeptSets ? sets.size() - kKeptSets : 0; n < sets.size(); ++n)
+    kept.insert(sets[n].name);
+  for (const BackupSet& set : sets) {
+    if (set.complete) continue;
+    kept.insert(set.name);
+    for (const std::uint64_t undone : set.undoes) {
+      if (const BackupSet* needed = FindSet(sets, undone)) kept.insert(needed->name);
+    }
+  }
+  std::vector<BackupSet> staying;
+  for (BackupSet& set : sets) {
+    if (kept.count(set.name)) {
+      staying.push_back(std::move(set));
+    } else {
+      platform::Ignore(inner_.Delete(SetFile(game_folder_, set.name)),
+                       "an old set left behind is removed next time");
+    }
+  }
+  store_.Prune(staying);
+}
+
+}  // namespace veyra::backups

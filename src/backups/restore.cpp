@@ -1,0 +1,114 @@
+#include "backups/restore.h"
+
+#include <map>
+#include <tuple>
+
+#include "backups/confinement.h"
+#include "backups/journal.h"
+#include "backups/sets.h"
+#include "backups/store.h"
+
+namespace veyra::backups {
+namespace {
+
+namespace error = platform::error;
+
+// Each file and value goes back to its content before the oldest set: the
+// old content of its earliest change.
+std::vector<Change> Targets(const std::vector<BackupSet>& newest_first) {
+  std::vector<Change> targets;
+  std::map<std::tuple<Change::Kind, std::string, std::string>, std::size_t> index;
+  for (const BackupSet& set : newest_first) {
+    for (auto change = set.changes.rbegin(); change != set.changes.rend(); ++change) {
+      const auto key = std::make_tuple(change->kind, change->subject, change->value_name);
+      const auto [found, added] = index.try_emplace(key, targets.size());
+      if (added) {
+        targets.push_back(*change);
+      } else {
+        targets[found->second] = *change;
+      }
+    }
+  }
+  return targets;
+}
+
+std::string Subject(const Change& change) {
+  return change.kind == Change::Kind::kValue ? change.subject + " " + change.value_name
+                                             : change.subject;
+}
+
+// Checks everything before anything changes: the lines, then the contents
+// that are to come back.
+bool Refuse(platform::Os& os, const std::string& game_folder,
+            const std::vector<BackupSet>& newest_first, Journal& journal,
+            const std::vector<Change>& targets, RestoreOutcome& outcome) {
+  for (const BackupSet& set : newest_first) {
+    if (std::optional<std::string> line = FirstForbiddenLine(os, game_folder, set)) {
+      outcome.refused_set = set.name;
+      outcome.forbidden_line = std::move(line);
+      return true;
+    }
+  }
+  Store store(os, game_folder);
+  std::map<std::string, bool> intact;  // a content several files share is read once
+  for (const Change& target : targets) {
+    if (!target.old_hash || target.kind == Change::Kind::kFolder) continue;
+    std::optional<std::string> current;
+    if (journal.CurrentState(target, current) == error::kSuccess && current == target.old_hash) {
+      continue;  // already as it was: nothing to bring back
+    }
+    const auto [checked, added] = intact.try_emplace(*target.old_hash, false);
+    if (added) checked->second = store.Verify(*target.old_hash) == error::kSuccess;
+    if (!checked->second) outcome.damaged.push_back(Subject(target));
+  }
+  return !outcome.damaged.empty();
+}
+
+RestoreOutcome Run(platform::Os& os, const std::string& game_folder,
+                   const std::vector<BackupSet>& newest_first, Journal& journal,
+                   const RestoreProgress& progress) {
+  RestoreOutcome outcome;
+  const std::vector<Change> targets = Targets(newest_first);
+  if (Refuse(os, game_folder, newest_first, journal, targets, outcome)) return outcome;
+  for (std::size_t n = 0; n < targets.size(); ++n) {
+    const Change& target = targets[n];
+    const std::size_t recorded = journal.changes().size();
+    const platform::Result result = journal.PutBack(target);
+    if (!result.ok()) {
+      outcome.failures.push_back(result);
+    } else if (journal.changes().size() > recorded && target.kind == Change::Kind::kFile) {
+      ++outcome.files;
+    } else if (journal.changes().size() > recorded && target.kind == Change::Kind::kValue) {
+      ++outcome.values;
+    }
+    if (progress) progress(n + 1, targets.size());
+  }
+  for (const platform::Result& failure : outcome.failures) journal.NoteFailure(failure);
+  journal.Finish();
+  return outcome;
+}
+
+}  // namespace
+
+RestoreOutcome RestoreSets(platform::Os& os, const std::string& game_folder,
+                           const std::vector<BackupSet>& newest_first, const std::string& action,
+                           const platform::Os::FolderLock& held, const RestoreProgress& progress) {
+  std::vector<std::uint64_t> undoes;
+  for (const BackupSet& set : newest_first) undoes.push_back(set.sequence);
+  Journal journal(os, game_folder, action, undoes, &held);
+  return Run(os, game_folder, newest_first, journal, progress);
+}
+
+RestoreOutcome ResumeRestore(platform::Os& os, const std::string& game_folder,
+                             const BackupSet& resumed, const std::vector<BackupSet>& sets,
+                             const platform::Os::FolderLock& held,
+                             const RestoreProgress& progress) {
+  std::vector<BackupSet> undone;
+  for (const std::uint64_t sequence : resumed.undoes) {
+    if (const BackupSet* set = FindSet(sets, sequence)) undone.push_back(*set);
+  }
+  Journal journal(os, game_folder, resumed, held);
+  return Run(os, game_folder, undone, journal, progress);
+}
+
+}  // namespace veyra::backups

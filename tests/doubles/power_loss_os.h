@@ -1,0 +1,172 @@
+// A machine that loses its power: wraps another Os, counts the requests that
+// change something, and at the chosen one throws PowerCut instead of making
+// it, as if the machine stopped there. Until then it notes every file whose
+// content was written but not flushed; Lose() then does to them what a power
+// cut does to data that had not reached the disk: drops it (the file holds
+// what it held at its last flush, empty when it never had one) or fills it
+// with garbage. Names are taken as lasting at once (renames, deletes and new
+// folders are journaled by the file systems the program runs on), and so are
+// registry writes. Its clock can be set, to run the program at any time.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "platform/forwarding_os.h"
+#include "tests/doubles/test_os.h"
+
+namespace veyra::testing {
+
+struct PowerCut : std::runtime_error {
+  PowerCut() : std::runtime_error("power cut") {}
+};
+
+class PowerLossOs : public platform::ForwardingOs {
+ public:
+  using ForwardingOs::ForwardingOs;
+
+  enum class Loss { kDropped, kGarbage };
+
+  // Cuts the power at the `call`-th changing request (from 1); 0 never.
+  void CutAt(int call) { cut_at_ = call; }
+  int changing_calls() const { return calls_; }
+  // What the file system still owes the disk: paths, with what each held at its last flush.
+  const std::map<std::string, std::optional<std::string>>& unflushed() const { return unflushed_; }
+
+  // What a power cut does to the data not flushed yet.
+  void Lose(Loss loss, std::uint32_t seed = 1) {
+    std::mt19937 random(seed);
+    for (const auto& [path, flushed] : unflushed_) {
+      if (!PathExists(path)) continue;
+      if (loss == Loss::kDropped) {
+        WriteFileBytes(path, flushed.value_or(""));
+      } else {
+        std::string garbage = ReadFileBytes(path);
+        for (char& c : garbage) c = static_cast<char>(random());
+        WriteFileBytes(path, garbage);
+      }
+    }
+    unflushed_.clear();
+  }
+
+  std::optional<platform::LocalTime> now;
+  platform::LocalTime Now() override { return now ? *now : inner_.Now(); }
+
+  std::unique_ptr<platform::OpenFile> Open(const std::string& path, platform::FileAccess access,
+                                           platform::SystemError& error) override {
+    if (access == platform::FileAccess::kReadOnly) return inner_.Open(path, access, error);
+    Changing();
+    Written(path);
+    std::unique_ptr<platform::OpenFile> file = inner_.Open(path, access, error);
+    if (!file) return nullptr;
+    return std::make_unique<File>(*this, path, std::move(file));
+  }
+  platform::SystemError Copy(const std::string& from, const std::string& to) override {
+    Changing();
+    Written(to);
+    return inner_.Copy(from, to);
+  }
+  Result CopyFiles(const std::vector<FileCopy>& copies, const CopyProgress& progress) override {
+    return Os::CopyFiles(copies, progress);  // one request each
+  }
+  platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
+    Changing();
+    const platform::SystemError code = inner_.MoveReplacing(from, to);
+    if (code == platform::error::kSuccess) {
+      // The name now lasts; the data it names is as durable as it was.
+      const auto moved = unflushed_.find(from);
+      if (moved != unflushed_.end()) {
+        std::optional<std::string> flushed = moved->second;
+        unflushed_.erase(moved);
+        unflushed_[to] = flushed ? flushed : std::optional<std::string>("");
+      } else {
+        unflushed_.erase(to);
+      }
+    }
+    return code;
+  }
+  platform::SystemError Delete(const std::string& path) override {
+    Changing();
+    const platform::SystemError code = inner_.Delete(path);
+    if (code == platform::error::kSuccess) unflushed_.erase(path);
+    return code;
+  }
+  platform::SystemError CreateFolder(const std::string& path) override {
+    Changing();
+    return inner_.CreateFolder(path);
+  }
+  platform::SystemError RemoveFolder(const std::string& path) override {
+    Changing();
+    return inner_.RemoveFolder(path);
+  }
+  platform::SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
+                                           const std::string& name,
+                                           const platform::RegistryValue& value) override {
+    Changing();
+    return inner_.RegistryWriteValue(root, key, name, value);
+  }
+  platform::SystemError RegistryDeleteValue(std::uint32_t root, const std::string& key,
+                                            const std::string& name) override {
+    Changing();
+    return inner_.RegistryDeleteValue(root, key, name);
+  }
+
+ private:
+  using Result = platform::Result;
+
+  class File : public platform::OpenFile {
+   public:
+    File(PowerLossOs& os, std::string path, std::unique_ptr<platform::OpenFile> inner)
+        : os_(os), path_(std::move(path)), inner_(std::move(inner)) {}
+    platform::SystemError ReadAll(std::string& out) override { return inner_->ReadAll(out); }
+    platform::SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                                 std::size_t& read) override {
+      return inner_->ReadAt(offset, buffer, size, read);
+    }
+    platform::SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
+      os_.Changing();
+      os_.Written(path_);
+      return inner_->WriteFromStart(bytes, written);
+    }
+    platform::SystemError Truncate(std::uint64_t size) override {
+      os_.Changing();
+      os_.Written(path_);
+      return inner_->Truncate(size);
+    }
+    platform::SystemError Append(std::string_view bytes) override {
+      os_.Changing();
+      os_.Written(path_);
+      return inner_->Append(bytes);
+    }
+    platform::SystemError Flush() override {
+      os_.Changing();
+      const platform::SystemError code = inner_->Flush();
+      if (code == platform::error::kSuccess) os_.unflushed_.erase(path_);
+      return code;
+    }
+
+   private:
+    PowerLossOs& os_;
+    std::string path_;
+    std::unique_ptr<platform::OpenFile> inner_;
+  };
+
+  void Changing() {
+    if (++calls_ == cut_at_) throw PowerCut();
+  }
+  // The first write since the last flush: what the disk holds until then.
+  void Written(const std::string& path) {
+    if (unflushed_.count(path)) return;
+    unflushed_[path] = PathExists(path) ? std::optional(ReadFileBytes(path)) : std::nullopt;
+  }
+
+  int cut_at_ = 0;
+  int calls_ = 0;
+  std::map<std::string, std::optional<std::string>> unflushed_;
+};
+
+}  // namespace veyra::testing
