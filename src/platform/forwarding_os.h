@@ -38,6 +38,12 @@ class ForwardingOs : public Os {
   SystemError Delete(const std::string& path) override { return inner_.Delete(path); }
   SystemError CreateFolder(const std::string& path) override { return inner_.CreateFolder(path); }
   SystemError RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
+  SystemError FreeSpace(const std::string& folder, std::uint64_t& bytes) override {
+    return inner_.FreeSpace(folder, bytes);
+  }
+  std::unique_ptr<FolderLock> LockFolder(const std::string& folder, SystemError& error) override {
+    return inner_.LockFolder(folder, error);
+  }
   std::optional<RegistryValue> RegistryReadValue(std::uint32_t root, const std::string& key,
                                                  const std::string& value_name) override {
     return inner_.RegistryReadValue(root, key, value_name);

@@ -111,6 +111,11 @@ class OpenFile {
   virtual ~OpenFile() = default;
   // Reads the whole file from its first byte.
   virtual SystemError ReadAll(std::string& out) = 0;
+  // Reads up to `size` bytes from `offset` on into `buffer`; `read` tells how
+  // many arrived, 0 at the end of the file. Lets a file of any size be hashed
+  // or copied in pieces of bounded memory.
+  virtual SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                             std::size_t& read) = 0;
   // Writes `bytes` from the first byte on; `written` tells how many arrived.
   virtual SystemError WriteFromStart(std::string_view bytes, std::size_t& written) = 0;
   // Sets the end of the file at `size` bytes.
@@ -191,6 +196,20 @@ class Os {
   virtual SystemError CreateFolder(const std::string& path) = 0;
   // An empty folder.
   virtual SystemError RemoveFolder(const std::string& path) = 0;
+
+  // The bytes this user may still write on the volume that holds `folder`
+  // (an existing folder).
+  virtual SystemError FreeSpace(const std::string& folder, std::uint64_t& bytes) = 0;
+
+  // Held while one instance changes the game folder; released when destroyed
+  // (or when the process ends, however it ends).
+  class FolderLock { public: virtual ~FolderLock() = default; };
+  // The lock of `folder`: one holder at a time across every process of the
+  // machine (of one Wine prefix under Wine). Null with `error` set when another
+  // holds it (error::kLockViolation, 33) or it cannot be made. The lock is let
+  // go on the thread that took it: on Windows it is a mutex, which a thread owns.
+  [[nodiscard]] virtual std::unique_ptr<FolderLock> LockFolder(const std::string& folder,
+                                                               SystemError& error) = 0;
 
   // --- registry (8-bit value names and data)
   // The value with its type; nullopt when the key or value cannot be read.

@@ -30,6 +30,8 @@ std::string_view OperationName(Operation operation) {
       return "registry write";
     case Operation::kStartProcess:
       return "start";
+    case Operation::kLock:
+      return "lock";
   }
   return "?";
 }

@@ -30,6 +30,8 @@ constexpr SystemError kNotEnoughMemory = 8;
 constexpr SystemError kWriteFault = 29;
 constexpr SystemError kReadFault = 30;
 constexpr SystemError kSharingViolation = 32;
+constexpr SystemError kLockViolation = 33;
+constexpr SystemError kHandleDiskFull = 39;
 constexpr SystemError kFileExists = 80;
 constexpr SystemError kInvalidParameter = 87;
 constexpr SystemError kDiskFull = 112;
@@ -55,6 +57,7 @@ enum class Operation {
   kList,
   kRegistryWrite,
   kStartProcess,
+  kLock,
 };
 
 // The operation's name as a log line shows it ("copy", "registry write", ...).

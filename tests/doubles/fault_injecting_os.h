@@ -1,7 +1,8 @@
 // Wraps another Os and makes chosen file operations fail with chosen Windows
 // system error codes, picked by operation, by a part of the path and by
-// countdown; writes can also stop short or run out of space half way. Every
-// file operation is logged, so a test can also show that none was made.
+// countdown; writes can also stop short or run out of space half way, and the
+// disk can be made to look full. Every file operation is logged, so a test can
+// also show that none was made.
 #pragma once
 
 #include <algorithm>
@@ -24,12 +25,14 @@ enum class Call {
   kOpenReadOnly,
   kAppend,
   kRegistryDelete,  // the path is "KEY\\VALUE NAME"
+  kFreeSpace,       // the folder is the path
 };
 
 // What a fault strikes and a logged call was: one of the program's operations
-// (kCopy's path is the destination; kRegistryWrite's is "KEY\\VALUE NAME";
-// kList's is the pattern, and the entries read before the fault are kept), or
-// one of the calls above.
+// (kRead covers ReadAll and ReadAt; kCopy's path is the destination;
+// kRegistryWrite's is "KEY\\VALUE NAME"; kList's is the pattern, and the
+// entries read before the fault are kept; kLock's is the folder), or one of
+// the calls above.
 using CallKind = std::variant<platform::Operation, Call>;
 
 inline std::string_view CallName(const CallKind& kind) {
@@ -42,6 +45,7 @@ inline std::string_view CallName(const CallKind& kind) {
     case Call::kOpenReadOnly: return "open read-only";
     case Call::kAppend: return "append";
     case Call::kRegistryDelete: return "registry delete";
+    case Call::kFreeSpace: return "free space";
   }
   return "?";
 }
@@ -78,6 +82,8 @@ class FaultInjectingOs : public platform::ForwardingOs {
   std::string first_failed_call() const { return first_failed_; }
 
   std::vector<FileCall> calls;
+  // The free bytes every volume reports instead of its own; nullopt for the real ones.
+  std::optional<std::uint64_t> free_space;
 
   int CallCount(const CallKind& op) const {
     return static_cast<int>(
@@ -134,6 +140,24 @@ class FaultInjectingOs : public platform::ForwardingOs {
     if (const Fault* fault = Hit(platform::Operation::kRemoveFolder, path)) return fault->error;
     return inner_.RemoveFolder(path);
   }
+  platform::SystemError FreeSpace(const std::string& folder, std::uint64_t& bytes) override {
+    if (const Fault* fault = Hit(Call::kFreeSpace, folder)) {
+      bytes = 0;
+      return fault->error;
+    }
+    if (!free_space) return inner_.FreeSpace(folder, bytes);
+    bytes = *free_space;
+    return platform::error::kSuccess;
+  }
+  // A fault with error::kLockViolation stands for another instance holding the lock.
+  std::unique_ptr<FolderLock> LockFolder(const std::string& folder,
+                                         platform::SystemError& error) override {
+    if (const Fault* fault = Hit(platform::Operation::kLock, folder)) {
+      error = fault->error;
+      return nullptr;
+    }
+    return inner_.LockFolder(folder, error);
+  }
   platform::SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
                                            const std::string& value_name,
                                            const platform::RegistryValue& value) override {
@@ -168,6 +192,14 @@ class FaultInjectingOs : public platform::ForwardingOs {
         return fault->error;
       }
       return inner_->ReadAll(out);
+    }
+    platform::SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                                 std::size_t& read) override {
+      if (const Fault* fault = os_.Hit(platform::Operation::kRead, path_)) {
+        read = 0;
+        return fault->error;
+      }
+      return inner_->ReadAt(offset, buffer, size, read);
     }
     platform::SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
       const Fault* fault = os_.Hit(platform::Operation::kWrite, path_);
