@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -112,6 +111,11 @@ class OpenFile {
   virtual ~OpenFile() = default;
   // Reads the whole file from its first byte.
   virtual SystemError ReadAll(std::string& out) = 0;
+  // Reads up to `size` bytes from `offset` on into `buffer`; `read` tells how
+  // many arrived, 0 at the end of the file. Lets a file of any size be hashed
+  // or copied in pieces of bounded memory.
+  virtual SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                             std::size_t& read) = 0;
   // Writes `bytes` from the first byte on; `written` tells how many arrived.
   virtual SystemError WriteFromStart(std::string_view bytes, std::size_t& written) = 0;
   // Sets the end of the file at `size` bytes.
@@ -120,17 +124,6 @@ class OpenFile {
   virtual SystemError Flush() = 0;
   // Writes `bytes` at the end of the file.
   virtual SystemError Append(std::string_view bytes) = 0;
-  // Reads up to `size` bytes from `offset` on into `buffer`; `read` tells how
-  // many arrived, 0 at the end of the file. Lets a file of any size be hashed
-  // or copied in pieces of bounded memory.
-  virtual SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
-                             std::size_t& read) {
-    std::string all;
-    if (const SystemError code = ReadAll(all); code != 0) return code;
-    read = offset >= all.size() ? 0 : std::min<std::size_t>(size, all.size() - offset);
-    if (read > 0) all.copy(buffer, read, offset);
-    return 0;
-  }
 };
 
 // A small captioned window with one line of text and a progress bar below it,
@@ -206,25 +199,17 @@ class Os {
 
   // The bytes this user may still write on the volume that holds `folder`
   // (an existing folder).
-  virtual SystemError FreeSpace(const std::string& /*folder*/, std::uint64_t& bytes) {
-    bytes = ~std::uint64_t{0};
-    return 0;
-  }
+  virtual SystemError FreeSpace(const std::string& folder, std::uint64_t& bytes) = 0;
 
   // Held while one instance changes the game folder; released when destroyed
   // (or when the process ends, however it ends).
-  class FolderLock {
-   public:
-    virtual ~FolderLock() = default;
-  };
+  class FolderLock { public: virtual ~FolderLock() = default; };
   // The lock of `folder`: one holder at a time across every process of the
   // machine (of one Wine prefix under Wine). Null with `error` set when another
-  // holds it (error::kLockViolation, 33) or it cannot be made.
-  [[nodiscard]] virtual std::unique_ptr<FolderLock> LockFolder(const std::string& /*folder*/,
-                                                               SystemError& error) {
-    error = 0;
-    return std::make_unique<FolderLock>();
-  }
+  // holds it (error::kLockViolation, 33) or it cannot be made. The lock is let
+  // go on the thread that took it: on Windows it is a mutex, which a thread owns.
+  [[nodiscard]] virtual std::unique_ptr<FolderLock> LockFolder(const std::string& folder,
+                                                               SystemError& error) = 0;
 
   // --- registry (8-bit value names and data)
   // The value with its type; nullopt when the key or value cannot be read.

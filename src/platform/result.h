@@ -30,6 +30,8 @@ constexpr SystemError kNotEnoughMemory = 8;
 constexpr SystemError kWriteFault = 29;
 constexpr SystemError kReadFault = 30;
 constexpr SystemError kSharingViolation = 32;
+constexpr SystemError kLockViolation = 33;
+constexpr SystemError kHandleDiskFull = 39;
 constexpr SystemError kFileExists = 80;
 constexpr SystemError kInvalidParameter = 87;
 constexpr SystemError kDiskFull = 112;
@@ -39,10 +41,8 @@ constexpr SystemError kNotSameDevice = 17;
 constexpr SystemError kAlreadyExists = 183;
 constexpr SystemError kFolderNotEmpty = 145;
 constexpr SystemError kNoUnicodeTranslation = 1113;
-constexpr SystemError kLockViolation = 33;
 // ERROR_CRC: what was read is not what was written.
 constexpr SystemError kDataError = 23;
-constexpr SystemError kHandleDiskFull = 39;
 }  // namespace error
 
 enum class Operation {

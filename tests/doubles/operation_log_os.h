@@ -33,6 +33,8 @@ class OperationLogOs : public RecordingOs {
     kWindow,    // wait windows, pumped messages and work beside the message loop
     kProgress,  // what the wait windows' bars show
     kProcess,
+    kFreeSpace,  // questions for a volume's free bytes
+    kLock,       // folder locks taken and let go
   };
 
   struct Entry {
@@ -126,6 +128,19 @@ class OperationLogOs : public RecordingOs {
     return inner_.Delete(path);
   }
 
+  platform::SystemError FreeSpace(const std::string& folder, std::uint64_t& bytes) override {
+    const platform::SystemError error = inner_.FreeSpace(folder, bytes);
+    Add(Kind::kFreeSpace, "free space " + Show(folder) + Outcome(error));
+    return error;
+  }
+  std::unique_ptr<FolderLock> LockFolder(const std::string& folder,
+                                         platform::SystemError& error) override {
+    std::unique_ptr<FolderLock> lock = inner_.LockFolder(folder, error);
+    Add(Kind::kLock, "lock " + Show(folder) + Outcome(lock ? platform::error::kSuccess : error));
+    if (!lock) return nullptr;
+    return std::make_unique<LoggedFolderLock>(*this, Show(folder), std::move(lock));
+  }
+
   // DWORD values are shown and kept as numbers; the program writes no other kind.
   platform::SystemError RegistryWriteValue(std::uint32_t root, const std::string& key,
                                            const std::string& value_name,
@@ -200,6 +215,21 @@ class OperationLogOs : public RecordingOs {
     std::unique_ptr<platform::WaitWindow> recorded_;
   };
 
+  class LoggedFolderLock : public FolderLock {
+   public:
+    LoggedFolderLock(OperationLogOs& os, std::string shown, std::unique_ptr<FolderLock> inner)
+        : os_(os), shown_(std::move(shown)), inner_(std::move(inner)) {}
+    ~LoggedFolderLock() override {
+      inner_.reset();
+      os_.Add(Kind::kLock, "unlock " + shown_);
+    }
+
+   private:
+    OperationLogOs& os_;
+    std::string shown_;
+    std::unique_ptr<FolderLock> inner_;
+  };
+
   class File : public platform::OpenFile {
    public:
     File(OperationLogOs& os, std::string shown, std::unique_ptr<platform::OpenFile> inner)
@@ -212,6 +242,14 @@ class OperationLogOs : public RecordingOs {
     platform::SystemError ReadAll(std::string& out) override {
       const platform::SystemError error = inner_->ReadAll(out);
       os_.Add(Kind::kFileContent, "read " + shown_ + Outcome(error));
+      return error;
+    }
+    platform::SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                                 std::size_t& read) override {
+      const platform::SystemError error = inner_->ReadAt(offset, buffer, size, read);
+      os_.Add(Kind::kFileContent, "read " + shown_ + " at " + std::to_string(offset) + ": " +
+                                      std::to_string(read) + " of " + std::to_string(size) +
+                                      " bytes" + Outcome(error));
       return error;
     }
     platform::SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {

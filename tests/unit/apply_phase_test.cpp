@@ -654,12 +654,12 @@ TEST_F(ApplyPhaseTest, PresetFileThatCannotBeWrittenIsReported) {
     testing::FaultInjectingOs failing{*real};
     backups::Journal failing_journal{failing, game.path(), "OK"};
     testing::OperationLogOs log{failing_journal, game.path()};
-    failing.Inject({testing::FileOp::kOpenReadWrite,
+    failing.Inject({testing::Call::kOpenReadWrite,
                     read_only ? error::kAccessDenied : error::kSharingViolation,
                     "SweetFX_preset.txt"});
     if (!read_only)
       failing.Inject(
-          {testing::FileOp::kOpenReadOnly, error::kSharingViolation, "SweetFX_preset.txt"});
+          {testing::Call::kOpenReadOnly, error::kSharingViolation, "SweetFX_preset.txt"});
     state.Settings.SweetFx = 1;
     state.Settings.SelectedSweetFxPreset = "Default";
 
@@ -780,7 +780,7 @@ TEST_F(ApplyPhaseTest, VrTagFollowsTheVrMode) {
 }
 
 TEST_F(ApplyPhaseTest, VrTagThatCannotBeCreatedIsReported) {
-  faults.Inject({testing::FileOp::kOpenReadWrite, error::kAccessDenied, "VR_TAG"});
+  faults.Inject({testing::Call::kOpenReadWrite, error::kAccessDenied, "VR_TAG"});
   state.Settings.VrMode = 1;
   state.Settings.CoastNight = 1;
 

@@ -21,7 +21,7 @@ namespace {
 using namespace app;
 using namespace model;
 using platform::MemoryDialog;
-using testing::FileOp;
+using testing::Call;
 
 constexpr const char* kScripts[] = {"VYhl2\\cfg\\autoexec.cfg", "VYepisodic\\cfg\\autoexec.cfg",
                                     "VYep2\\cfg\\autoexec.cfg"};
@@ -245,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(Confirmation, MissingFolderTest, ::testing::Values(0, 1
 // player learns that the choices did not reach it.
 TEST_F(ConfirmationTest, ScriptOpenedOnlyForReadingStaysAsItIsAndIsReported) {
   InstalledScripts();
-  os.Inject({FileOp::kOpenReadWrite, platform::error::kAccessDenied, kScripts[0]});
+  os.Inject({Call::kOpenReadWrite, platform::error::kAccessDenied, kScripts[0]});
 
   EXPECT_TRUE(events.OnCommand(dialog, IDC_OK, 0));
   EXPECT_EQ(OldScript(kScripts[0]), testing::ReadFileBytes(Path(kScripts[0])));

@@ -30,7 +30,8 @@ using platform::Select;
 using platform::Uncheck;
 using testing::DialogState;
 using testing::Differences;
-using testing::FileOp;
+using testing::Call;
+using platform::Operation;
 namespace attribute = platform::attribute;
 
 constexpr const char* kConfigCfg = "VYhl2\\cfg\\config.cfg";
@@ -189,7 +190,7 @@ TEST_F(DetectionTest, WithoutTheModFoldersEveryMissingFolderIsReportedAndTheDial
 // An autoexec that cannot be opened, or read, is reported and the console step skipped.
 struct AutoexecFault {
   const char* name;
-  std::vector<FileOp> ops;
+  std::vector<testing::CallKind> ops;
   platform::SystemError error;
   std::string error_line;
 };
@@ -207,7 +208,7 @@ TEST_P(AutoexecFaultTest, LeavesTheConsoleControlsAsCreated) {
                             Enable(IDC_UNCHARTED_STRONGEST), Enable(IDC_HPD_STRONGER),
                             Enable(IDC_HPD_STRONGEST), Enable(IDC_GAUSS_HORIZONTAL)});
   InstalledGame("rk_ppe_fxaa 1\r\nrk_ppe_sharpen 2\r\nmat_bloom_scalefactor_scalar 6.54\r\n");
-  for (const FileOp op : GetParam().ops) os.Inject({op, GetParam().error, kAutoexec});
+  for (const testing::CallKind& op : GetParam().ops) os.Inject({op, GetParam().error, kAutoexec});
 
   EXPECT_EQ("", Differences(expected, Detect()));
   ASSERT_EQ(1u, recorder.messages.size());
@@ -224,12 +225,12 @@ TEST_P(AutoexecFaultTest, LeavesTheConsoleControlsAsCreated) {
 INSTANTIATE_TEST_SUITE_P(
     Detection, AutoexecFaultTest,
     ::testing::Values(AutoexecFault{"Unopenable",
-                                    {FileOp::kOpenReadWrite, FileOp::kOpenReadOnly},
+                                    {Call::kOpenReadWrite, Call::kOpenReadOnly},
                                     platform::error::kSharingViolation,
                                     "Error: 70, Permission denied"},
                       // Not to be taken for an empty file: the dialog would show settings
                       // the player never made.
-                      AutoexecFault{"Unreadable", {FileOp::kRead}, platform::error::kReadFault,
+                      AutoexecFault{"Unreadable", {Operation::kRead}, platform::error::kReadFault,
                                     "Error: 72, Disk media error"}),
     [](const ::testing::TestParamInfo<AutoexecFault>& info) { return std::string(info.param.name); });
 
@@ -247,8 +248,8 @@ class UnopenableFileTest : public DetectionTest,
 TEST_P(UnopenableFileTest, IsReportedAndCountsAsMissing) {
   const DialogState baseline = Baseline();
   Put(GetParam().file, GetParam().content);
-  os.Inject({FileOp::kOpenReadWrite, platform::error::kFileNotFound, GetParam().file});
-  os.Inject({FileOp::kOpenReadOnly, platform::error::kFileNotFound, GetParam().file});
+  os.Inject({Call::kOpenReadWrite, platform::error::kFileNotFound, GetParam().file});
+  os.Inject({Call::kOpenReadOnly, platform::error::kFileNotFound, GetParam().file});
 
   EXPECT_EQ("", Differences(baseline, Detect()));
   EXPECT_EQ(std::vector<std::string>{OpenFailureText(kOpenLead, folder.Join(GetParam().file),
@@ -635,7 +636,7 @@ TEST_F(DetectionTest, PresetListThatCannotBeReadWholeIsReported) {
     Put(std::string("SweetFX\\Presets\\") + file, "// preset");
   }
   InstalledGame("");
-  os.Inject({FileOp::kList, platform::error::kAccessDenied, "SweetFX\\Presets"});
+  os.Inject({Operation::kList, platform::error::kAccessDenied, "SweetFX\\Presets"});
   const DialogState shown = Detect();
   EXPECT_EQ(1u, shown.at(IDC_SWEETFX_PRESET).items.size());
   EXPECT_EQ(std::vector<std::string>{OpenFailureText(
@@ -688,8 +689,8 @@ TEST_F(DetectionTest, UnopenableSweetFxPresetFileHasItsOwnMessageAndLeavesSweetF
   listing.presets = {{"Default.txt", 0}};
   InstalledGame("");
   Put(kPresetFile, "#include \"SweetFX\\Presets\\Default.txt\"\r\n");
-  os.Inject({FileOp::kOpenReadWrite, platform::error::kFileNotFound, kPresetFile});
-  os.Inject({FileOp::kOpenReadOnly, platform::error::kFileNotFound, kPresetFile});
+  os.Inject({Call::kOpenReadWrite, platform::error::kFileNotFound, kPresetFile});
+  os.Inject({Call::kOpenReadOnly, platform::error::kFileNotFound, kPresetFile});
 
   const DialogState shown = Detect();
   EXPECT_EQ(std::vector<std::string>{OpenFailureText(

@@ -172,14 +172,14 @@ TEST_F(DirectoryCopyTest, AFailedListingEndsTheCallWithItsError) {
   for (const platform::SystemError code : {error::kAccessDenied, platform::SystemError(59)}) {
     testing::ScratchFolder target;
     testing::FaultInjectingOs failing{*real};
-    failing.Inject({testing::FileOp::kList, code, "src"});
+    failing.Inject({platform::Operation::kList, code, "src"});
     const platform::Result result =
         CopyDirFiles(failing, source + ">" + second_source + ">", target.path() + "\\");
     EXPECT_EQ(platform::Operation::kList, result.operation()) << result.Describe();
     EXPECT_EQ(source, result.subject());
     EXPECT_EQ(code, result.code()) << result.Describe();
-    EXPECT_EQ(0, failing.CallCount(testing::FileOp::kCopy)) << result.Describe();
-    EXPECT_EQ(1, failing.CallCount(testing::FileOp::kList)) << result.Describe();
+    EXPECT_EQ(0, failing.CallCount(platform::Operation::kCopy)) << result.Describe();
+    EXPECT_EQ(1, failing.CallCount(platform::Operation::kList)) << result.Describe();
     EXPECT_TRUE(Files(target.path() + "\\").empty());
   }
 }

@@ -204,7 +204,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
       faults.FailCall(call, persistent ? 31 : 5, persistent);
       const int reached = RunOk(faults);
       ++runs;
-      SCOPED_TRACE("the failed call (operation number, path): " + faults.first_failed_call());
+      SCOPED_TRACE("the failed call (operation, path): " + faults.first_failed_call());
 
       // A fault that stays keeps the run from putting a step back or tidying
       // up: the next start tidies up, and the set puts everything back.

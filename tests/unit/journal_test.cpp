@@ -230,13 +230,13 @@ TEST_F(JournalTest, AnUnreadableSetKeepsItsContents) {
   Put("Repository\\b.txt", "new b");
   const std::string b = Put("hl2\\b.txt", "old b");
   testing::FaultInjectingOs locked(*real);
-  locked.Inject({testing::FileOp::kOpenReadOnly, error::kSharingViolation, first});
+  locked.Inject({testing::Call::kOpenReadOnly, error::kSharingViolation, first});
   {
     Journal journal(locked, game.path(), "OK");
     ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\b.txt"), b));
     journal.Finish();
   }
-  ASSERT_GT(locked.CallCount(testing::FileOp::kOpenReadOnly), 0);
+  ASSERT_GT(locked.CallCount(testing::Call::kOpenReadOnly), 0);
   EXPECT_EQ(2u, CountFiles(StoreFolder(game.path())));
   ASSERT_EQ(2u, Sets().size());
   const RestoreOutcome outcome = testing::RestoreLocked(*real, game.path(), {Sets().front()}, "restore");

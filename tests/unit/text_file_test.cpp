@@ -16,7 +16,8 @@ namespace {
 using namespace model;
 
 using testing::Fault;
-using testing::FileOp;
+using testing::Call;
+using platform::Operation;
 namespace error = platform::error;
 
 constexpr std::uint32_t kExclamationOkTaskModal = 0x2030;
@@ -75,7 +76,7 @@ TEST_F(TextFileTest, FileExistsSearchesLikeADirectorySearch) {
   EXPECT_FALSE(FileExists(os, folder.Join("*.cfg")));
   EXPECT_FALSE(FileExists(os, folder.Join("b.txt")));
   EXPECT_FALSE(FileExists(os, folder.Join("missing\\a.txt")));
-  EXPECT_EQ(0, os.CallCount(FileOp::kOpenReadWrite) + os.CallCount(FileOp::kOpenReadOnly));
+  EXPECT_EQ(0, os.CallCount(Call::kOpenReadWrite) + os.CallCount(Call::kOpenReadOnly));
 }
 
 TEST_F(TextFileTest, BadFileNamesAreRefusedBeforeAnySystemCall) {
@@ -97,7 +98,7 @@ TEST_F(TextFileTest, OpenForRewriteFallsBackToReadingOnly) {
   EXPECT_TRUE(opened.writable);
   opened.file.reset();
 
-  os.Inject({FileOp::kOpenReadWrite, error::kAccessDenied, "a.cfg"});
+  os.Inject({Call::kOpenReadWrite, error::kAccessDenied, "a.cfg"});
   opened = OpenForRewrite(os, path);
   ASSERT_NE(nullptr, opened.file);
   EXPECT_FALSE(opened.writable);
@@ -107,7 +108,7 @@ TEST_F(TextFileTest, OpenForRewriteFallsBackToReadingOnly) {
   opened.file.reset();
 
   // When both fail, the second open's error counts.
-  os.Inject({FileOp::kOpenReadOnly, error::kPathNotFound, "a.cfg"});
+  os.Inject({Call::kOpenReadOnly, error::kPathNotFound, "a.cfg"});
   opened = OpenForRewrite(os, path);
   EXPECT_EQ(nullptr, opened.file);
   EXPECT_EQ((FileError{76, "Path not found"}), opened.error);
@@ -163,8 +164,8 @@ TEST_F(TextFileTest, EveryOpenFailureShowsItsNumberAndText) {
     for (const platform::SystemError code : row.codes) {
       SCOPED_TRACE("system error " + std::to_string(code));
       testing::FaultInjectingOs faults(recorder);
-      faults.Inject({FileOp::kOpenReadWrite, error::kSharingViolation});
-      faults.Inject({FileOp::kOpenReadOnly, code});
+      faults.Inject({Call::kOpenReadWrite, error::kSharingViolation});
+      faults.Inject({Call::kOpenReadOnly, code});
       recorder.messages.clear();
       if (row.line.empty()) {
         try {
@@ -214,11 +215,11 @@ TEST_F(TextFileTest, EditFileReplacingRewritesTheWholeFile) {
 // they are told that the change was not saved.
 TEST_F(TextFileTest, ReadOnlyFileIsLeftAloneAndReported) {
   const std::string path = File("list.txt", "one");
-  os.Inject({FileOp::kOpenReadWrite, error::kAccessDenied, "list.txt"});
+  os.Inject({Call::kOpenReadWrite, error::kAccessDenied, "list.txt"});
   EXPECT_FALSE(EditFileReplacing(os, path, "one", "two", "", ""));
   EXPECT_FALSE(WriteDefaultConfig(os, path));
   EXPECT_EQ("one", testing::ReadFileBytes(path));
-  EXPECT_EQ(0, os.CallCount(FileOp::kWrite));
+  EXPECT_EQ(0, os.CallCount(Operation::kWrite));
   ASSERT_EQ(2u, recorder.messages.size());
   for (const testing::ShownMessage& message : recorder.messages) {
     EXPECT_EQ("Following error occured while trying to save the file:\r\n" + path +
@@ -288,15 +289,15 @@ TEST_F(TextFileTest, FailedWritesKeepTheOldContent) {
     std::string line;
   };
   const std::vector<Case> cases = {
-      {"disk full half way", {FileOp::kWrite, error::kDiskFull, "", 0, -1, 7}, "Error: 61, Disk full"},
-      {"short write", {FileOp::kWrite, error::kSuccess, "", 0, -1, 3}, "Error: 61, Disk full"},
-      {"write fault", {FileOp::kWrite, error::kWriteFault}, "Error: 72, Disk media error"},
-      {"truncate", {FileOp::kTruncate, error::kAccessDenied}, "Error: 70, Permission denied"},
-      {"flush", {FileOp::kFlush, 1117}, "Error: 75, Path/file access error"},
-      {"replace", {FileOp::kMoveReplacing, error::kSharingViolation}, "Error: 70, Permission denied"},
+      {"disk full half way", {Operation::kWrite, error::kDiskFull, "", 0, -1, 7}, "Error: 61, Disk full"},
+      {"short write", {Operation::kWrite, error::kSuccess, "", 0, -1, 3}, "Error: 61, Disk full"},
+      {"write fault", {Operation::kWrite, error::kWriteFault}, "Error: 72, Disk media error"},
+      {"truncate", {Operation::kTruncate, error::kAccessDenied}, "Error: 70, Permission denied"},
+      {"flush", {Operation::kFlush, 1117}, "Error: 75, Path/file access error"},
+      {"replace", {Operation::kMove, error::kSharingViolation}, "Error: 70, Permission denied"},
       // The second open for writing is that of the new content's file.
-      {"new file", {FileOp::kOpenReadWrite, error::kAccessDenied, "", 1}, "Error: 70, Permission denied"},
-      {"read", {FileOp::kRead, error::kReadFault}, "Error: 72, Disk media error"},
+      {"new file", {Call::kOpenReadWrite, error::kAccessDenied, "", 1}, "Error: 70, Permission denied"},
+      {"read", {Operation::kRead, error::kReadFault}, "Error: 72, Disk media error"},
   };
   const std::string old_content = "one two\r\n" + std::string(300, 'z');
   for (const Case& c : cases) {
@@ -316,7 +317,7 @@ TEST_F(TextFileTest, FailedWritesKeepTheOldContent) {
 
 TEST_F(TextFileTest, AFatalWriteErrorEndsTheProgramWithTheOldContent) {
   const std::string path = File("list.txt", "one");
-  os.Inject({FileOp::kWrite, 9, "", 0, -1, 1});
+  os.Inject({Operation::kWrite, 9, "", 0, -1, 1});
   try {
     EXPECT_FALSE(EditFileReplacing(os, path, "one", "two", "", ""));
     ADD_FAILURE() << "the program went on";
@@ -402,7 +403,7 @@ TEST_F(TextFileTest, ByteOrderMarksAreKeptOrRefused) {
 TEST_F(TextFileTest, OutOfMemoryIsReportedAsAFileError) {
   const std::string path = File("autoexec.cfg", "one");
   const std::string expected = SaveFailureText(path + "\r\n", "Error: 7, Out of memory");
-  os.Inject({FileOp::kRead, error::kNotEnoughMemory, "autoexec.cfg", 0, 1});
+  os.Inject({Operation::kRead, error::kNotEnoughMemory, "autoexec.cfg", 0, 1});
   EXPECT_FALSE(EditFileReplacing(os, path, "one", "two", "", ""));
   EXPECT_FALSE(RewriteFile(os, path, OpenFailureMessage::kSave, [](std::string) -> std::string {
                  throw std::bad_alloc();

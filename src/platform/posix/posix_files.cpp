@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -46,6 +48,19 @@ class PosixFile : public OpenFile {
     return error::kSuccess;
   }
 
+  SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                     std::size_t& read) override {
+    read = 0;
+    for (;;) {
+      const ssize_t got = pread(fd_, buffer, size, static_cast<off_t>(offset));
+      if (got >= 0) {
+        read = static_cast<std::size_t>(got);
+        return error::kSuccess;
+      }
+      if (errno != EINTR) return ToSystemError(errno);
+    }
+  }
+
   SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
     written = 0;
     if (lseek(fd_, 0, SEEK_SET) < 0) return ToSystemError(errno);
@@ -78,6 +93,17 @@ class PosixFile : public OpenFile {
     return error::kSuccess;
   }
 
+  int fd_;
+};
+
+// The lock belongs to the folder's open file description: a second
+// LockFolder, in this process or another, is refused until this one is closed.
+class PosixFolderLock : public Os::FolderLock {
+ public:
+  explicit PosixFolderLock(int fd) : fd_(fd) {}
+  ~PosixFolderLock() override { close(fd_); }
+
+ private:
   int fd_;
 };
 
@@ -224,6 +250,31 @@ SystemError PosixOs::CreateFolder(const std::string& path) {
 
 SystemError PosixOs::RemoveFolder(const std::string& path) {
   return rmdir(NativePath(path).c_str()) == 0 ? error::kSuccess : ToSystemError(errno);
+}
+
+SystemError PosixOs::FreeSpace(const std::string& folder, std::uint64_t& bytes) {
+  bytes = 0;
+  struct statvfs volume;
+  if (statvfs(NativePath(folder).c_str(), &volume) != 0) return ToSystemError(errno);
+  // The blocks free to unprivileged users, as Windows counts what is free to the caller.
+  bytes = static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
+  return error::kSuccess;
+}
+
+std::unique_ptr<Os::FolderLock> PosixOs::LockFolder(const std::string& folder, SystemError& error) {
+  const int fd = open(NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    error = ToSystemError(errno);
+    return nullptr;
+  }
+  auto lock = std::make_unique<PosixFolderLock>(fd);
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    error = errno == EWOULDBLOCK ? error::kLockViolation : ToSystemError(errno);
+    return nullptr;
+  }
+  error = error::kSuccess;
+  return lock;
 }
 
 }  // namespace veyra::platform::posix

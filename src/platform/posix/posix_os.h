@@ -35,6 +35,9 @@ class PosixOs : public Os {
   SystemError Delete(const std::string& path) override;
   SystemError CreateFolder(const std::string& path) override;
   SystemError RemoveFolder(const std::string& path) override;
+  SystemError FreeSpace(const std::string& folder, std::uint64_t& bytes) override;
+  // flock on the folder itself, which ends with the process.
+  std::unique_ptr<FolderLock> LockFolder(const std::string& folder, SystemError& error) override;
 
   std::optional<RegistryValue> RegistryReadValue(std::uint32_t root, const std::string& key,
                                                  const std::string& value_name) override;

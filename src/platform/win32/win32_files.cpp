@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <mutex>
 #include <new>
+#include <set>
 #include <stdexcept>
 
 #include "platform/win32/wide_text.h"
@@ -44,6 +46,24 @@ class Win32File : public OpenFile {
       done += got;
     }
     out.resize(done);
+    return error::kSuccess;
+  }
+
+  SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                     std::size_t& read) override {
+    read = 0;
+    // The offset travels in the request, so no earlier seek is relied on.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(handle_, buffer, chunk, &got, &at)) {
+      // From an offset at or past the end a read with an offset fails so.
+      const DWORD code = GetLastError();
+      return code == ERROR_HANDLE_EOF ? error::kSuccess : SystemError(code);
+    }
+    read = got;
     return error::kSuccess;
   }
 
@@ -91,6 +111,99 @@ bool IsDotEntry(const wchar_t* name) {
   return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0;
 }
 
+// The path of what `path` names once links are followed, as the file system
+// spells it, without the long-path prefix; nullopt with `error` when it cannot
+// be opened.
+std::optional<std::wstring> ResolvedPath(const std::string& path, SystemError& error) {
+  // No access asked: only the name is wanted, and a file the game holds open
+  // unshared still answers. Folders need the backup-semantics flag to open.
+  HANDLE file = CreateFileW(WidePath(path).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return std::nullopt;
+  }
+  // Room for the longest path at once: asked with too small a buffer, Wine
+  // answers neither the path nor the size it needs.
+  std::wstring final(32768, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(
+      file, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  error = length == 0 ? SystemError(GetLastError()) : error::kSuccess;
+  CloseHandle(file);
+  if (length == 0) return std::nullopt;
+  if (length >= final.size()) {
+    error = error::kInvalidName;
+    return std::nullopt;
+  }
+  final.resize(length);
+  // The answer carries the long-path prefix; the program's paths do not.
+  if (final.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    final = L"\\" + final.substr(7);
+  } else if (final.rfind(L"\\\\?\\", 0) == 0) {
+    final = final.substr(4);
+  }
+  return final;
+}
+
+// The name of the mutex that locks the folder at `final_path`: the same for
+// every spelling of the folder, as the file system compares names (without
+// regard to case), and for no other folder. It lies in the namespace of
+// this session, where the player's instances run.
+std::wstring FolderLockName(const std::wstring& final_path) {
+  std::wstring folded(final_path.size(), L'\0');
+  const int length =
+      LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, final_path.data(),
+                    static_cast<int>(final_path.size()), folded.data(),
+                    static_cast<int>(folded.size()), nullptr, nullptr, 0);
+  folded.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  if (folded.empty()) folded = final_path;
+  // FNV-1a of 128 bits over the UTF-8 bytes: a name of fixed length for a
+  // path of any length, and no two folders' names alike in practice.
+  using Hash = unsigned __int128;
+  constexpr Hash kPrime = Hash{1} << 88 | 0x13B;
+  Hash hash = Hash{0x6c62272e07bb0142u} << 64 | 0x62b821756295c58du;
+  for (const unsigned char byte : Narrow(folded)) {
+    hash ^= byte;
+    hash *= kPrime;
+  }
+  std::wstring name = L"Local\\VeyraConfig-";
+  for (int shift = 124; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  return name;
+}
+
+// The names of the folder locks this process holds. A thread may take a mutex
+// it owns again, so without this a second LockFolder in the same process
+// would succeed where one from another process fails. Never destroyed: a lock
+// may be let go while the process ends.
+struct HeldLocks {
+  std::mutex mutex;
+  std::set<std::wstring> names;
+};
+HeldLocks& Held() {
+  static HeldLocks* const held = new HeldLocks;
+  return *held;
+}
+
+class Win32FolderLock : public Os::FolderLock {
+ public:
+  Win32FolderLock(HANDLE mutex, std::wstring name) : mutex_(mutex), name_(std::move(name)) {}
+  // On the thread that took the mutex: no other thread may release it. Should
+  // the thread end first, the mutex is abandoned, which the next taker counts
+  // as free.
+  ~Win32FolderLock() override {
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+    HeldLocks& held = Held();
+    const std::lock_guard<std::mutex> guard(held.mutex);
+    held.names.erase(name_);
+  }
+
+ private:
+  HANDLE mutex_;
+  std::wstring name_;
+};
+
 }  // namespace
 
 bool Win32Os::FindFirstMatch(const std::string& pattern) {
@@ -120,31 +233,13 @@ SystemError Win32Os::ListDirectory(const std::string& pattern, std::vector<DirEn
 }
 
 std::string Win32Os::FinalPath(const std::string& path) {
-  // No access asked: only the name is wanted, and a file the game holds open
-  // unshared still answers. Folders need the backup-semantics flag to open.
-  HANDLE file = CreateFileW(WidePath(path).c_str(), 0,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return path;
-  // Room for the longest path at once: asked with too small a buffer, Wine
-  // answers neither the path nor the size it needs.
-  std::wstring final(32768, L'\0');
-  const DWORD length = GetFinalPathNameByHandleW(
-      file, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  CloseHandle(file);
-  if (length == 0 || length >= final.size()) return path;
-  final.resize(length);
-  // The answer carries the long-path prefix; the program's paths do not.
-  if (final.rfind(L"\\\\?\\UNC\\", 0) == 0) {
-    final = L"\\" + final.substr(7);
-  } else if (final.rfind(L"\\\\?\\", 0) == 0) {
-    final = final.substr(4);
-  }
-  const std::string resolved = Narrow(final);
+  SystemError error;
+  const std::optional<std::wstring> final = ResolvedPath(path, error);
+  if (!final) return path;
   // The same file under the caller's spelling (case, short names) keeps it.
-  return CompareStringOrdinal(final.c_str(), -1, WidePath(path).c_str(), -1, TRUE) == CSTR_EQUAL
+  return CompareStringOrdinal(final->c_str(), -1, WidePath(path).c_str(), -1, TRUE) == CSTR_EQUAL
              ? path
-             : resolved;
+             : Narrow(*final);
 }
 
 std::optional<FileStamp> Win32Os::Stamp(const std::string& path) {
@@ -209,6 +304,51 @@ SystemError Win32Os::CreateFolder(const std::string& path) {
 
 SystemError Win32Os::RemoveFolder(const std::string& path) {
   return Outcome(RemoveDirectoryW(WidePath(path).c_str()));
+}
+
+SystemError Win32Os::FreeSpace(const std::string& folder, std::uint64_t& bytes) {
+  bytes = 0;
+  // A share's root is only taken with its trailing backslash; any folder is with one.
+  std::wstring path = WidePath(folder);
+  if (!path.empty() && path.back() != L'\\') path += L'\\';
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr)) return GetLastError();
+  bytes = available.QuadPart;
+  return error::kSuccess;
+}
+
+std::unique_ptr<Os::FolderLock> Win32Os::LockFolder(const std::string& folder, SystemError& error) {
+  if (const DWORD attributes = GetFileAttributesW(WidePath(folder).c_str());
+      attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    error = attributes == INVALID_FILE_ATTRIBUTES ? SystemError(GetLastError())
+                                                  : SystemError(ERROR_DIRECTORY);
+    return nullptr;
+  }
+  const std::optional<std::wstring> final = ResolvedPath(folder, error);
+  if (!final) return nullptr;
+  const std::wstring name = FolderLockName(*final);
+  HeldLocks& held = Held();
+  const std::lock_guard<std::mutex> guard(held.mutex);
+  if (held.names.count(name) != 0) {
+    error = error::kLockViolation;
+    return nullptr;
+  }
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+  if (!mutex) {
+    error = GetLastError();
+    return nullptr;
+  }
+  switch (const DWORD waited = WaitForSingleObject(mutex, 0)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:  // its holder ended without letting go: the lock is free
+      held.names.insert(name);
+      error = error::kSuccess;
+      return std::make_unique<Win32FolderLock>(mutex, name);
+    default:
+      error = waited == WAIT_TIMEOUT ? error::kLockViolation : SystemError(GetLastError());
+      CloseHandle(mutex);
+      return nullptr;
+  }
 }
 
 }  // namespace veyra::platform::win32

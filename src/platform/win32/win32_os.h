@@ -29,6 +29,9 @@ class Win32Os : public Os {
   SystemError Delete(const std::string& path) override;
   SystemError CreateFolder(const std::string& path) override;
   SystemError RemoveFolder(const std::string& path) override;
+  SystemError FreeSpace(const std::string& folder, std::uint64_t& bytes) override;
+  // A named mutex, owned by the thread that took it.
+  std::unique_ptr<FolderLock> LockFolder(const std::string& folder, SystemError& error) override;
 
   std::optional<RegistryValue> RegistryReadValue(std::uint32_t root, const std::string& key,
                                                  const std::string& value_name) override;
