@@ -169,19 +169,23 @@ Result Store::PlaceAt(platform::Os& via, const std::string& hash, const std::str
     const SystemError code = via.MoveReplacing(PathOf(hash), destination);
     if (code != error::kNotSameDevice) return {Operation::kMove, destination, code};
   }
-  // A content others need stays: a copy of it takes the destination's place
-  // in one step, so the destination is never part old, part new.
+  // A content others need stays: a flushed copy of it, checked once more on
+  // the way, takes the destination's place in one step, so the destination
+  // is never part old, part new, and what a restore put back lasts.
   const std::string partial = PathOf(hash) + ".placing" + std::string(kPartialSuffix);
-  SystemError code = os_.Copy(PathOf(hash), partial);
-  if (code == error::kSuccess) {
-    code = via.MoveReplacing(partial, destination);
+  std::string copied;
+  Result placed = CopyHashing(os_, PathOf(hash), partial, copied);
+  if (placed.ok() && copied != hash) placed = {Operation::kRead, PathOf(hash), error::kDataError};
+  if (placed.ok()) {
+    SystemError code = via.MoveReplacing(partial, destination);
     // On another volume (a linked folder) the copy goes straight to its place.
     if (code == error::kNotSameDevice) code = via.Copy(partial, destination);
+    placed = {Operation::kCopy, destination, code};
   }
   if (os_.FindFirstMatch(partial)) {
     platform::Ignore(os_.Delete(partial), "only tidying up; removed at the next start otherwise");
   }
-  return {Operation::kCopy, destination, code};
+  return placed;
 }
 
 void Store::Prune(const std::vector<BackupSet>& kept) {

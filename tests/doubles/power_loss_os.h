@@ -31,8 +31,8 @@ class PowerLossOs : public platform::ForwardingOs {
 
   enum class Loss { kDropped, kGarbage };
 
-  // Cuts the power at the `call`-th changing request (from 1); 0 never.
-  void CutAt(int call) { cut_at_ = call; }
+  // Cuts the power at the `call`-th changing request from now on (from 1); 0 never.
+  void CutAt(int call) { cut_at_ = call == 0 ? 0 : calls_ + call; }
   int changing_calls() const { return calls_; }
   // What the file system still owes the disk: paths, with what each held at its last flush.
   const std::map<std::string, std::optional<std::string>>& unflushed() const { return unflushed_; }
@@ -53,6 +53,10 @@ class PowerLossOs : public platform::ForwardingOs {
     unflushed_.clear();
   }
 
+  // Everything written so far has reached the disk since, as it does within
+  // seconds on a machine that keeps running.
+  void Settle() { unflushed_.clear(); }
+
   std::optional<platform::LocalTime> now;
   platform::LocalTime Now() override { return now ? *now : inner_.Now(); }
 
@@ -70,7 +74,8 @@ class PowerLossOs : public platform::ForwardingOs {
     Written(to);
     return inner_.Copy(from, to);
   }
-  Result CopyFiles(const std::vector<FileCopy>& copies, const CopyProgress& progress) override {
+  platform::Result CopyFiles(const std::vector<FileCopy>& copies,
+                             const CopyProgress& progress) override {
     return Os::CopyFiles(copies, progress);  // one request each
   }
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
@@ -116,7 +121,6 @@ class PowerLossOs : public platform::ForwardingOs {
   }
 
  private:
-  using Result = platform::Result;
 
   class File : public platform::OpenFile {
    public:

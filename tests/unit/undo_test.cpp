@@ -8,7 +8,9 @@
 #include "app/configurator.h"
 #include "backups/journal.h"
 #include "model/control_ids.h"
+#include "backups/content_hash.h"
 #include "tests/doubles/listed_sets.h"
+#include "tests/doubles/power_loss_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -21,7 +23,7 @@ using platform::mb::kIdYes;
 
 class UndoTest : public ::testing::Test {
  protected:
-  UndoTest() : os(*real) {
+  UndoTest() {
     os.current_directory = game.path();
     os.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = std::nullopt;
     Put("hl2\\custom\\a.txt", "old a");
@@ -52,9 +54,21 @@ class UndoTest : public ::testing::Test {
     return RunConfigurator(os, state);
   }
 
+  // A set written by hand, as anyone who can put files into the game folder can.
+  void PlantSet(const std::string& name, std::uint64_t sequence, const std::string& lines,
+                bool complete) {
+    testing::MakeFolder(backups::SetsFolder(game.path()));
+    const platform::LocalTime time{2099, 12, 31, 23, 59, 59};
+    testing::WriteFileBytes(backups::SetFile(game.path(), name),
+                            backups::ManifestHeader("OK", time, sequence, {}) + lines +
+                                (complete ? backups::ManifestCompleteLine(time) : ""));
+  }
+
   testing::ScratchFolder game;
   std::unique_ptr<platform::Os> real = testing::MakeRealOs();
-  testing::RecordingOs os;
+  // The clock and the power, between the program and the machine.
+  testing::PowerLossOs machine{*real};
+  testing::RecordingOs os{machine};
 };
 
 TEST_F(UndoTest, RestoreAsksThenPutsTheChangeBackAndCanBeUndoneItself) {
@@ -193,6 +207,224 @@ TEST_F(UndoTest, AnInterruptedRunIsOfferedOnceInTheSteamLanguage) {
     ASSERT_EQ(0, Command({"/restore", "/quiet"}));
     ASSERT_EQ(before, testing::FilesBelow(game.path()));
   }
+}
+
+// A set is a file anyone can put into the game folder: one that names
+// anything but the files below the game folder and the values the program
+// writes is refused whole, by /restore and at start, and nothing changes.
+TEST_F(UndoTest, ASetThatReachesOutsideIsRefusedWholeAndNothingChanges) {
+  testing::ScratchFolder outside;
+  const std::string victim = outside.Join("victim.txt");
+  testing::WriteFileBytes(victim, "the player's own file");
+  const std::string away = "..\\" + fs::path(testing::FileSystemPath(outside.path())).filename().string();
+  const std::string hash = backups::ContentHash("planted");
+  testing::MakeFolder(backups::StoreFolder(game.path()));
+  testing::WriteFileBytes(backups::StoreFolder(game.path()) + "\\" + hash, "planted");
+  // Restorable on its own: the file the planted set would put back in the game folder.
+  const std::string fine = "file\tbin\\planted.dll\tabsent\t" + hash + "\r\n";
+  std::vector<std::string> forbidden = {
+      "file\t" + away + "\\victim.txt\t" + hash + "\tabsent",
+      "file\t" + away + "\\planted.txt\tabsent\t" + hash,
+      "file\tC:\\victim.txt\t" + hash + "\tabsent",
+      "file\t\\\\server\\share\\victim.txt\t" + hash + "\tabsent",
+      "file\t\\bin\\victim.txt\t" + hash + "\tabsent",
+      "file\tbin\\d3d9.dll:hidden\t" + hash + "\tabsent",
+      "file\tbin\\..\\..\\victim.txt\t" + hash + "\tabsent",
+      "file\tbin\\CON\t" + hash + "\tabsent",
+      "file\tbin.\\d3d9.dll\t" + hash + "\tabsent",
+      "file\tVeyraConfig backups\\sets\\x.txt\t" + hash + "\tabsent",
+      "folder\t" + away + "\\emptydir\tabsent\tpresent",
+      "value\tHKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\tplanted\tabsent\t" + hash,
+      "value\t0x80000002\\Software\\Valve\\Source\\hl2\\Settings\tmat_antialias\tabsent\t" + hash,
+      "value\tHKCU\\Software\\Valve\\Source\\hl2\\Settings\tLanguage\tabsent\t" + hash,
+      "erase\teverything",
+  };
+#ifndef _WIN32
+  // A folder of the game that is a link to somewhere else.
+  fs::create_directory_symlink(testing::FileSystemPath(outside.path()),
+                               testing::FileSystemPath(game.Join("linked")));
+  forbidden.push_back("file\tlinked\\victim.txt\t" + hash + "\tabsent");
+#endif
+  const auto before = testing::FilesBelow(game.path());
+  for (const std::string& line : forbidden) {
+    SCOPED_TRACE(line);
+    PlantSet("000005-20991231-235959", 5, fine + line + "\r\n", true);
+    os.messages.clear();
+    EXPECT_EQ(kExitFailed, Command({"/restore", "/quiet"}));
+    ASSERT_EQ(1u, os.messages.size());
+    EXPECT_NE(std::string::npos, os.messages[0].text.find("000005-20991231-235959"))
+        << os.messages[0].text;
+    EXPECT_NE(std::string::npos, os.messages[0].text.find(line)) << os.messages[0].text;
+    EXPECT_EQ("the player's own file", testing::ReadFileBytes(victim));
+    EXPECT_EQ(std::vector<std::string>{"victim.txt"}, [&] {
+      std::vector<std::string> names;
+      for (const auto& entry : fs::directory_iterator(testing::FileSystemPath(outside.path())))
+        names.push_back(entry.path().filename().string());
+      return names;
+    }());
+    EXPECT_FALSE(testing::PathExists(game.Join("bin\\planted.dll"))) << "the set was acted on";
+    EXPECT_FALSE(machine.RegistryReadValue(0x80000002u, "Software\\Valve\\Source\\hl2\\Settings",
+                                           "mat_antialias"));
+
+    // Interrupted and named in the future, it is not offered at start either.
+    PlantSet("000005-20991231-235959", 5, fine + line + "\r\n", false);
+    os.messages.clear();
+    os.dialog_script = [](platform::MemoryDialog& dialog, platform::DialogEvents& events) {
+      events.OnCommand(dialog, model::IDC_CANCEL, 0);
+    };
+    EXPECT_EQ(0, Command({}));
+    EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
+    EXPECT_NE(std::string::npos, testing::ReadFileBytes(backups::LogFile(game.path()))
+                                     .find("000005-20991231-235959 not offered"));
+    EXPECT_EQ("the player's own file", testing::ReadFileBytes(victim));
+  }
+  fs::remove(testing::FileSystemPath(game.Join("linked")));
+  std::error_code ignored;
+  fs::remove_all(testing::FileSystemPath(backups::BackupsFolder(game.path())), ignored);
+  auto after = testing::FilesBelow(game.path());
+  for (const char* mod : {"VYhl2", "VYepisodic", "VYep2"}) {  // written by the first start
+    after.erase(std::string(mod) + "/cfg/autoexec.cfg");
+  }
+  after.erase("VYhl2/cfg/config.cfg");
+  EXPECT_EQ(before, after);
+}
+
+// Kept contents are checked against their names before anything comes back:
+// one that no longer matches refuses the whole restore, naming what it protects.
+TEST_F(UndoTest, DamagedBackupsRefuseTheWholeRestore) {
+  Change(true);
+  const auto after = testing::FilesBelow(game.path());
+  for (const auto& entry : fs::directory_iterator(
+           testing::FileSystemPath(backups::StoreFolder(game.path())))) {
+    testing::WriteFileBytes(testing::ProgramPath(entry.path()), "other bytes");
+  }
+  EXPECT_EQ(kExitFailed, Command({"/restore", "/quiet"}));
+  ASSERT_EQ(1u, os.messages.size());
+  for (const char* file : {"hl2\\custom\\a.txt", "bin\\d3d9.dll"}) {
+    EXPECT_NE(std::string::npos, os.messages[0].text.find(file)) << os.messages[0].text;
+  }
+  EXPECT_EQ(after, testing::FilesBelow(game.path()));
+  EXPECT_EQ(1u, testing::ListedSets(*real, game.path()).size()) << "the refusal was recorded";
+}
+
+// Newest is what was done last, whatever the clock said: at the end of summer
+// time, with a clock an hour behind, and with a clock years back.
+TEST_F(UndoTest, SetsFollowTheOrderTheyWereMadeInWhateverTheClockSays) {
+  const std::string a = game.Join("hl2\\custom\\a.txt");
+  const auto change_at = [&](platform::LocalTime time, const std::string& bytes) {
+    machine.now = time;
+    Put("Repository\\a.txt", bytes);
+    backups::Journal journal(os, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\a.txt"), a));
+    journal.Finish();
+  };
+  change_at({2026, 10, 25, 2, 30, 0}, "first");
+  change_at({2026, 10, 25, 2, 10, 0}, "second");  // an hour later, by a clock turned back
+  EXPECT_EQ(kExitDone, Command({"/restore", "/quiet"}));
+  EXPECT_EQ("first", testing::ReadFileBytes(a));
+  for (int n = 0; n < 12; ++n) change_at({2026, 12, 8, 10, 0, n}, "round " + std::to_string(n));
+  change_at({2001, 1, 1, 0, 0, 0}, "a dead clock battery");
+  EXPECT_EQ(backups::kKeptSets, testing::ListedSets(*real, game.path()).size());
+  EXPECT_EQ(kExitDone, Command({"/restore", "/quiet"}));
+  EXPECT_EQ("round 11", testing::ReadFileBytes(a));
+}
+
+// A restore cut short at any point is finished at the next start, or by the
+// next /restore: the game ends as it was before the change, and the undo of
+// an undo is never offered.
+TEST_F(UndoTest, AnUndoCutShortIsFinishedNotUndone) {
+  os.dialog_script = [](platform::MemoryDialog& dialog, platform::DialogEvents& events) {
+    events.OnCommand(dialog, model::IDC_CANCEL, 0);
+  };
+  ASSERT_EQ(0, Command({}));  // the first start writes the missing console scripts
+  for (int n = 0; n < 6; ++n) Put("Repository\\" + std::to_string(n) + ".txt", "new");
+  for (int n = 0; n < 6; ++n) Put("hl2\\custom\\" + std::to_string(n) + ".txt", "old");
+  const auto before = testing::FilesBelow(game.path());
+  const auto change = [&] {
+    backups::Journal journal(*real, game.path(), "OK");
+    for (int n = 0; n < 6; ++n) {
+      ASSERT_EQ(0u, journal.Copy(game.Join("Repository\\" + std::to_string(n) + ".txt"),
+                                 game.Join("hl2\\custom\\" + std::to_string(n) + ".txt")));
+    }
+    journal.Finish();
+  };
+  // Under Wine every call is slower: there every fourth is cut.
+#ifdef _WIN32
+  const int stride = 4;
+#else
+  const int stride = 1;
+#endif
+  int cuts = 0;
+  for (int call = 1;; call += stride) {
+    SCOPED_TRACE("cut at call " + std::to_string(call) + " of the restore");
+    std::error_code ignored;
+    fs::remove_all(testing::FileSystemPath(backups::BackupsFolder(game.path())), ignored);
+    machine.Settle();
+    change();
+    machine.CutAt(call);
+    bool cut = false;
+    try {
+      const int code = Command({"/restore", "/quiet"});
+      ASSERT_EQ(kExitDone, code) << (os.messages.empty() ? "" : os.messages[0].text);
+    } catch (const testing::PowerCut&) {
+      cut = true;
+    }
+    machine.CutAt(0);
+    if (!cut) break;
+    ++cuts;
+    machine.Lose(call % 2 ? testing::PowerLossOs::Loss::kDropped
+                          : testing::PowerLossOs::Loss::kGarbage,
+                 static_cast<std::uint32_t>(call));
+    os.messages.clear();
+    // The next start (or, every other time, the next /restore) finishes it.
+    std::vector<backups::BackupSet> sets;
+    ASSERT_TRUE(backups::ListSets(*real, game.path(), sets).ok());
+    const bool unfinished = !sets.empty() && !sets.back().complete;
+    EXPECT_EQ(0, unfinished && call % 2 == 0 ? Command({"/restore", "/quiet"}) : Command({}));
+    EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
+    if (testing::FilesBelow(game.path()) != before) {
+      // Cut before the restore had recorded anything: nothing was changed,
+      // and the change is still the newest, to undo as before.
+      EXPECT_EQ(1u, testing::ListedSets(*real, game.path()).size());
+      EXPECT_EQ(0, Command({"/restore", "/quiet"}));
+    }
+    EXPECT_EQ(before, testing::FilesBelow(game.path()));
+    EXPECT_EQ(0, Command({}));
+    EXPECT_TRUE(os.messages.empty()) << "asked: " << os.messages[0].text;
+    if (::testing::Test::HasFailure()) break;
+  }
+  EXPECT_GT(cuts * stride, 40) << "the restore was cut short too few times to prove anything";
+}
+
+// While one instance changes the folder, a second one changes nothing and
+// says why: not /restore, not the tidying up at start, not OK.
+TEST_F(UndoTest, ASecondInstanceChangesNothingWhileTheFirstIsAtWork) {
+  Change(true);
+  const auto after = testing::FilesBelow(game.path());
+  platform::SystemError code = 0;
+  const auto first = backups::LockGameFolder(*real, game.path(), code);
+  ASSERT_NE(nullptr, first) << code;
+  EXPECT_EQ(kExitFailed, Command({"/restore", "/quiet"}));
+  ASSERT_EQ(1u, os.messages.size());
+  EXPECT_NE(std::string::npos, os.messages[0].text.find("already at work")) << os.messages[0].text;
+  EXPECT_EQ(after, testing::FilesBelow(game.path()));
+
+  // The first instance's OK, half written: not an interrupted run, not a leftover.
+  Put("VYhl2\\cfg\\autoexec.cfg", "bind \"F5\" \"jpeg\"\r\n");
+  Put("VYhl2\\cfg\\autoexec.cfg.veyra-new", "being written");
+  os.messages.clear();
+  int oks = 0;
+  os.dialog_script = [&](platform::MemoryDialog& dialog, platform::DialogEvents& events) {
+    events.OnCommand(dialog, model::IDC_OK, 0);
+    ++oks;
+    events.OnCommand(dialog, model::IDC_CANCEL, 0);  // still open: give up
+  };
+  EXPECT_EQ(0, Command({}));
+  EXPECT_EQ(1, oks);
+  ASSERT_EQ(1u, os.messages.size());
+  EXPECT_NE(std::string::npos, os.messages[0].text.find("already at work")) << os.messages[0].text;
+  EXPECT_EQ("being written", testing::ReadFileBytes(game.Join("VYhl2\\cfg\\autoexec.cfg.veyra-new")));
+  EXPECT_EQ(1u, testing::ListedSets(*real, game.path()).size());
 }
 
 }  // namespace
