@@ -46,6 +46,15 @@ TEST(ContentHashTest, FirstHalfIsXxh64OfTheBytes) {
     EXPECT_NE(hash.substr(0, 16), hash.substr(16)) << "the two halves must differ";
   }
   EXPECT_NE(ContentHash("a"), ContentHash("b"));
+  // The same in pieces of every size around the hash's 32-byte stripes.
+  const std::string long_text(1000, '\0');
+  for (const std::size_t piece : {1u, 7u, 31u, 32u, 33u, 999u}) {
+    ContentHasher hasher;
+    for (std::size_t at = 0; at < long_text.size(); at += piece) {
+      hasher.Add(std::string_view(long_text).substr(at, piece));
+    }
+    EXPECT_EQ("0e2b1ef27944075a", hasher.Finish().substr(0, 16)) << "pieces of " << piece;
+  }
 }
 
 TEST(BackupSetTest, ManifestReadsBackWhatWasWrittenAndSkipsACutLine) {
@@ -355,6 +364,73 @@ TEST_F(JournalTest, TheLogKeepsItsNewerHalfPastOneMebibyte) {
   EXPECT_EQ(0u, log.find(old_line)) << "the kept half starts at a line's start";
   EXPECT_NE(std::string::npos, log.find("  OK: nothing changed\r\n"))
       << log.substr(log.size() - 100);
+}
+
+// Another program's edit that keeps the file's size and time is no version
+// the journal knows: what it keeps is hashed from the bytes it keeps.
+TEST_F(JournalTest, AnEditThatKeepsSizeAndTimeIsKeptAsItIs) {
+  const std::string source = Put("Repository\\a.txt", "new a");
+  const std::string target = Put("hl2\\a.txt", "old a");
+  {
+    Journal journal(*real, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Copy(source, target));  // the journal now knows "new a" there
+    journal.Finish();
+  }
+  const fs::file_time_type time = fs::last_write_time(testing::FileSystemPath(target));
+  testing::WriteFileBytes(target, "EDIT!");  // as long, and dated as before
+  fs::last_write_time(testing::FileSystemPath(target), time);
+  Put("Repository\\a.txt", "newer");
+  {
+    Journal journal(*real, game.path(), "OK");
+    ASSERT_EQ(0u, journal.Copy(source, target));
+    journal.Finish();
+  }
+  ASSERT_TRUE(RestoreNewest().failures.empty());
+  EXPECT_EQ("EDIT!", testing::ReadFileBytes(target));
+}
+
+// A copy the volume cannot hold fails before anything changes; a step that
+// fails is put back by moving the kept contents back, so even a full disk,
+// which refuses every copy, gets its files back whole.
+TEST_F(JournalTest, AFullDiskChangesNothingAndPutsBackByMoving) {
+  const std::string destination = game.Join("hl2\\custom\\sound");
+  for (int n = 0; n < 3; ++n) {
+    Put("Repository\\" + std::to_string(n) + ".wav", std::string(1000, 'n'));
+    Put("hl2\\custom\\sound\\" + std::to_string(n) + ".wav", "old " + std::to_string(n));
+  }
+  const auto before = testing::FilesBelow(game.path());
+  const auto copy_all = [&](Journal& journal) {
+    std::vector<platform::Os::FileCopy> copies;
+    for (int n = 0; n < 3; ++n) {
+      const std::string name = "\\" + std::to_string(n) + ".wav";
+      copies.push_back({game.Join("Repository") + name, destination + name});
+    }
+    return journal.CopyFiles(copies, {});
+  };
+  {
+    testing::FaultInjectingOs full(*real);
+    full.free_space = 2500;  // room for two of the three new files
+    Journal journal(full, game.path(), "OK");
+    const platform::Result copied = copy_all(journal);
+    EXPECT_EQ(error::kDiskFull, copied.code()) << copied.Describe();
+    journal.Finish();
+    EXPECT_EQ(0, full.CallCount(platform::Operation::kCopy));
+  }
+  EXPECT_EQ(before, testing::FilesBelow(game.path()));
+  EXPECT_TRUE(Sets().empty());
+  {
+    // The last copy runs out of space half way, and so would any copy after it.
+    testing::FaultInjectingOs full(*real);
+    full.Inject({platform::Operation::kCopy, error::kDiskFull, "2.wav"});
+    Journal journal(full, game.path(), "OK");
+    journal.BeginStep();
+    const platform::Result copied = copy_all(journal);
+    ASSERT_EQ(error::kDiskFull, copied.code());
+    full.Inject({platform::Operation::kCopy, error::kDiskFull});
+    EXPECT_TRUE(journal.RollbackStep(copied).ok());
+    journal.Finish();
+  }
+  EXPECT_EQ(before, testing::FilesBelow(game.path()));
 }
 
 }  // namespace
