@@ -6,6 +6,7 @@
 
 #include "install/effect_files.h"
 #include "tests/doubles/escaped.h"
+#include "tests/doubles/expected_tables.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
@@ -35,19 +36,11 @@ std::string SaveFailureText(const std::string& path_line, const std::string& err
 // message recorded instead of shown.
 class TextFileTest : public ::testing::Test {
  protected:
-  TextFileTest() {
-    state.SunraysOnPattern = Pattern("ppe_sunrays.txt", '1');
-    state.SunraysOffPattern = Pattern("ppe_sunrays.txt", '0');
-    state.SunraysStrongOnPattern = Pattern("ppe_sunrays_strong.txt", '1');
-    state.SunraysStrongOffPattern = Pattern("ppe_sunrays_strong.txt", '0');
-  }
+  TextFileTest() { testing::SetSunraysPatterns(state); }
 
-  static std::string Pattern(const std::string& file, char digit) {
-    return file + "\"\n\t\t\"effect_start_enabled\"\t\t\"" + digit + '"';
-  }
   // A precache entry as the game's lists hold it, with LF line ends.
   static std::string Entry(const std::string& file, char digit) {
-    return "\t\"" + Pattern(file, digit) + "\n";
+    return "\t\"" + testing::PrecacheSwitch(file, digit) + "\n";
   }
 
   std::string File(const std::string& name, const std::string& content) {
