@@ -1,5 +1,6 @@
 #include "app/detection.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "config/default_autoexec.h"
@@ -45,13 +46,15 @@ using platform::Disable;
 using platform::Enable;
 using platform::Uncheck;
 
-// One test on the console settings: `before` runs in any case, then the text
-// is looked for; when found, `chosen` (what every level of a row means) runs
-// before `found`. The tests run in this order, each on its own, so a later one
-// may undo what an earlier one set.
+// One test on the console settings, for the check box whose console setting
+// it looks for: `before` runs in any case, then the setting with any of the
+// values is looked for; when found, `chosen` (what every level of a row means)
+// runs before `found`. The tests run in this order, each on its own, so a
+// later one may undo what an earlier one set.
 struct SettingTest {
+  const CheckBoxOption* box;
   ControlChanges before = {};
-  const char* text = "";
+  std::vector<std::string_view> values = {};
   ControlChanges chosen = {};
   ControlChanges found = {};
   ControlChanges not_found = {};
@@ -68,67 +71,99 @@ const ControlChanges kHpdChosen = {
     Enable(IDC_HPD_STRONGER), Enable(IDC_HPD_STRONGEST), Check(IDC_HPD),
 };
 
+// One row for every check box that a console setting keeps.
 const SettingTest kSettingTests[] = {
-    {.text = "mat_forcemanagedtextureintohardware 1", .found = {Check(IDC_LARGE_VRAM)}},
-    {.text = "rk_ppe_filmic 1", .found = {Check(IDC_FILMIC)}},
-    {.text = "rk_ppe_fxaa 1", .found = {Check(IDC_FXAA)}},
-    {.before = {Disable(IDC_SHARPEN_STRONGER)},
-     .text = "rk_ppe_sharpen 1",
+    {.box = &ConsoleOptionOf(IDC_LARGE_VRAM), .values = {"1"}, .found = {Check(IDC_LARGE_VRAM)}},
+    {.box = &ConsoleOptionOf(IDC_FILMIC), .values = {"1"}, .found = {Check(IDC_FILMIC)}},
+    {.box = &ConsoleOptionOf(IDC_FXAA), .values = {"1"}, .found = {Check(IDC_FXAA)}},
+    {.box = &ConsoleOptionOf(IDC_SHARPEN),
+     .before = {Disable(IDC_SHARPEN_STRONGER)},
+     .values = {"1"},
      .chosen = kSharpenChosen},
-    {.text = "rk_ppe_sharpen 2",
+    {.box = &ConsoleOptionOf(IDC_SHARPEN_STRONGER),
+     .values = {"2"},
      .chosen = kSharpenChosen,
      .found = {Check(IDC_SHARPEN_STRONGER), Uncheck(IDC_SHARPEN_STRONGEST)}},
-    {.text = "rk_ppe_sharpen 3",
+    {.box = &ConsoleOptionOf(IDC_SHARPEN_STRONGEST),
+     .values = {"3"},
      .chosen = kSharpenChosen,
      .found = {Check(IDC_SHARPEN_STRONGEST), Uncheck(IDC_SHARPEN_STRONGER)}},
-    {.before = {Disable(IDC_UNCHARTED_STRONGER), Disable(IDC_UNCHARTED_STRONGEST)},
-     .text = "rk_ppe_uncharted 1",
+    {.box = &ConsoleOptionOf(IDC_UNCHARTED),
+     .before = {Disable(IDC_UNCHARTED_STRONGER), Disable(IDC_UNCHARTED_STRONGEST)},
+     .values = {"1"},
      .chosen = kUnchartedChosen},
-    {.text = "rk_ppe_uncharted 2",
+    {.box = &ConsoleOptionOf(IDC_UNCHARTED_STRONGER),
+     .values = {"2"},
      .chosen = kUnchartedChosen,
      .found = {Check(IDC_UNCHARTED_STRONGER), Uncheck(IDC_UNCHARTED_STRONGEST)}},
-    {.text = "rk_ppe_uncharted 3",
+    {.box = &ConsoleOptionOf(IDC_UNCHARTED_STRONGEST),
+     .values = {"3"},
      .chosen = kUnchartedChosen,
      .found = {Uncheck(IDC_UNCHARTED_STRONGER), Check(IDC_UNCHARTED_STRONGEST)}},
-    {.before = {Disable(IDC_HPD_STRONGER), Disable(IDC_HPD_STRONGEST)},
-     .text = "rk_ppe_hpd 1",
+    {.box = &ConsoleOptionOf(IDC_HPD),
+     .before = {Disable(IDC_HPD_STRONGER), Disable(IDC_HPD_STRONGEST)},
+     .values = {"1"},
      .chosen = kHpdChosen},
-    {.text = "rk_ppe_hpd 2",
+    {.box = &ConsoleOptionOf(IDC_HPD_STRONGER),
+     .values = {"2"},
      .chosen = kHpdChosen,
      .found = {Check(IDC_HPD_STRONGER), Uncheck(IDC_HPD_STRONGEST)}},
-    {.text = "rk_ppe_hpd 3",
+    {.box = &ConsoleOptionOf(IDC_HPD_STRONGEST),
+     .values = {"3"},
      .chosen = kHpdChosen,
      .found = {Uncheck(IDC_HPD_STRONGER), Check(IDC_HPD_STRONGEST)}},
-    {.text = "rk_ppe_bokehdof 1", .found = {Check(IDC_DOF), Uncheck(IDC_GAUSS_BLUR)}},
-    {.text = "rk_ppe_bokehdof 2",
+    {.box = &ConsoleOptionOf(IDC_DOF),
+     .values = {"1"},
+     .found = {Check(IDC_DOF), Uncheck(IDC_GAUSS_BLUR)}},
+    {.box = &ConsoleOptionOf(IDC_DOF_CHROMATIC),
+     .values = {"2"},
      .found = {Check(IDC_DOF), Check(IDC_DOF_CHROMATIC), Uncheck(IDC_GAUSS_BLUR)}},
-    {.text = "rk_ppe_bokehdof 3",
+    {.box = &ConsoleOptionOf(IDC_DOF_STRONGER),
+     .values = {"3"},
      .found = {Check(IDC_DOF), Check(IDC_DOF_CHROMATIC), Check(IDC_DOF_STRONGER),
                Uncheck(IDC_GAUSS_BLUR)}},
-    {.text = "rk_ppe_filmgrain 1", .found = {Check(IDC_FILMGRAIN)}},
-    {.text = "crosshair 0", .found = {Check(IDC_HIDE_CROSSHAIR)}},
-    {.text = "rk_weapons_recoil 1", .found = {Check(IDC_RECOIL)}},
-    {.text = "RK_viewbob_enabled 1", .found = {Check(IDC_HEADBOB)}},
-    {.text = "rk_ppe_vignette 1", .found = {Check(IDC_VIGNETTE)}},
-    {.text = "ae_ssao 1", .found = {Check(IDC_SSAO)}},
-    {.before = {Disable(IDC_GAUSS_HORIZONTAL)},
-     .text = "rk_ppe_gaussblur 1",
+    {.box = &ConsoleOptionOf(IDC_FILMGRAIN), .values = {"1"}, .found = {Check(IDC_FILMGRAIN)}},
+    {.box = &ConsoleOptionOf(IDC_HIDE_CROSSHAIR),
+     .values = {"0"},
+     .found = {Check(IDC_HIDE_CROSSHAIR)}},
+    {.box = &ConsoleOptionOf(IDC_RECOIL), .values = {"1"}, .found = {Check(IDC_RECOIL)}},
+    {.box = &ConsoleOptionOf(IDC_HEADBOB), .values = {"1"}, .found = {Check(IDC_HEADBOB)}},
+    {.box = &ConsoleOptionOf(IDC_VIGNETTE), .values = {"1"}, .found = {Check(IDC_VIGNETTE)}},
+    {.box = &ConsoleOptionOf(IDC_SSAO), .values = {"1"}, .found = {Check(IDC_SSAO)}},
+    {.box = &ConsoleOptionOf(IDC_GAUSS_BLUR),
+     .before = {Disable(IDC_GAUSS_HORIZONTAL)},
+     .values = {"1"},
      .found = {Enable(IDC_GAUSS_HORIZONTAL), Check(IDC_GAUSS_BLUR), Uncheck(IDC_GAUSS_HORIZONTAL)},
      .skip_next_when_found = true},
-    {.text = "rk_ppe_gaussblur 2",
+    {.box = &ConsoleOptionOf(IDC_GAUSS_HORIZONTAL),
+     .values = {"2"},
      .found = {Enable(IDC_GAUSS_HORIZONTAL), Check(IDC_GAUSS_BLUR), Check(IDC_GAUSS_HORIZONTAL)}},
-    {.text = "rk_ppe_desaturate 1", .found = {Check(IDC_FILM_NOIR)}},
-    {.text = "rk_ppe_glass_effect 1", .found = {Check(IDC_HEV_GLASS)}},
-    {.text = "rk_ppe_glass_effect 2", .found = {Check(IDC_HEV_GLASS)}},
-    {.text = "npc_citizen_dont_precache_all 1",
+    {.box = &ConsoleOptionOf(IDC_FILM_NOIR), .values = {"1"}, .found = {Check(IDC_FILM_NOIR)}},
+    {.box = &ConsoleOptionOf(IDC_HEV_GLASS), .values = {"1", "2"}, .found = {Check(IDC_HEV_GLASS)}},
+    {.box = &ConsoleOptionOf(IDC_PRELOAD_NPC),
+     .values = {"1"},
      .found = {Uncheck(IDC_PRELOAD_NPC)},
      .not_found = {Check(IDC_PRELOAD_NPC)}},
-    {.text = "sv_forcepreload 1", .found = {Check(IDC_PRELOAD_OTHER)}},
-    {.text = "cl_new_impact_effects 1", .found = {Check(IDC_PARTICLES)}},
+    {.box = &ConsoleOptionOf(IDC_PRELOAD_OTHER),
+     .values = {"1"},
+     .found = {Check(IDC_PRELOAD_OTHER)}},
+    {.box = &ConsoleOptionOf(IDC_PARTICLES), .values = {"1"}, .found = {Check(IDC_PARTICLES)}},
+    // Any bloom scale but the plain one means the enhanced bloom; which level
+    // it is, the scale values tell below.
+    {.box = &ConsoleOptionOf(IDC_BLOOM),
+     .values = {"1.00"},
+     .not_found = {Check(IDC_BLOOM), Enable(IDC_BLOOM_LEVEL)}},
 };
 
 // Bloom values are tried in this order; the first found names the level.
 constexpr int kBloomTryOrder[] = {1, 2, 3, 4, 6, 7, 5, 8};
+
+bool HoldsSetting(const std::string& text, const SettingTest& test) {
+  const std::string setting = std::string(test.box->console_setting) + ' ';
+  return std::any_of(test.values.begin(), test.values.end(), [&](std::string_view value) {
+    return Contains(text, setting + std::string(value));
+  });
+}
 
 void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const std::string& file) {
   const std::string text = config::StripQuotes(file);
@@ -139,7 +174,7 @@ void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const st
       continue;
     }
     platform::Apply(dialog, test.before);
-    const bool found = Contains(text, test.text);
+    const bool found = HoldsSetting(text, test);
     if (found) platform::Apply(dialog, test.chosen);
     platform::Apply(dialog, found ? test.found : test.not_found);
     skip = found && test.skip_next_when_found;
@@ -147,12 +182,8 @@ void DetectConsoleSettings(ProgramState& state, DialogControls& dialog, const st
 
   state.BloomScaleValue = state.BloomScaleValues[1];
   dialog.Select(IDC_BLOOM_LEVEL, 1);
-  if (!Contains(text, "mat_bloom_scalefactor_scalar 1.00")) {
-    dialog.SetChecked(IDC_BLOOM, true);
-    dialog.SetEnabled(IDC_BLOOM_LEVEL, true);
-  }
   for (int level : kBloomTryOrder) {
-    if (Contains(text, "mat_bloom_scalefactor_scalar " + state.BloomScaleValues[level])) {
+    if (Contains(text, std::string(SettingOf(IDC_BLOOM)) + ' ' + state.BloomScaleValues[level])) {
       state.BloomScaleValue = state.BloomScaleValues[level];
       dialog.Select(IDC_BLOOM_LEVEL, level);
       break;
@@ -232,6 +263,12 @@ void DetectSweetFx(platform::Os& os, ProgramState& state, DialogControls& dialog
 }
 
 }  // namespace
+
+std::vector<int> ControlsOfDetectionRows() {
+  std::vector<int> controls;
+  for (const SettingTest& test : kSettingTests) controls.push_back(test.box->control);
+  return controls;
+}
 
 std::vector<std::string> ListSweetFxPresets(platform::Os& os, const std::string& start_directory) {
   std::vector<std::string> presets;

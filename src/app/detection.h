@@ -15,6 +15,10 @@ namespace veyra::app {
 void DetectInstalledState(platform::Os& os, model::ProgramState& state,
                           platform::DialogControls& dialog);
 
+// The check box of each console-settings test of the detection, in the order
+// the tests run: every box a console setting keeps has one.
+std::vector<int> ControlsOfDetectionRows();
+
 // The preset names offered: the plain files matching "SweetFX\Presets\*.*"
 // below the start directory, in directory order, at most 1000, each with every
 // ".txt" removed. A folder that cannot be listed whole is reported with the

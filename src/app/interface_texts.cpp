@@ -1,16 +1,17 @@
 #include "app/interface_texts.h"
 
 #include "model/control_ids.h"
+#include "model/options.h"
 
 namespace veyra::app {
 
 using namespace model;
 namespace {
 
+// The texts of the controls that are no check box; a check box's own are in its option row.
 struct TranslatedText {
   int control;  // 0 = the dialog's caption
-  const char* english;
-  const char* german;
+  Texts text;
 };
 
 constexpr TranslatedText kTexts[] = {
@@ -19,85 +20,45 @@ constexpr TranslatedText kTexts[] = {
     {IDC_RECOMMENDED2, "Recommended #2", "Empfohlen #2"},
     {IDC_CANCEL, "Cancel", "Abbruch"},
     {IDC_FRAME_ENGINE, "Engine Settings", "Engine Einstellungen"},
-    {IDC_PRELOAD_NPC, "Force Preload of NPC Resources", "Erzwinge Vorausladen von NPC Resourcen"},
     {IDC_PRELOAD_NPC_TEXT,
      "This forces preload of NPC resources (textures and models) into memory on map load. Can "
      "prevent stuttering, but will increase VRAM usage and loading times.",
      "Erzwingt das Vorausladen von NPC Resourcen (Modelle und Texturen). Kann Stottern verhindern, "
      "aber erhöht VRAM-Verbrauch und Ladezeiten."},
-    {IDC_PRELOAD_OTHER, "Force Preload of Other Resources",
-     "Erzwinge Vorausladen von anderen Resourcen"},
     {IDC_PRELOAD_OTHER_TEXT,
      "This forces preload of other resources (textures, sounds and models) into memory on map "
      "load. Can prevent stuttering, but will increase memory usage and loading times.",
      "Erzwingt das Vorausladen von anderen Resourcen (Texturen, Sounds und Modelle). Kann Stottern "
      "verhindern, aber erhöht Speicherverbrauch und Ladezeiten."},
     {IDC_FRAME_GRAPHICS, "Graphics Settings", "Grafik Einstellungen"},
-    {IDC_ANAMORPH_FLARES, "Enable Anamorphic Lens Flares", "Anamorphe Lichteffekte."},
-    {IDC_COAST_NIGHT, "Coast Sequence at night time", "Küstensequenz bei Nacht"},
     {IDC_COAST_NIGHT_TEXT,
      "This lets you play the coast sequence after Ravenholm at night, fixing a time lapse in the "
      "original game.",
      "Aktiviert die Küstensequenz (Ravenholm zu Nova Prospekt) bei Nacht. Dies korrigiert einen "
      "Zeitsprung des Originalspiels."},
-    {IDC_VEYRA_WEAPONS, "Activate Veyra Mod's Weapons", "Veyra Mod Waffen"},
     {IDC_VEYRA_WEAPONS_TEXT,
      "Activates Veyra Mod's weapons/sounds with ironsight aiming feature. Disabling this option "
      "activates VALVE's original weapons/sounds, without ironsight aiming.",
      "Benutze Veyra Mod Version aller Waffen inklusive neuen Sounds und Ironsight Fähigkeit. "
      "Deaktivieren schaltet um auf originale VALVE Waffen ohne Ironsight-Fähigkeit."},
-    {IDC_PARTICLES, "Activate Enhanced Particle Effects", "Erweiterte Partikel-Effekte"},
-    {IDC_BLOOM, "Enable Enhanced Bloom Effects.", "Erweitertes Blooming."},
-    {IDC_VEYRA_SKILL, "Use Veyra Mod's Difficulty Settings",
-     "Veyra Mod Schwierigkeits-Einstellungen."},
     {IDC_VEYRA_SKILL_TEXT,
      "Grenades have a bigger blast radius and cause more damage. Bullet hits will consume your "
      "health quicker and headshots are ALWAYS lethal.",
      "Granaten haben einen größeren Explosionsradius und richten mehr Schaden an. Kugeln "
      "verursachen stärkere Verletzungen, und ein Kopftreffer ist IMMER tödlich."},
-    {IDC_VIGNETTE, "Vignette Post Processing", "Vignettierung"},
-    {IDC_SSAO, "Ambient Occlusion (HBAO) Post Processing", "Umgebungsverdeckung (HBAO)"},
-    {IDC_FILM_NOIR, "Film Noire Colors", "Film Noire Farben"},
-    {IDC_SUNRAYS, "Sunrays and Godrays", "Sonnenstrahlen"},
-    {IDC_HEV_GLASS, "HEV Suit Glass Visor Reflections", "HEV Suit Helmglas-Effekt"},
-    {IDC_RECOIL, "Weapons Recoil", "Simulierter Waffenrückstoß"},
-    {IDC_SWEETFX, "SweetFX Post Processing", "SweetFX Nachbearbeitung"},
-    {IDC_RESHADE, "Reshade Post Processing (HQ Softbloom)",
-     "Reshade Nachbearbeitung (HQ Softbloom)"},
-    {IDC_HEADBOB, "Activate Player Head Bob Movement", "Kopfbewegungen"},
-    {IDC_HIDE_CROSSHAIR, "Hide Crosshair", "Verstecke Fadenkreuz"},
-    {IDC_GAUSS_BLUR, " Gaussian Blur Post Processing", "Gaußscher Weichzeichner"},
-    {IDC_GAUSS_HORIZONTAL, "Horizontal Only.", "Nur horizontal"},
-    {IDC_LARGE_VRAM, "Activate Large VRAM Mode (Experimental)", "Hoher VRAM Modus (experimentell)"},
     {IDC_LARGE_VRAM_TEXT,
      "Activates a special mode to improve performance for GPU's with more than 3GB of VRAM.",
      "Aktiviere hohe VRAM Nutzung (nur geeignet für Grafikkarten mit mehr als 3 GB VRAM)"},
-    {IDC_DOF, "Depth of Field (DoF) With Autofocus", "Tiefenunschärfe"},
-    {IDC_DOF_CHROMATIC, "With Chromatic Aberration", "chromatische Aberration"},
-    {IDC_DOF_STRONGER, "Stronger Effect", "verstärken"},
-    {IDC_FILMGRAIN, "Film Grain Post Processing ", "Filmrauschen"},
-    {IDC_UNCHARTED, "Uncharted 2 Tonemapping", "Uncharted 2 Farbanpassung"},
-    {IDC_UNCHARTED_STRONGER, "stronger", "stärker"},
-    {IDC_UNCHARTED_STRONGEST, "strongest", "am stärksten"},
-    {IDC_HPD, "Haarm Peter Duiker Tonemapping", "Haarm Peter Duiker Farbanpassung"},
-    {IDC_HPD_STRONGER, "stronger", "stärker"},
-    {IDC_HPD_STRONGEST, "strongest", "am stärksten"},
-    {IDC_SHARPEN, "Sharpen the image", "Bildschärfung"},
-    {IDC_SHARPEN_STRONGER, "stronger", "stärker"},
-    {IDC_SHARPEN_STRONGEST, "strongest", "am stärksten"},
-    {IDC_FILMIC, "Filmic Tonemapping", "Filmähnliche Gammakurve"},
 };
 
 struct ToolTipTexts {
   int control;
-  const char* english;
-  const char* german;
-  const char* english_unavailable;
-  const char* german_unavailable;
+  Texts tip;
+  Texts unavailable;
 };
 
-// What each check box, list and button does, for its tooltip; the control's
-// unavailable texts say why it is greyed out (nullptr: it never is).
+// What each list and button does, for its tooltip; the control's unavailable
+// texts say why it is greyed out (none: it never is).
 constexpr ToolTipTexts kToolTips[] = {
     {IDC_OK,
      "Saves your choices and applies them: the settings block of the three autoexec.cfg, the "
@@ -109,33 +70,6 @@ constexpr ToolTipTexts kToolTips[] = {
      nullptr, nullptr},
     {IDC_CANCEL, "Closes the program without changing anything.",
      "Schließt das Programm, ohne etwas zu ändern.", nullptr, nullptr},
-    {IDC_PRELOAD_NPC,
-     "Loads the models and textures of all characters when a map loads. Can prevent stutter when "
-     "new characters appear; costs video memory and longer loading times.",
-     "Lädt beim Laden einer Karte die Modelle und Texturen aller Figuren. Kann Ruckeln verhindern, "
-     "wenn neue Figuren auftauchen; kostet Grafikspeicher und längere Ladezeiten.",
-     nullptr, nullptr},
-    {IDC_PRELOAD_OTHER,
-     "Loads the other textures, sounds and models of a map in advance. Can prevent stutter; costs "
-     "memory and longer loading times.",
-     "Lädt die übrigen Texturen, Sounds und Modelle einer Karte im Voraus. Kann Ruckeln "
-     "verhindern; kostet Speicher und längere Ladezeiten.",
-     nullptr, nullptr},
-    {IDC_ANAMORPH_FLARES,
-     "Wide, film-like streaks of light instead of the round lens flares. OK copies the sprites "
-     "into the game; hardly any cost in frame rate.",
-     "Breite, filmähnliche Lichtstreifen statt der runden Lichtreflexe. OK kopiert die Sprites ins "
-     "Spiel; kostet kaum Bildrate.",
-     nullptr, nullptr},
-    {IDC_PARTICLES, "Richer smoke, sparks and debris. Costs some frame rate in heavy fights.",
-     "Aufwendigerer Rauch, Funken und Trümmer. Kostet in großen Gefechten etwas Bildrate.", nullptr,
-     nullptr},
-    {IDC_BLOOM,
-     "A stronger glow around bright light; the list beside it sets how strong. Costs little frame "
-     "rate.",
-     "Stärkeres Leuchten um helles Licht; die Liste daneben bestimmt die Stärke. Kostet wenig "
-     "Bildrate.",
-     nullptr, nullptr},
     {IDC_BLOOM_LEVEL,
      "How strong the glow is. \"ReShade compatible\" is meant for the ReShade post-processing.",
      "Wie stark das Leuchten ist. \"Reshade kompatibel\" ist für die Reshade-Nachbearbeitung "
@@ -146,12 +80,6 @@ constexpr ToolTipTexts kToolTips[] = {
      "Startet Mienwerk, das Begleitprogramm zum Anpassen der Figuren.",
      "Mienwerk is not installed: Mienwerk\\Mienwerk.exe is missing in the game folder.",
      "Mienwerk ist nicht installiert: Mienwerk\\Mienwerk.exe fehlt im Spielordner."},
-    {IDC_VEYRA_WEAPONS,
-     "Veyra Mod's weapon models and sounds with iron-sight aiming; unchecked, the original "
-     "weapons. OK copies the weapon set into the three games, which takes a moment.",
-     "Die Waffenmodelle und Sounds von Veyra Mod mit Kimme und Korn; ohne Haken die originalen "
-     "Waffen. OK kopiert das Waffenpaket in die drei Spiele, was einen Moment dauert.",
-     nullptr, nullptr},
     {IDC_MAXIMUM_VALVE,
      "Sets everything close to the original game: the original weapons, difficulty and coast "
      "sequence, head bob on, and every effect, all post-processing (SweetFX and ReShade too) and "
@@ -173,41 +101,9 @@ constexpr ToolTipTexts kToolTips[] = {
      "Like Recommended, but with filmic tone mapping instead of Haarm Peter Duiker tone mapping.",
      "Wie Empfohlen, aber mit filmähnlicher Gammakurve statt der Haarm-Peter-Duiker-Farbanpassung.",
      nullptr, nullptr},
-    {IDC_VEYRA_SKILL,
-     "Veyra Mod's difficulty: bigger grenade blasts, bullets hurt more and headshots always kill. "
-     "OK copies the difficulty settings into the game.",
-     "Die Schwierigkeit von Veyra Mod: größere Granatenexplosionen, Kugeln verletzen stärker und "
-     "Kopftreffer töten immer. OK kopiert die Einstellungen ins Spiel.",
-     nullptr, nullptr},
-    {IDC_VIGNETTE,
-     "Darkens the corners of the picture like a camera lens. Costs little frame rate.",
-     "Dunkelt die Bildecken ab wie ein Kameraobjektiv. Kostet wenig Bildrate.", nullptr, nullptr},
-    {IDC_SUNRAYS,
-     "Rays of sunlight through trees and past edges; the list beside it sets how strong. Costs "
-     "some frame rate outdoors.",
-     "Sonnenstrahlen durch Bäume und an Kanten vorbei; die Liste daneben bestimmt die Stärke. "
-     "Kostet im Freien etwas Bildrate.",
-     nullptr, nullptr},
     {IDC_SUNRAYS_LEVEL, "How strong the sun rays are.", "Wie stark die Sonnenstrahlen sind.",
      "Available when the sun rays are switched on.",
      "Verfügbar, wenn die Sonnenstrahlen eingeschaltet sind."},
-    {IDC_HEV_GLASS, "Reflections on the glass of the HEV suit's helmet. Costs a little frame rate.",
-     "Spiegelungen im Helmglas des HEV-Anzugs. Kostet etwas Bildrate.", nullptr, nullptr},
-    {IDC_RECOIL, "The weapons kick back when you fire.",
-     "Die Waffen schlagen beim Schießen zurück.", "Available with Veyra Mod's weapons.",
-     "Verfügbar mit den Waffen von Veyra Mod."},
-    {IDC_FILM_NOIR, "A black-and-white picture with strong contrast.",
-     "Ein Schwarzweißbild mit starkem Kontrast.", nullptr, nullptr},
-    {IDC_SWEETFX,
-     "Puts the SweetFX post-processing into the game's bin folder, with the preset chosen beside "
-     "it; unchecked, it is removed. Costs frame rate depending on the preset. Not together with "
-     "ReShade.",
-     "Installiert die SweetFX-Nachbearbeitung im bin-Ordner des Spiels, mit der daneben gewählten "
-     "Voreinstellung; ohne Haken wird sie entfernt. Kostet je nach Voreinstellung Bildrate. Nicht "
-     "zusammen mit Reshade.",
-     nullptr, nullptr},
-    {IDC_HEADBOB, "The view moves with your steps.", "Die Sicht bewegt sich mit den Schritten.",
-     nullptr, nullptr},
     {IDC_SWEETFX_PRESET, "The SweetFX preset, one of the files in SweetFX\\Presets.",
      "Die SweetFX-Voreinstellung, eine der Dateien in SweetFX\\Presets.",
      "Available when SweetFX is switched on and ReShade is off.",
@@ -216,91 +112,6 @@ constexpr ToolTipTexts kToolTips[] = {
      "Öffnet die gewählte SweetFX-Voreinstellung im Editor.",
      "Available when SweetFX is switched on and ReShade is off.",
      "Verfügbar, wenn SweetFX ein- und Reshade ausgeschaltet ist."},
-    {IDC_HIDE_CROSSHAIR, "Hides the crosshair; you aim over the iron sights.",
-     "Blendet das Fadenkreuz aus; gezielt wird über Kimme und Korn.",
-     "Available with Veyra Mod's weapons.", "Verfügbar mit den Waffen von Veyra Mod."},
-    {IDC_GAUSS_BLUR, "Softens the whole picture a little. Costs a little frame rate.",
-     "Macht das ganze Bild etwas weicher. Kostet etwas Bildrate.", nullptr, nullptr},
-    {IDC_GAUSS_HORIZONTAL, "Blurs sideways only, which keeps more detail.",
-     "Zeichnet nur waagerecht weich, was mehr Details erhält.",
-     "Available when the Gaussian blur is switched on.",
-     "Verfügbar, wenn der Gaußsche Weichzeichner eingeschaltet ist."},
-    {IDC_LARGE_VRAM,
-     "Keeps more textures in video memory, for graphics cards with more than 3 GB. Experimental.",
-     "Hält mehr Texturen im Grafikspeicher, für Grafikkarten mit mehr als 3 GB. Experimentell.",
-     nullptr, nullptr},
-    {IDC_DOF, "Blurs what lies far from where you look, focusing by itself. Costs frame rate.",
-     "Zeichnet weich, was weit vom Blickpunkt entfernt ist, und stellt selbst scharf. Kostet "
-     "Bildrate.",
-     nullptr, nullptr},
-    {IDC_FILMGRAIN, "A fine film grain over the picture.", "Ein feines Filmkorn über dem Bild.",
-     nullptr, nullptr},
-    {IDC_DOF_CHROMATIC, "Colour fringes in the blurred parts, as a real lens makes them.",
-     "Farbsäume in den unscharfen Bereichen, wie ein echtes Objektiv sie zeigt.",
-     "Available when the depth of field is switched on.",
-     "Verfügbar, wenn die Tiefenunschärfe eingeschaltet ist."},
-    {IDC_DOF_STRONGER, "A stronger blur, with chromatic aberration.",
-     "Stärkere Unschärfe, mit chromatischer Aberration.",
-     "Available when the depth of field with chromatic aberration is switched on.",
-     "Verfügbar, wenn die Tiefenunschärfe mit chromatischer Aberration eingeschaltet ist."},
-    {IDC_SSAO, "Soft shadows in corners and where objects meet. Costs noticeable frame rate.",
-     "Weiche Schatten in Ecken und wo Gegenstände aufeinandertreffen. Kostet spürbar Bildrate.",
-     nullptr, nullptr},
-    {IDC_RESHADE,
-     "Puts the ReShade post-processing with a soft HQ bloom into the game's bin folder; unchecked, "
-     "it is removed. Not together with SweetFX; selects the ReShade-compatible bloom. Costs frame "
-     "rate.",
-     "Installiert die Reshade-Nachbearbeitung mit weichem HQ-Bloom im bin-Ordner des Spiels; ohne "
-     "Haken wird sie entfernt. Nicht zusammen mit SweetFX; wählt das Reshade-kompatible Bloom. "
-     "Kostet Bildrate.",
-     nullptr, nullptr},
-    {IDC_COAST_NIGHT,
-     "Plays the coast sequence after Ravenholm at night, mending a jump in time of the original "
-     "game. OK copies the maps into the game.",
-     "Spielt die Küstensequenz nach Ravenholm bei Nacht und behebt so einen Zeitsprung des "
-     "Originalspiels. OK kopiert die Karten ins Spiel.",
-     nullptr, nullptr},
-    {IDC_UNCHARTED,
-     "Filmic colours and contrast (Uncharted 2 tone mapping). Not together with Haarm Peter Duiker "
-     "tone mapping.",
-     "Filmähnliche Farben und Kontraste (Uncharted-2-Farbanpassung). Nicht zusammen mit der "
-     "Haarm-Peter-Duiker-Farbanpassung.",
-     nullptr, nullptr},
-    {IDC_SHARPEN, "Sharpens the picture. Costs little frame rate.",
-     "Schärft das Bild. Kostet wenig Bildrate.", nullptr, nullptr},
-    {IDC_FILMIC, "A film-like gamma curve with softer highlights.",
-     "Eine filmähnliche Gammakurve mit weicheren Lichtern.", nullptr, nullptr},
-    {IDC_UNCHARTED_STRONGER, "A stronger effect.", "Ein stärkerer Effekt.",
-     "Available when Uncharted 2 tone mapping is switched on.",
-     "Verfügbar, wenn die Uncharted-2-Farbanpassung eingeschaltet ist."},
-    {IDC_UNCHARTED_STRONGEST, "The strongest effect.", "Der stärkste Effekt.",
-     "Available when Uncharted 2 tone mapping is switched on.",
-     "Verfügbar, wenn die Uncharted-2-Farbanpassung eingeschaltet ist."},
-    {IDC_SHARPEN_STRONGER, "Sharpens more.", "Schärft stärker.",
-     "Available when sharpening is switched on.",
-     "Verfügbar, wenn die Bildschärfung eingeschaltet ist."},
-    {IDC_SHARPEN_STRONGEST, "Sharpens most.", "Schärft am stärksten.",
-     "Available when sharpening is switched on.",
-     "Verfügbar, wenn die Bildschärfung eingeschaltet ist."},
-    {IDC_FXAA,
-     "Fast anti-aliasing as post-processing. OK switches the game's own anti-aliasing (MSAA) off "
-     "in the registry, since both together would cost twice. Costs little frame rate.",
-     "Schnelle Kantenglättung als Nachbearbeitung. OK schaltet die eigene Kantenglättung des "
-     "Spiels (MSAA) in der Registrierung aus, da beide zusammen doppelt kosten würden. Kostet "
-     "wenig Bildrate.",
-     nullptr, nullptr},
-    {IDC_HPD,
-     "Film-like colours (Haarm Peter Duiker tone mapping). Not together with Uncharted 2 tone "
-     "mapping.",
-     "Filmähnliche Farben (Haarm-Peter-Duiker-Farbanpassung). Nicht zusammen mit der "
-     "Uncharted-2-Farbanpassung.",
-     nullptr, nullptr},
-    {IDC_HPD_STRONGER, "A stronger effect.", "Ein stärkerer Effekt.",
-     "Available when Haarm Peter Duiker tone mapping is switched on.",
-     "Verfügbar, wenn die Haarm-Peter-Duiker-Farbanpassung eingeschaltet ist."},
-    {IDC_HPD_STRONGEST, "The strongest effect.", "Der stärkste Effekt.",
-     "Available when Haarm Peter Duiker tone mapping is switched on.",
-     "Verfügbar, wenn die Haarm-Peter-Duiker-Farbanpassung eingeschaltet ist."},
 };
 
 struct ItemTexts {
@@ -397,6 +208,12 @@ constexpr MessageTexts kMessages[] = {
      "beschädigt sind oder fehlen:\r\n%1\r\nEs wurde nichts geändert."},
 };
 
+// The text in the chosen language; "" when there is none.
+const char* In(const Texts& texts, bool german) {
+  const char* text = german ? texts.german : texts.english;
+  return text != nullptr ? text : "";
+}
+
 // Replaces the item's text where it stands: removed, then inserted again at the same position.
 void ReplaceItemText(platform::DialogControls& dialog, int list, int item, const char* text) {
   dialog.RemoveItem(list, item);
@@ -430,18 +247,18 @@ void InterfaceTexts(const std::string& language, platform::DialogControls& dialo
                     const ProgramState& state) {
   const bool german = IsGermanInterface(language);
   for (const TranslatedText& text : kTexts) {
-    const char* chosen = german ? text.german : text.english;
     if (text.control == 0) {
-      dialog.SetCaption(chosen);
+      dialog.SetCaption(In(text.text, german));
     } else {
-      dialog.SetText(text.control, chosen);
+      dialog.SetText(text.control, In(text.text, german));
     }
   }
-
   for (const ToolTipTexts& tip : kToolTips) {
-    const char* unavailable = german ? tip.german_unavailable : tip.english_unavailable;
-    dialog.SetToolTip(tip.control, german ? tip.german : tip.english,
-                      unavailable ? unavailable : "");
+    dialog.SetToolTip(tip.control, In(tip.tip, german), In(tip.unavailable, german));
+  }
+  for (const CheckBoxOption& option : CheckBoxOptions()) {
+    if (option.label.english != nullptr) dialog.SetText(option.control, In(option.label, german));
+    dialog.SetToolTip(option.control, In(option.tip, german), In(option.tip_unavailable, german));
   }
 
   for (int item = 1; item <= 8; ++item) {
@@ -467,12 +284,16 @@ void InterfaceTexts(const std::string& language, platform::DialogControls& dialo
 std::vector<int> ControlsOfTextRows() {
   std::vector<int> controls;
   for (const TranslatedText& text : kTexts) controls.push_back(text.control);
+  for (const CheckBoxOption& option : CheckBoxOptions()) {
+    if (option.label.english != nullptr) controls.push_back(option.control);
+  }
   return controls;
 }
 
 std::vector<int> ControlsOfToolTipRows() {
   std::vector<int> controls;
   for (const ToolTipTexts& tip : kToolTips) controls.push_back(tip.control);
+  for (const CheckBoxOption& option : CheckBoxOptions()) controls.push_back(option.control);
   return controls;
 }
 

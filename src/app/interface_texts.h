@@ -18,10 +18,11 @@ bool IsGermanInterface(const std::string& language);
 void InterfaceTexts(const std::string& language, platform::DialogControls& dialog,
                     const model::ProgramState& state);
 
-// The control of each row of the translated texts, in table order; 0 stands
-// for the caption.
+// The control of each translated text, those of the other controls' table
+// (0 stands for the caption), then those of the option rows; a check box whose
+// layout fixes its text has none.
 std::vector<int> ControlsOfTextRows();
-// The control of each row of the tooltips, in table order.
+// The control of each tooltip: the other controls' table, then the option rows.
 std::vector<int> ControlsOfToolTipRows();
 
 // The texts of the messages about backups, about the start folder and of the

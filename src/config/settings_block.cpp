@@ -5,11 +5,13 @@
 #include <set>
 
 #include "config/sequential_removal.h"
+#include "model/control_ids.h"
+#include "model/options.h"
 
 namespace veyra::config {
 namespace {
 
-using model::SettingsState;
+using namespace model;
 
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -49,17 +51,17 @@ const std::vector<RemovalPass>& RemovalPasses() {
   static const std::vector<RemovalPass> passes = {
       {"\r\n",
        {
-           {"mat_forcemanagedtextureintohardware", {"1", "0"}},
+           {SettingOf(IDC_LARGE_VRAM), {"1", "0"}},
            {"mat_managedtextures", {"1", "0"}},
            {"rk_ppe_artyflare", {"1", "0"}},
-           {"rk_ppe_bokehdof", {"1", "0", "2", "3"}},
-           {"rk_ppe_filmgrain", {"1", "0"}},
+           {SettingOf(IDC_DOF), {"1", "0", "2", "3"}},
+           {SettingOf(IDC_FILMGRAIN), {"1", "0"}},
            {"rk_ppe_dragonborn", {"1", "0"}},
-           {"rk_ppe_sharpen", {"2", "3", "1", "0"}},
-           {"rk_ppe_uncharted", {"1", "2", "3", "0"}},
-           {"rk_ppe_hpd", {"1", "2", "3", "0"}},
-           {"rk_ppe_filmic", {"1", "0"}},
-           {"rk_ppe_fxaa", {"1", "0"}},
+           {SettingOf(IDC_SHARPEN), {"2", "3", "1", "0"}},
+           {SettingOf(IDC_UNCHARTED), {"1", "2", "3", "0"}},
+           {SettingOf(IDC_HPD), {"1", "2", "3", "0"}},
+           {SettingOf(IDC_FILMIC), {"1", "0"}},
+           {SettingOf(IDC_FXAA), {"1", "0"}},
            {"Host_thread_mode", {"2", "0"}},
            {"mat_queue_mode", {"2", "0", "-1"}},
            {"cl_threaded_bone_setup", {"0"}},
@@ -76,10 +78,10 @@ const std::vector<RemovalPass>& RemovalPasses() {
            {"mat_monitorgamma_tv_exp", {"2.0", "1.0"}},
            {"mat_monitorgamma_tv_range_max", {"255"}},
            {"mat_monitorgamma_tv_range_min", {"0"}},
-           {"npc_citizen_dont_precache_all", {"1", "0"}},
-           {"sv_forcepreload", {"1", "0"}},
+           {SettingOf(IDC_PRELOAD_NPC), {"1", "0"}},
+           {SettingOf(IDC_PRELOAD_OTHER), {"1", "0"}},
            {"cl_forcepreload", {"1", "0"}},
-           {"crosshair", {"0", "1"}},
+           {SettingOf(IDC_HIDE_CROSSHAIR), {"0", "1"}},
            {"ai_expression_optimization", {"1", "0"}},
            {"r_flashlightdepthres", {"4096", "2048", "1024"}},
            {"mat_hdr_level", {"2"}, {}, "\r\n\n"},
@@ -89,23 +91,23 @@ const std::vector<RemovalPass>& RemovalPasses() {
            {"mat_bloomamount_rate", {"0"}},
            {{}, {}, {&kS3, &kS4, &kS5}},
            {{}, {}, {&kS6}},
-           {"mat_bloom_scalefactor_scalar", {"1.0"}},
+           {SettingOf(IDC_BLOOM), {"1.0"}},
            {"mat_bloomscale", {"1"}, {}, "\r\n\n"},
            {"mat_bloomamount_rate", {"0.05"}},
            {"r_bloomtintexponent", {"2.2"}},
            {"rk_timedownscale", {"1", "0"}},
-           {"rk_ppe_vignette", {"1"}},
-           {"ae_ssao", {"1"}},
-           {"rk_ppe_gaussblur", {"1", "2"}},
+           {SettingOf(IDC_VIGNETTE), {"1"}},
+           {SettingOf(IDC_SSAO), {"1"}},
+           {SettingOf(IDC_GAUSS_BLUR), {"1", "2"}},
            {{}, {}, {&kS7}},
        }},
       {"\r",
        {
-           {"mat_forcemanagedtextureintohardware", {"1", "0"}},
+           {SettingOf(IDC_LARGE_VRAM), {"1", "0"}},
            {"mat_managedtextures", {"1", "0"}},
            {"rk_ppe_artyflare", {"1", "0"}},
-           {"rk_ppe_bokehdof", {"1", "0", "2", "3"}},
-           {"rk_ppe_filmgrain", {"1", "0"}},
+           {SettingOf(IDC_DOF), {"1", "0", "2", "3"}},
+           {SettingOf(IDC_FILMGRAIN), {"1", "0"}},
            {"rk_ppe_dragonborn", {"1", "0"}},
            {"Host_thread_mode", {"2", "0"}},
            {"mat_queue_mode", {"2", "0", "-1"}},
@@ -123,18 +125,18 @@ const std::vector<RemovalPass>& RemovalPasses() {
            {"mat_monitorgamma_tv_exp", {"2.0", "1.0"}},
            {"mat_monitorgamma_tv_range_max", {"255"}},
            {"mat_monitorgamma_tv_range_min", {"0"}},
-           {"npc_citizen_dont_precache_all", {"1", "0"}},
-           {"sv_forcepreload", {"1", "0"}},
+           {SettingOf(IDC_PRELOAD_NPC), {"1", "0"}},
+           {SettingOf(IDC_PRELOAD_OTHER), {"1", "0"}},
            {"cl_forcepreload", {"1", "0"}},
            {"ai_expression_optimization", {"1", "0"}},
-           {"crosshair", {"0", "1"}},
+           {SettingOf(IDC_HIDE_CROSSHAIR), {"0", "1"}},
            {"r_flashlightdepthres", {"4096", "2048", "1024"}},
            {"mat_hdr_level", {"2"}},
-           {"rk_ppe_sharpen", {"2", "3", "1", "0"}},
-           {"rk_ppe_uncharted", {"1", "2", "3", "0"}},
-           {"rk_ppe_hpd", {"1", "2", "3", "0"}},
-           {"rk_ppe_filmic", {"1", "0"}},
-           {"rk_ppe_fxaa", {"1", "0"}},
+           {SettingOf(IDC_SHARPEN), {"2", "3", "1", "0"}},
+           {SettingOf(IDC_UNCHARTED), {"1", "2", "3", "0"}},
+           {SettingOf(IDC_HPD), {"1", "2", "3", "0"}},
+           {SettingOf(IDC_FILMIC), {"1", "0"}},
+           {SettingOf(IDC_FXAA), {"1", "0"}},
            {{}, {}, {&kS1}},
            {"mat_bloomscale", {"0"}},
            {"mat_bloomamount_rate", {"0"}},
@@ -142,14 +144,14 @@ const std::vector<RemovalPass>& RemovalPasses() {
            {{}, {}, {&kS6}},
            {{}, {}, {&kS2}},
            {{}, {}, {&kS3, &kS4, &kS5}},
-           {"mat_bloom_scalefactor_scalar", {"1.0"}},
+           {SettingOf(IDC_BLOOM), {"1.0"}},
            {"mat_bloomscale", {"1"}},
            {"mat_bloomamount_rate", {"0.05"}},
            {"r_bloomtintexponent", {"2.2"}},
            {"rk_timedownscale", {"1", "0"}},
-           {"rk_ppe_vignette", {"1"}},
-           {"ae_ssao", {"1"}},
-           {"rk_ppe_gaussblur", {"1", "2"}},
+           {SettingOf(IDC_VIGNETTE), {"1"}},
+           {SettingOf(IDC_SSAO), {"1"}},
+           {SettingOf(IDC_GAUSS_BLUR), {"1", "2"}},
            {{}, {}, {&kS7}},
        }},
   };
@@ -212,44 +214,51 @@ struct GeneratedLine {
 
 GeneratedLine OnOff(std::string_view name, Flag flag) { return {name, {{{flag}, "1"}}, "0"}; }
 
+// The box's console setting: "1" when it is checked, "0" when not.
+GeneratedLine OnOff(const model::CheckBoxOption& box) {
+  return OnOff(box.console_setting, box.flag);
+}
+
 // "2" for the stronger strength (checked first), "3" for the strongest, "1" for neither.
-GeneratedLine Strength(std::string_view name, Flag on, Flag stronger, Flag strongest) {
-  return {name, {{{on, stronger}, "2"}, {{on, strongest}, "3"}, {{on}, "1"}}, "0"};
+GeneratedLine Strength(const model::CheckBoxOption& on, const model::CheckBoxOption& stronger,
+                       const model::CheckBoxOption& strongest) {
+  return {on.console_setting,
+          {{{on.flag, stronger.flag}, "2"}, {{on.flag, strongest.flag}, "3"}, {{on.flag}, "1"}},
+          "0"};
 }
 
 const std::vector<GeneratedLine>& LinesBeforeBloom() {
   static const std::vector<GeneratedLine> lines = {
-      OnOff("mat_forcemanagedtextureintohardware", &SettingsState::LargeVramMode),
-      {"mat_managedtextures", {{{&SettingsState::SweetFx}, "0"}}, "1"},
-      {"rk_ppe_bokehdof",
-       {{{&SettingsState::DepthOfField, &SettingsState::DofChromatic, &SettingsState::DofStronger},
-         "3"},
-        {{&SettingsState::DepthOfField, &SettingsState::DofChromatic}, "2"},
-        {{&SettingsState::DepthOfField}, "1"}},
+      OnOff(ConsoleOptionOf(IDC_LARGE_VRAM)),
+      {"mat_managedtextures", {{{FlagOf(IDC_SWEETFX)}, "0"}}, "1"},
+      {SettingOf(IDC_DOF),
+       {{{FlagOf(IDC_DOF), FlagOf(IDC_DOF_CHROMATIC), FlagOf(IDC_DOF_STRONGER)}, "3"},
+        {{FlagOf(IDC_DOF), FlagOf(IDC_DOF_CHROMATIC)}, "2"},
+        {{FlagOf(IDC_DOF)}, "1"}},
        "0"},
-      OnOff("rk_ppe_filmgrain", &SettingsState::FilmGrain),
-      {"npc_citizen_dont_precache_all", {{{&SettingsState::PreloadNpcResources}, "0"}}, "1"},
-      OnOff("sv_forcepreload", &SettingsState::PreloadOtherResources),
-      OnOff("cl_forcepreload", &SettingsState::PreloadOtherResources),
-      OnOff("cl_new_impact_effects", &SettingsState::EnhancedParticles),
-      {"rk_ppe_gaussblur",
-       {{{&SettingsState::GaussBlur, &SettingsState::GaussBlurHorizontal}, "2"},
-        {{&SettingsState::GaussBlur}, "1"}},
+      OnOff(ConsoleOptionOf(IDC_FILMGRAIN)),
+      {SettingOf(IDC_PRELOAD_NPC), {{{FlagOf(IDC_PRELOAD_NPC)}, "0"}}, "1"},
+      OnOff(ConsoleOptionOf(IDC_PRELOAD_OTHER)),
+      OnOff("cl_forcepreload", FlagOf(IDC_PRELOAD_OTHER)),
+      OnOff(ConsoleOptionOf(IDC_PARTICLES)),
+      {SettingOf(IDC_GAUSS_BLUR),
+       {{{FlagOf(IDC_GAUSS_BLUR), FlagOf(IDC_GAUSS_HORIZONTAL)}, "2"},
+        {{FlagOf(IDC_GAUSS_BLUR)}, "1"}},
        "0"},
-      OnOff("rk_ppe_vignette", &SettingsState::Vignette),
-      OnOff("ae_ssao", &SettingsState::Ssao),
+      OnOff(ConsoleOptionOf(IDC_VIGNETTE)),
+      OnOff(ConsoleOptionOf(IDC_SSAO)),
       {"ae_ssao_occlusionradius", {}, "0.0015"},
       {"ae_ssao_occlusionintensity", {}, "2.5"},
-      OnOff("rk_ppe_desaturate", &SettingsState::FilmNoir),
-      OnOff("RK_viewbob_enabled", &SettingsState::Headbob),
-      OnOff("rk_ppe_filmic", &SettingsState::FilmicTonemapping),
-      OnOff("rk_ppe_fxaa", &SettingsState::Fxaa),
-      Strength("rk_ppe_sharpen", &SettingsState::Sharpen, &SettingsState::SharpenStronger,
-               &SettingsState::SharpenStrongest),
-      Strength("rk_ppe_uncharted", &SettingsState::UnchartedTonemapping,
-               &SettingsState::UnchartedStronger, &SettingsState::UnchartedStrongest),
-      Strength("rk_ppe_hpd", &SettingsState::HpdTonemapping, &SettingsState::HpdStronger,
-               &SettingsState::HpdStrongest),
+      OnOff(ConsoleOptionOf(IDC_FILM_NOIR)),
+      OnOff(ConsoleOptionOf(IDC_HEADBOB)),
+      OnOff(ConsoleOptionOf(IDC_FILMIC)),
+      OnOff(ConsoleOptionOf(IDC_FXAA)),
+      Strength(ConsoleOptionOf(IDC_SHARPEN), ConsoleOptionOf(IDC_SHARPEN_STRONGER),
+               ConsoleOptionOf(IDC_SHARPEN_STRONGEST)),
+      Strength(ConsoleOptionOf(IDC_UNCHARTED), ConsoleOptionOf(IDC_UNCHARTED_STRONGER),
+               ConsoleOptionOf(IDC_UNCHARTED_STRONGEST)),
+      Strength(ConsoleOptionOf(IDC_HPD), ConsoleOptionOf(IDC_HPD_STRONGER),
+               ConsoleOptionOf(IDC_HPD_STRONGEST)),
       {"mat_hdr_level", {}, "2"},
       {"mat_monitorgamma_tv_range_max", {}, "255"},
       {"mat_monitorgamma_tv_range_min", {}, "0"},
@@ -260,10 +269,11 @@ const std::vector<GeneratedLine>& LinesBeforeBloom() {
 const std::vector<GeneratedLine>& LinesAfterBloom() {
   static const std::vector<GeneratedLine> lines = {
       {"host_timescale", {}, "1"},
-      OnOff("rk_ppe_glass_effect", &SettingsState::HevGlass),
-      {"crosshair", {{{&SettingsState::VeyraWeapons, &SettingsState::HideCrosshair}, "0"}}, "1"},
-      {"rk_weapons_recoil", {{{&SettingsState::VeyraWeapons, &SettingsState::WeaponRecoil}, "1"}},
-       "0"},
+      OnOff(ConsoleOptionOf(IDC_HEV_GLASS)),
+      {SettingOf(IDC_HIDE_CROSSHAIR),
+       {{{FlagOf(IDC_VEYRA_WEAPONS), FlagOf(IDC_HIDE_CROSSHAIR)}, "0"}},
+       "1"},
+      {SettingOf(IDC_RECOIL), {{{FlagOf(IDC_VEYRA_WEAPONS), FlagOf(IDC_RECOIL)}, "1"}}, "0"},
       {"cl_detail_max_sway", {}, "4"},
   };
   return lines;
@@ -286,13 +296,14 @@ void AppendLines(std::string& text, const std::vector<GeneratedLine>& lines,
 // tint lines, the dreamy levels 6 to 8 and the default set after "r_bloomtintb".
 std::vector<std::string> BloomLines(const model::ProgramState& state) {
   const int level = state.Settings.BloomLevel;
+  const std::string scale_setting = std::string(SettingOf(IDC_BLOOM)) + ' ';
   if (state.Settings.EnhancedBloom != 1 || level < 1 || level > 8) {
-    return {"mat_bloom_scalefactor_scalar 1.00", "mat_bloomscale 1", "mat_bloomamount_rate 0.05",
+    return {scale_setting + "1.00", "mat_bloomscale 1", "mat_bloomamount_rate 0.05",
             "r_bloomtintb 0.11", "r_bloomtintexponent 2.2", "r_bloomtintg 0.59",
             "r_bloomtintr 0.3", "mat_monitorgamma_tv_exp 2.0"};
   }
   const std::string scale =
-      "mat_bloom_scalefactor_scalar " + state.BloomScaleValues[static_cast<std::size_t>(level)];
+      scale_setting + state.BloomScaleValues[static_cast<std::size_t>(level)];
   if (level <= 5) {
     static constexpr std::string_view kTintExponents[] = {"2.2", "1.8", "1.2", "1.0", "1."};
     return {scale, "mat_bloomscale 1", "mat_bloomamount_rate 0.05",

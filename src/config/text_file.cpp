@@ -34,13 +34,13 @@ platform::Result Rewrite(platform::Os& os, const std::string& path,
   OpenedForRewrite opened = OpenForRewrite(os, path);
   if (!opened.file) {
     ReportFileFailure(os, open_failure, path, opened.error);
-    return {platform::Operation::kOpen, path, opened.code};
+    return platform::Result(platform::Operation::kOpen, path, opened.code).Reported();
   }
   // Read-only (marked so by the player, or a folder without the right to
   // write): the file stays as it is, and the player learns the change was not saved.
   if (!opened.writable) {
     ReportFileFailure(os, OpenFailureMessage::kSave, path, opened.error);
-    return {platform::Operation::kOpen, path, opened.code};
+    return platform::Result(platform::Operation::kOpen, path, opened.code).Reported();
   }
 
   std::string changed;
@@ -55,15 +55,14 @@ platform::Result Rewrite(platform::Os& os, const std::string& path,
     }
     if (code != error::kSuccess) {
       ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(code));
-      return {platform::Operation::kRead, path, code};
+      return platform::Result(platform::Operation::kRead, path, code).Reported();
     }
     content = changed;
   }
   platform::Result result = ReplaceContent(os, path, std::move(opened.file), content);
-  if (!result.ok()) {
-    ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(result.code()));
-  }
-  return result;
+  if (result.ok()) return result;
+  ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(result.code()));
+  return result.Reported();
 }
 
 }  // namespace
@@ -191,12 +190,17 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
   return result;
 }
 
+platform::Result ReplaceInFile(platform::Os& os, const std::string& path, std::string_view find1,
+                               std::string_view repl1, std::string_view find2,
+                               std::string_view repl2) {
+  return RewriteFile(os, path, OpenFailureMessage::kOpen, [&](std::string text) {
+    return ReplaceAll(ReplaceAll(text, find1, repl1), find2, repl2);
+  });
+}
+
 bool EditFileReplacing(platform::Os& os, const std::string& path, std::string_view find1,
                        std::string_view repl1, std::string_view find2, std::string_view repl2) {
-  if (!FileExists(os, path)) return false;
-  return RewriteFile(os, path, OpenFailureMessage::kOpen, [&](std::string text) {
-           return ReplaceAll(ReplaceAll(text, find1, repl1), find2, repl2);
-         }).ok();
+  return FileExists(os, path) && ReplaceInFile(os, path, find1, repl1, find2, repl2).ok();
 }
 
 bool WriteDefaultConfig(platform::Os& os, const std::string& path) {

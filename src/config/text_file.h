@@ -81,7 +81,8 @@ std::optional<std::string> ReadTextFile(platform::Os& os, const std::string& pat
 // read or write with the save-failure message naming the path. When only the
 // read-only fallback open succeeds, the file stays as it is and that is
 // reported with the save-failure message too; so is a UTF-16 file, which
-// stays as it is. Any failure names the operation and the file.
+// stays as it is. Any failure names the operation and the file, and comes
+// back marked as reported.
 platform::Result RewriteFile(platform::Os& os, const std::string& path,
                              OpenFailureMessage open_failure,
                              const std::function<std::string(std::string)>& change);
@@ -93,6 +94,12 @@ platform::Result WriteWholeFile(platform::Os& os, const std::string& path,
 // `replacement`; the inserted text is not searched again. An empty `find`
 // changes nothing.
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement);
+
+// Rewrites the file with every `find1` replaced by `repl1`, then every
+// `find2` by `repl2`; a failure is reported (and so marked) as RewriteFile's.
+platform::Result ReplaceInFile(platform::Os& os, const std::string& path, std::string_view find1,
+                               std::string_view repl1, std::string_view find2,
+                               std::string_view repl2);
 
 // When the file exists, rewrites it with every `find1` replaced by `repl1`,
 // then every `find2` by `repl2`. False when it is missing (nothing is created

@@ -1,5 +1,7 @@
 #include "install/directory_copy.h"
 
+#include <functional>
+
 #include "config/file_errors.h"
 #include "config/text_file.h"
 #include "model/control_ids.h"
@@ -42,18 +44,56 @@ platform::Result ItemCopies(platform::Os& os, const std::string& item,
   return {};
 }
 
+// Every listing comes before the first copy, so that a source that cannot be
+// listed whole changes nothing, and the total is known from the start. The
+// copies stay in one batch per item, as each item is copied on its own.
+struct CopyPlan {
+  std::vector<std::vector<platform::Os::FileCopy>> batches;
+  std::size_t files = 0;
+};
+
+// Adds the copies of every item of `source` to the plan.
+platform::Result PlanCopies(platform::Os& os, const std::string& source,
+                            const std::string& destination, CopyPlan& plan) {
+  for (const std::string& item : Items(source)) {
+    plan.batches.emplace_back();
+    if (platform::Result listed = ItemCopies(os, item, destination, plan.batches.back());
+        !listed.ok()) {
+      return listed;
+    }
+    plan.files += plan.batches.back().size();
+  }
+  return {};
+}
+
+using Progress = std::function<void(std::size_t done, std::size_t total)>;
+
+// Makes the plan's copies in order until the first that fails; `progress`
+// learns the files done of all after each.
+platform::Result CopyPlanned(platform::Os& os, const CopyPlan& plan, const Progress& progress) {
+  std::size_t done = 0;
+  for (const std::vector<platform::Os::FileCopy>& batch : plan.batches) {
+    if (platform::Result copied =
+            os.CopyFiles(batch, [&](std::size_t files) { progress(done + files, plan.files); });
+        !copied.ok()) {
+      return copied;
+    }
+    done += batch.size();
+  }
+  return {};
+}
+
+void NoProgress(std::size_t, std::size_t) {}
+
 }  // namespace
 
 platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
                               const std::string& destination) {
-  for (const std::string& item : Items(source)) {
-    std::vector<platform::Os::FileCopy> copies;
-    if (platform::Result listed = ItemCopies(os, item, destination, copies); !listed.ok()) {
-      return listed;
-    }
-    if (platform::Result copied = os.CopyFiles(copies, {}); !copied.ok()) return copied;
+  CopyPlan plan;
+  if (platform::Result planned = PlanCopies(os, source, destination, plan); !planned.ok()) {
+    return planned;
   }
-  return {};
+  return CopyPlanned(os, plan, NoProgress);
 }
 
 bool SourceFolderExists(platform::Os& os, const std::string& source) {
@@ -66,24 +106,15 @@ platform::Result CopyInWaitWindow(platform::Os& os, platform::WaitWindow& window
                                   const std::vector<FolderCopy>& copies) {
   platform::Result result;
   os.RunBesideMessageLoop([&] {
-    std::vector<std::vector<platform::Os::FileCopy>> batches;
-    std::size_t total = 0;
+    CopyPlan plan;
     for (const FolderCopy& copy : copies) {
       if (!SourceFolderExists(os, copy.source)) continue;
-      for (const std::string& item : Items(copy.source)) {
-        batches.emplace_back();
-        result = ItemCopies(os, item, copy.destination, batches.back());
-        if (!result.ok()) return;
-        total += batches.back().size();
-      }
-    }
-    std::size_t done = 0;
-    window.ShowProgress(done, total);
-    for (const std::vector<platform::Os::FileCopy>& batch : batches) {
-      result = os.CopyFiles(batch, [&](std::size_t files) { window.ShowProgress(done + files, total); });
+      result = PlanCopies(os, copy.source, copy.destination, plan);
       if (!result.ok()) return;
-      done += batch.size();
     }
+    window.ShowProgress(0, plan.files);
+    result = CopyPlanned(
+        os, plan, [&](std::size_t done, std::size_t total) { window.ShowProgress(done, total); });
   });
   return result;
 }

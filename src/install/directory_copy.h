@@ -13,10 +13,12 @@ namespace veyra::install {
 // not) of each item of `source` into `destination` (a folder path ending in a
 // backslash), overwriting files of the same name. `source` is one or more
 // folder paths, each ending in a backslash (or a pattern such as "...\*.cfg")
-// and closed by '>'. The first copy that fails ends the whole call, and its
-// failure (naming the destination file) is the result. A missing folder, or
-// one without files, copies nothing; one that cannot be listed whole ends the
-// call with that failure, naming the folder. Text after the last '>' is ignored.
+// and closed by '>'. Every item is listed before the first file is copied,
+// as CopyInWaitWindow does. The first copy that fails ends the whole call, and
+// its failure (naming the destination file) is the result. A missing folder,
+// or one without files, copies nothing; one that cannot be listed whole ends
+// the call before anything is copied, with that failure naming the folder.
+// Text after the last '>' is ignored.
 platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
                               const std::string& destination);
 

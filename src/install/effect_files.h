@@ -8,10 +8,15 @@
 
 namespace veyra::install {
 
-// Switch the sun-ray effects in one precache list, using the patterns of `state`.
-bool EnableSunraysNormal(platform::Os& os, const model::ProgramState& state, const std::string& path);
-bool EnableSunraysStrong(platform::Os& os, const model::ProgramState& state, const std::string& path);
-bool DisableSunrays(platform::Os& os, const model::ProgramState& state, const std::string& path);
+// Switch the sun-ray effects in one precache list, using the patterns of
+// `state`. A missing list has nothing to switch, which is no failure; any
+// other failure is reported where it happens.
+platform::Result EnableSunraysNormal(platform::Os& os, const model::ProgramState& state,
+                                     const std::string& path);
+platform::Result EnableSunraysStrong(platform::Os& os, const model::ProgramState& state,
+                                     const std::string& path);
+platform::Result DisableSunrays(platform::Os& os, const model::ProgramState& state,
+                                const std::string& path);
 
 // Switches the normal and strong sun-rays entries of the three precache lists
 // to the confirmed choice, 300 ms apart. Missing lists are passed over.

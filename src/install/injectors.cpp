@@ -87,9 +87,8 @@ platform::Result InstallSweetFx(platform::Os& os, const model::ProgramState& sta
     return platform::Result(platform::Operation::kOpen, preset_file, code).Reported();
   }
   // A rewrite reports its own failure.
-  const platform::Result written = config::WriteWholeFile(
-      os, preset_file, config::OpenFailureMessage::kOpenPresetFile, include_line + "\r\n");
-  return written.ok() ? written : written.Reported();
+  return config::WriteWholeFile(os, preset_file, config::OpenFailureMessage::kOpenPresetFile,
+                                include_line + "\r\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tests/doubles/escaped.h"
 
@@ -24,6 +25,21 @@ inline std::optional<std::string> ReadTestData(std::string_view name) {
   std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) return std::nullopt;
   return bytes;
+}
+
+// The lines of an expected-data file in the escaped form, each unescaped;
+// nothing when the file cannot be read or its last line has no LF.
+inline std::optional<std::vector<std::string>> EscapedLines(std::string_view name) {
+  const std::optional<std::string> file = ReadTestData(name);
+  if (!file) return std::nullopt;
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t at = file->find('\n'); at != std::string::npos; at = file->find('\n', from)) {
+    lines.push_back(Unescaped(std::string_view(*file).substr(from, at - from)));
+    from = at + 1;
+  }
+  if (from != file->size()) return std::nullopt;
+  return lines;
 }
 
 }  // namespace veyra::testing

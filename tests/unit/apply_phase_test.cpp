@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 
+#include "tests/doubles/expected_tables.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/operation_log_os.h"
 #include "tests/doubles/test_os.h"
@@ -31,24 +32,6 @@ constexpr const char* kWeaponFolders[] = {
     "sound\\weapons\\pistol\\",  "sound\\weapons\\rpg\\",
     "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
 };
-
-struct SettingsKey {
-  const char* path;
-  const char* message;
-};
-constexpr SettingsKey kSettingsKeys[] = {
-    {"Software\\Valve\\Source\\ep2\\Settings", "Error writing AA settings in Registry!"},
-    {"Software\\Valve\\Source\\episodic\\Settings", "Error writing AA settings in Registry!"},
-    {"Software\\Valve\\Source\\hl2\\Settings", "Error writing AA settings in Registry!"},
-    {"Software\\Valve\\Source\\ep2\\Settings", "Error writing AA settings In Registry!"},
-    {"Software\\Valve\\Source\\episodic\\Settings", "Error writing AA settings In Registry!"},
-    {"Software\\Valve\\Source\\hl2\\Settings", "Error writing AA settings In Registry!"},
-    {"Software\\Valve\\Source\\VYep2\\Settings", "Error writing AA settings In Registry!"},
-    {"Software\\Valve\\Source\\VYepisodic\\Settings", "Error writing AA settings In Registry!"},
-    {"Software\\Valve\\Source\\VYhl2\\Settings", "Error writing AA settings In Registry!"},
-};
-constexpr const char* kAntiAliasingValues[] = {"mat_antialias", "ScreenMSAA", "mat_aaquality",
-                                               "ScreenMSAAQuality"};
 
 struct Removal {
   const char* file;
@@ -84,10 +67,6 @@ constexpr const char* kReShadeOnlyFiles[] = {
 
 constexpr const char* kPresetFile = "\\bin\\SweetFX_preset.txt";
 
-std::string Pattern(const std::string& effect, char digit) {
-  return effect + "\"\n\t\t\"effect_start_enabled\"\t\t\"" + digit + '"';
-}
-
 // A precache list as the modification ships it: LF line ends, two tabs.
 std::string PrecacheList(char sunrays, char strong) {
   std::string text = "\"postprocessing_precache\"\n{\n";
@@ -96,7 +75,7 @@ std::string PrecacheList(char sunrays, char strong) {
                                       {"ppe_sunrays_strong", strong},
                                       {"ppe_vignette", '0'}}) {
     text += "\t\"effect\"\n\t{\n\t\t\"file\"\t\t\"shadereditorui/effects/" +
-            Pattern(effect + ".txt", digit) + "\n\t}\n";
+            testing::PrecacheSwitch(effect + ".txt", digit) + "\n\t}\n";
   }
   return text + "}\n";
 }
@@ -177,10 +156,7 @@ class ApplyPhaseTest : public ::testing::Test {
 
     model::SetStartDirectory(state, game.path());
     state.SteamLanguage = "english";
-    state.SunraysOnPattern = Pattern("ppe_sunrays.txt", '1');
-    state.SunraysOffPattern = Pattern("ppe_sunrays.txt", '0');
-    state.SunraysStrongOnPattern = Pattern("ppe_sunrays_strong.txt", '1');
-    state.SunraysStrongOffPattern = Pattern("ppe_sunrays_strong.txt", '0');
+    testing::SetSunraysPatterns(state);
   }
 
   // `relative` begins with a backslash, as the paths below the base do.
@@ -275,15 +251,15 @@ class ApplyPhaseTest : public ::testing::Test {
   // One reset of the anti-aliasing values; the writes in `refused_key` fail.
   static Lines Reset(const std::string& refused_key = "") {
     Lines lines;
-    for (const SettingsKey& key : kSettingsKeys) {
-      for (const char* value : kAntiAliasingValues) {
+    for (const testing::AntiAliasingKey& key : testing::kAntiAliasingKeys) {
+      for (const char* value : testing::kAntiAliasingValueNames) {
         const std::string write = "registry HKCU\\" + std::string(key.path) + " " + value + " = 0";
         if (key.path != refused_key) {
           lines.push_back(write);
           continue;
         }
         lines.push_back(write + " refused");
-        lines.push_back("message \"\" 0x12000: " + std::string(key.message));
+        lines.push_back("message \"\" 0x12000: " + std::string(key.failure_message));
       }
     }
     return lines;
@@ -723,15 +699,15 @@ TEST_F(ApplyPhaseTest, FxaaWithAnSmaaPresetResetsAntiAliasingTwice) {
               Logged()));
   EXPECT_EQ(72u, RegistryWrites(os).size());
   std::map<std::pair<std::string, std::string>, std::uint32_t> zeroes;
-  for (const SettingsKey& key : kSettingsKeys) {
-    for (const char* value : kAntiAliasingValues) zeroes[{key.path, value}] = 0;
+  for (const testing::AntiAliasingKey& key : testing::kAntiAliasingKeys) {
+    for (const char* value : testing::kAntiAliasingValueNames) zeroes[{key.path, value}] = 0;
   }
   EXPECT_EQ(zeroes, os.registry);
 }
 
 TEST_F(ApplyPhaseTest, KeyThatRefusesWritesIsReportedForEachValue) {
   state.Settings.Fxaa = 1;
-  for (const SettingsKey& refused : kSettingsKeys) {
+  for (const testing::AntiAliasingKey& refused : testing::kAntiAliasingKeys) {
     testing::OperationLogOs log{journal, game.path()};
     log.refusing_keys = {refused.path};
 
@@ -740,8 +716,8 @@ TEST_F(ApplyPhaseTest, KeyThatRefusesWritesIsReportedForEachValue) {
                         Logged(log)))
         << refused.path;
     const std::size_t rows =
-        std::count_if(std::begin(kSettingsKeys), std::end(kSettingsKeys),
-                      [&](const SettingsKey& key) { return key.path == refused.path; });
+        std::count_if(std::begin(testing::kAntiAliasingKeys), std::end(testing::kAntiAliasingKeys),
+                      [&](const testing::AntiAliasingKey& key) { return key.path == refused.path; });
     EXPECT_EQ(4 * rows, log.messages.size()) << refused.path;
     EXPECT_EQ(4 * (6 - 1), log.registry.size()) << refused.path;
   }

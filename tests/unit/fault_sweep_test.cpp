@@ -17,6 +17,7 @@
 #include "backups/sets.h"
 #include "tests/doubles/listed_sets.h"
 #include "tests/doubles/escaped.h"
+#include "tests/doubles/expected_tables.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/memory_registry_os.h"
 #include "tests/doubles/recording_os.h"
@@ -32,13 +33,6 @@ using Values = std::map<std::string, std::string>;
 constexpr const char* kGames[] = {"hl2", "episodic", "ep2"};
 constexpr const char* kMods[] = {"VYhl2", "VYepisodic", "VYep2"};
 constexpr const char* kLoose = "\\custom\\1_VY_looseFiles\\";
-constexpr const char* kSettingsKeys[] = {"ep2", "episodic", "hl2", "VYep2", "VYepisodic", "VYhl2"};
-constexpr const char* kAntiAliasing[] = {"mat_antialias", "ScreenMSAA", "mat_aaquality",
-                                         "ScreenMSAAQuality"};
-
-std::string Pattern(const char* file, char digit) {
-  return std::string(file) + "\"\n\t\t\"effect_start_enabled\"\t\t\"" + digit + "\"";
-}
 
 // A game folder where OK switches every content set, installs SweetFX with an
 // SMAA preset, removes ReShade, resets the anti-aliasing values and deletes VR_TAG.
@@ -77,8 +71,8 @@ void MakeGame(const std::string& base) {
   }
   put(std::string("hl2") + kLoose + "maps\\d2_coast_01.bsp", "DAYLIGHT");
   put(std::string("hl2") + kLoose + "maps\\graphs\\d2_coast_01.ain", "DAYLIGHT");
-  const std::string precache = "\"" + Pattern("ppe_sunrays.txt", '1') + "\n\"" +
-                               Pattern("ppe_sunrays_strong.txt", '0') + "\n";
+  const std::string precache = "\"" + testing::PrecacheSwitch("ppe_sunrays.txt", '1') + "\n\"" +
+                               testing::PrecacheSwitch("ppe_sunrays_strong.txt", '0') + "\n";
   for (const char* mod : kMods) {
     put(std::string(mod) + "\\cfg\\autoexec.cfg", "bind \"F5\" \"jpeg\"\r\nrk_ppe_sharpen 1\r\n");
     put(std::string(mod) + "\\cfg\\skill.cfg", "VALVE_Skill");
@@ -100,10 +94,7 @@ model::ProgramState ChosenState(const std::string& base) {
   model::FillValueTables(state);
   model::SetStartDirectory(state, base);
   state.SteamLanguage = "english";
-  state.SunraysOnPattern = Pattern("ppe_sunrays.txt", '1');
-  state.SunraysOffPattern = Pattern("ppe_sunrays.txt", '0');
-  state.SunraysStrongOnPattern = Pattern("ppe_sunrays_strong.txt", '1');
-  state.SunraysStrongOffPattern = Pattern("ppe_sunrays_strong.txt", '0');
+  testing::SetSunraysPatterns(state);
   model::SettingsState& chosen = state.Settings;
   chosen.VeyraWeapons = chosen.AnamorphFlares = chosen.VeyraSkill = chosen.CoastNight = 1;
   chosen.SweetFx = chosen.Fxaa = chosen.Sunrays = chosen.Sharpen = 1;
@@ -133,9 +124,10 @@ std::string Differences(const Files& expected, const Files& actual) {
 
 Values RegistrySnapshot(platform::Os& os) {
   Values values;
-  for (const char* game : kSettingsKeys) {
-    const std::string key = "Software\\Valve\\Source\\" + std::string(game) + "\\Settings";
-    for (const char* name : kAntiAliasing) {
+  // A key written twice is one key: its values are read once.
+  for (const testing::AntiAliasingKey& settings : testing::kAntiAliasingKeys) {
+    const std::string key = settings.path;
+    for (const char* name : testing::kAntiAliasingValueNames) {
       const std::optional<platform::RegistryValue> value =
           os.RegistryReadValue(platform::hkey::kCurrentUser, key, name);
       values[key + " " + name] =

@@ -1,7 +1,8 @@
 // Every check box of the settings dialog is one option, and every table that
-// speaks of check boxes knows it: the option table, the click reactions, the
-// preset buttons and the translated texts. Its flag reaches the generated
-// console block exactly when its option row says so.
+// speaks of check boxes knows it: the option table with the box's texts, the
+// click reactions, the preset buttons, the detection, the removal passes and
+// the generated lines. Its flag reaches the generated console block exactly
+// when its option row says so.
 #include "model/options.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "app/detection.h"
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"
 #include "config/settings_block.h"
 #include "dialog/control_rules.h"
+#include "platform/memory_dialog.h"
+#include "tests/doubles/escaped.h"
+#include "tests/doubles/test_data.h"
 
 namespace veyra::model {
 namespace {
@@ -60,6 +65,30 @@ long RowsFor(int control, const std::vector<int>& row_controls) {
   return std::count(row_controls.begin(), row_controls.end(), control);
 }
 
+// The entries of `entries` that remove a value of `setting`, in their order.
+std::vector<std::string> EntriesOf(const std::string& setting,
+                                   const std::vector<std::string>& entries) {
+  std::vector<std::string> found;
+  for (const std::string& entry : entries) {
+    if (entry.starts_with(setting + ' ')) found.push_back(testing::Escaped(entry));
+  }
+  return found;
+}
+
+// The setting each line of the generated part writes, in order.
+std::vector<std::string> GeneratedSettings() {
+  ProgramState state;
+  FillValueTables(state);
+  const std::string part = config::GeneratedPart(state);
+  std::vector<std::string> settings;
+  for (std::size_t from = 0, end; (end = part.find("\r\n", from)) != std::string::npos;
+       from = end + 2) {
+    const std::string line = part.substr(from, end - from);
+    settings.push_back(line.substr(0, line.find(' ')));
+  }
+  return settings;
+}
+
 // Settings drawn at random, so that a flag that matters only beside others
 // (a strength beside its effect, the crosshair beside the weapons) shows.
 void Randomise(SettingsState& settings, std::mt19937& random) {
@@ -82,6 +111,50 @@ TEST_P(CheckBoxTest, HasExactlyOneRowInEveryTable) {
   const long text_rows = *box.layout_text == '\0' ? 1 : 0;
   EXPECT_EQ(text_rows, RowsFor(box.id, app::ControlsOfTextRows()))
       << "text rows, with the layout's text \"" << box.layout_text << '"';
+  EXPECT_EQ(1, RowsFor(box.id, app::ControlsOfToolTipRows())) << "tooltip rows";
+  // A box a console setting keeps is read back from it at start; the others
+  // are read from the game's files.
+  const CheckBoxOption* option = OptionRowFor(box.id);
+  const bool kept_in_console = option != nullptr && option->console_setting != nullptr;
+  EXPECT_EQ(kept_in_console ? 1 : 0, RowsFor(box.id, app::ControlsOfDetectionRows()))
+      << "detection rows, for the console setting "
+      << (kept_in_console ? option->console_setting : "(none)");
+}
+
+TEST_P(CheckBoxTest, HasItsLabelAndTipInBothLanguages) {
+  const CheckBox& box = GetParam();
+  ProgramState state;
+  FillValueTables(state);
+  for (const char* language : {"english", "german"}) {
+    platform::MemoryDialog dialog(app::SettingsDialogLayout());
+    app::InterfaceTexts(language, dialog, state);
+    EXPECT_NE("", dialog.Text(box.id)) << language;
+    EXPECT_NE("", dialog.Find(box.id)->tooltip) << language;
+  }
+}
+
+// The setting's lines that the removal takes out of the free part are exactly
+// those of the expected list, in both passes.
+TEST_P(CheckBoxTest, ItsConsoleSettingIsRemovedAsTheExpectedListSays) {
+  const CheckBoxOption* option = OptionRowFor(GetParam().id);
+  ASSERT_TRUE(option != nullptr) << "no option row";
+  if (option->console_setting == nullptr) return;
+  const std::optional<std::vector<std::string>> expected =
+      testing::EscapedLines("removal_entries.txt");
+  ASSERT_TRUE(expected.has_value()) << "cannot read " << testing::TestDataPath("removal_entries.txt");
+  EXPECT_EQ(EntriesOf(option->console_setting, *expected),
+            EntriesOf(option->console_setting, config::RemovalEntries()))
+      << "removal entries of " << option->console_setting;
+}
+
+TEST_P(CheckBoxTest, ItsConsoleSettingHasOneGeneratedLine) {
+  const CheckBoxOption* option = OptionRowFor(GetParam().id);
+  ASSERT_TRUE(option != nullptr) << "no option row";
+  if (option->console_setting == nullptr) return;
+  const std::vector<std::string> settings = GeneratedSettings();
+  EXPECT_EQ(1, std::count(settings.begin(), settings.end(), option->console_setting))
+      << "generated lines of " << option->console_setting << " among "
+      << ::testing::PrintToString(settings);
 }
 
 TEST_P(CheckBoxTest, ReachesTheGeneratedBlockExactlyWhenItsOptionRowSaysSo) {
@@ -121,6 +194,7 @@ TEST(OptionTableTest, RowsNameDistinctCheckBoxesAndDistinctFlags) {
       EXPECT_NE(options[row].control, options[other].control) << "rows " << row << " and " << other;
       EXPECT_FALSE(options[row].flag == options[other].flag)
           << "rows " << row << " and " << other << " share a flag";
+      EXPECT_STRNE(options[row].name, options[other].name) << "rows " << row << " and " << other;
     }
   }
 }

@@ -173,15 +173,10 @@ TEST_F(SettingsBlockTest, BloomSetsAndTheirOrder) {
 // The whole list against the expected data: one entry a line, in removal
 // order, with CR and LF written as \r and \n.
 TEST(RemovalEntriesTest, MatchTheExpectedListWholeAndInOrder) {
-  const std::optional<std::string> file = testing::ReadTestData("removal_entries.txt");
-  ASSERT_TRUE(file.has_value()) << "cannot read " << testing::TestDataPath("removal_entries.txt");
-  std::vector<std::string> expected;
-  std::size_t from = 0;
-  for (std::size_t at = file->find('\n'); at != std::string::npos; at = file->find('\n', from)) {
-    expected.push_back(testing::Unescaped(std::string_view(*file).substr(from, at - from)));
-    from = at + 1;
-  }
-  ASSERT_EQ(file->size(), from) << "the data file's last line has no LF";
+  const std::optional<std::vector<std::string>> lines = testing::EscapedLines("removal_entries.txt");
+  ASSERT_TRUE(lines.has_value()) << "cannot read " << testing::TestDataPath("removal_entries.txt")
+                                 << ", or its last line has no LF";
+  const std::vector<std::string>& expected = *lines;
   ASSERT_FALSE(expected.empty());
 
   const std::vector<std::string> actual = RemovalEntries();

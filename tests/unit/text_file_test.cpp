@@ -6,6 +6,7 @@
 
 #include "install/effect_files.h"
 #include "tests/doubles/escaped.h"
+#include "tests/doubles/expected_tables.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
@@ -36,19 +37,11 @@ std::string SaveFailureText(const std::string& path_line, const std::string& err
 // message recorded instead of shown.
 class TextFileTest : public ::testing::Test {
  protected:
-  TextFileTest() {
-    state.SunraysOnPattern = Pattern("ppe_sunrays.txt", '1');
-    state.SunraysOffPattern = Pattern("ppe_sunrays.txt", '0');
-    state.SunraysStrongOnPattern = Pattern("ppe_sunrays_strong.txt", '1');
-    state.SunraysStrongOffPattern = Pattern("ppe_sunrays_strong.txt", '0');
-  }
+  TextFileTest() { testing::SetSunraysPatterns(state); }
 
-  static std::string Pattern(const std::string& file, char digit) {
-    return file + "\"\n\t\t\"effect_start_enabled\"\t\t\"" + digit + '"';
-  }
   // A precache entry as the game's lists hold it, with LF line ends.
   static std::string Entry(const std::string& file, char digit) {
-    return "\t\"" + Pattern(file, digit) + "\n";
+    return "\t\"" + testing::PrecacheSwitch(file, digit) + "\n";
   }
 
   std::string File(const std::string& name, const std::string& content) {
@@ -195,6 +188,33 @@ TEST_F(TextFileTest, ReplaceAllGoesLeftToRightWithoutOverlapOrRescan) {
   EXPECT_EQ(std::string("\0y\0", 3), ReplaceAll(std::string("\0x\0", 3), "x", "y"));
 }
 
+// A failure comes back marked as told where its message was shown, so that
+// whoever passes it on does not tell the player again; a success is no news.
+TEST_F(TextFileTest, RewriteFailuresComeBackMarkedAsReported) {
+  const struct {
+    const char* name;
+    std::string path;
+    platform::Operation failed;
+  } kCases[] = {
+      {"missing folder", folder.Join("missing\\autoexec.cfg"), platform::Operation::kOpen},
+      {"UTF-16 text", File("wide.cfg", std::string("\xFF\xFEo\0n\0e\0", 8)),
+       platform::Operation::kRead},
+  };
+  for (const auto& test : kCases) {
+    recorder.messages.clear();
+    const platform::Result result = RewriteFile(os, test.path, OpenFailureMessage::kOpen,
+                                                [](std::string text) { return text; });
+    EXPECT_EQ(test.failed, result.operation()) << test.name << ": " << result.Describe();
+    EXPECT_TRUE(result.reported()) << test.name << ": " << result.Describe();
+    EXPECT_EQ(1u, recorder.messages.size()) << test.name;
+  }
+  const platform::Result written =
+      RewriteFile(os, File("plain.cfg", "one"), OpenFailureMessage::kOpen,
+                  [](std::string text) { return text + " two"; });
+  EXPECT_TRUE(written.ok()) << written.Describe();
+  EXPECT_FALSE(written.reported());
+}
+
 TEST_F(TextFileTest, EditFileReplacingRewritesTheWholeFile) {
   const std::string path = File("list.txt", "one two one\r\nthree");
   EXPECT_TRUE(EditFileReplacing(os, path, "one", "1", "1 two", "shorter"));
@@ -237,18 +257,18 @@ TEST_F(TextFileTest, SunraySwitches) {
   const std::string path = File("postprocessing_precache.txt", "");
 
   testing::WriteFileBytes(path, "{\n" + normal_on + strong_on + "}\n");
-  EXPECT_TRUE(install::EnableSunraysNormal(os, state, path));
+  EXPECT_TRUE(install::EnableSunraysNormal(os, state, path).ok());
   EXPECT_EQ("{\n" + normal_on + strong_off + "}\n", testing::ReadFileBytes(path));
 
-  EXPECT_TRUE(install::EnableSunraysStrong(os, state, path));
+  EXPECT_TRUE(install::EnableSunraysStrong(os, state, path).ok());
   EXPECT_EQ("{\n" + normal_off + strong_on + "}\n", testing::ReadFileBytes(path));
 
-  EXPECT_TRUE(install::DisableSunrays(os, state, path));
+  EXPECT_TRUE(install::DisableSunrays(os, state, path).ok());
   EXPECT_EQ("{\n" + normal_off + strong_off + "}\n", testing::ReadFileBytes(path));
 
   // Every occurrence is switched.
   testing::WriteFileBytes(path, normal_off + strong_on + normal_off);
-  EXPECT_TRUE(install::EnableSunraysNormal(os, state, path));
+  EXPECT_TRUE(install::EnableSunraysNormal(os, state, path).ok());
   EXPECT_EQ(normal_on + strong_off + normal_on, testing::ReadFileBytes(path));
   EXPECT_TRUE(recorder.messages.empty());
 }
@@ -258,7 +278,7 @@ TEST_F(TextFileTest, SunrayPatternsNeedLfAndTwoTabs) {
   const std::string three_tabs = "\"ppe_sunrays.txt\"\n\t\t\t\"effect_start_enabled\"\t\t\"0\"\n";
   for (const std::string& content : {crlf, three_tabs}) {
     const std::string path = File("list.txt", content);
-    EXPECT_TRUE(install::EnableSunraysNormal(os, state, path));
+    EXPECT_TRUE(install::EnableSunraysNormal(os, state, path).ok());
     EXPECT_EQ(content, testing::ReadFileBytes(path));
   }
 }
