@@ -448,47 +448,12 @@ SystemError Journal::CurrentState(const Change& change, std::optional<std::strin
   return HashFile(inner_, path, state);
 }
 
-Result Journal::Undo(const Change& change) {
-  const std::string path = game_folder_ + "\\" + change.subject;
-  std::optional<std::string> current;
-  if (const SystemError code = CurrentState(change, current); IsFailure(code)) {
-    return {Operation::kRead, path, code};
-  }
-  if (current == change.old_hash) return {};
-  if (change.kind == Change::Kind::kValue) {
-    const std::uint32_t root = RootOf(change.subject);
-    const std::string key = KeyOf(change.subject);
-    if (!change.old_hash) {
-      return {Operation::kRegistryWrite, Describe(change),
-              inner_.RegistryDeleteValue(root, key, change.value_name)};
-    }
-    std::string bytes;
-    SystemError code = store_.ReadBytes(*change.old_hash, bytes);
-    const std::optional<platform::RegistryValue> value =
-        IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
-    if (!IsFailure(code) && !value) code = error::kDataError;
-    if (!IsFailure(code)) code = inner_.RegistryWriteValue(root, key, change.value_name, *value);
-    return {Operation::kRegistryWrite, Describe(change), code};
-  }
-  if (change.kind == Change::Kind::kFolder) {
-    const SystemError code = current ? inner_.RemoveFolder(path) : inner_.CreateFolder(path);
-    // A folder that still holds files is no failure: they are someone's.
-    return {current ? Operation::kRemoveFolder : Operation::kCreateFolder, path,
-            code == error::kFolderNotEmpty ? error::kSuccess : code};
-  }
-  known_.Learn(path, std::nullopt);
-  if (!change.old_hash) return {Operation::kDelete, path, inner_.Delete(path)};
-  // Moved back out of the store when only this change of this run needs it:
-  // no copy, so no room is needed, even on a full disk.
-  const auto moved = moved_in_.find(*change.old_hash);
-  const bool take = moved != moved_in_.end() && moved->second == 1 &&
-                    !stored_before_.count(*change.old_hash);
-  Result placed = store_.PlaceAt(inner_, *change.old_hash, path, take);
-  if (placed.ok() && take) moved_in_.erase(moved);
-  return placed;
-}
+Result Journal::Undo(const Change& change) { return BringBack(change, false); }
 
-Result Journal::PutBack(const Change& change) {
+Result Journal::PutBack(const Change& change) { return BringBack(change, true); }
+
+Result Journal::BringBack(const Change& change, bool recorded) {
+  platform::Os& via = recorded ? static_cast<platform::Os&>(*this) : inner_;
   const std::string path = game_folder_ + "\\" + change.subject;
   std::optional<std::string> current;
   if (const SystemError code = CurrentState(change, current); IsFailure(code)) {
@@ -498,21 +463,23 @@ Result Journal::PutBack(const Change& change) {
   if (change.kind == Change::Kind::kValue) {
     const std::uint32_t root = RootOf(change.subject);
     const std::string key = KeyOf(change.subject);
+    SystemError code = error::kSuccess;
     if (!change.old_hash) {
-      SystemError code = RegistryDeleteValue(root, key, change.value_name);
+      code = via.RegistryDeleteValue(root, key, change.value_name);
       if (code == error::kFileNotFound) code = error::kSuccess;  // gone already
-      return {Operation::kRegistryWrite, Describe(change), code};
+    } else {
+      std::string bytes;
+      code = store_.ReadBytes(*change.old_hash, bytes);
+      const std::optional<platform::RegistryValue> value =
+          IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
+      if (!IsFailure(code) && !value) code = error::kDataError;
+      if (!IsFailure(code)) code = via.RegistryWriteValue(root, key, change.value_name, *value);
     }
-    std::string bytes;
-    SystemError code = store_.ReadBytes(*change.old_hash, bytes);
-    const std::optional<platform::RegistryValue> value =
-        IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
-    if (!IsFailure(code) && !value) code = error::kDataError;
-    if (!IsFailure(code)) code = RegistryWriteValue(root, key, change.value_name, *value);
     return {Operation::kRegistryWrite, Describe(change), code};
   }
   if (change.kind == Change::Kind::kFolder) {
-    const SystemError code = current ? RemoveFolder(path) : CreateFolder(path);
+    const SystemError code = current ? via.RemoveFolder(path) : via.CreateFolder(path);
+    // A folder that still holds files is no failure: they are someone's.
     return {current ? Operation::kRemoveFolder : Operation::kCreateFolder, path,
             code == error::kFolderNotEmpty ? error::kSuccess : code};
   }
@@ -521,10 +488,26 @@ Result Journal::PutBack(const Change& change) {
   if (inner_.FindFirstMatch(replacement)) {
     platform::Ignore(inner_.Delete(replacement), "a leftover that is not part of the game");
   }
+  known_.Learn(path, std::nullopt);
+  if (!recorded) {
+    if (!change.old_hash) return {Operation::kDelete, path, inner_.Delete(path)};
+    // Moved back out of the store when only this change of this run needs it:
+    // no copy, so no room is needed, even on a full disk.
+    const auto moved = moved_in_.find(*change.old_hash);
+    const bool take = moved != moved_in_.end() && moved->second == 1 &&
+                      !stored_before_.count(*change.old_hash);
+    Result placed = store_.PlaceAt(inner_, *change.old_hash, path, take);
+    if (placed.ok() && take) moved_in_.erase(moved);
+    return placed;
+  }
   // What is there now is kept (moved into the store) before the old content
-  // takes its place, so the restore can be undone in turn.
-  if (current) {
-    if (const SystemError code = Delete(path); IsFailure(code)) return {Operation::kDelete, path, code};
+  // takes its place, so the restore can be undone in turn. A link stays: the
+  // old content replaces what it points to, and what is there is kept as a copy.
+  const bool link = inner_.FinalPath(path) != path;
+  if (current && (!change.old_hash || !link)) {
+    if (const SystemError code = Delete(path); IsFailure(code)) {
+      return {Operation::kDelete, path, code};
+    }
   }
   if (!change.old_hash) return {};
   return store_.PlaceAt(*this, *change.old_hash, path, false);

@@ -116,6 +116,9 @@ class Journal : public platform::ForwardingOs {
                                     const std::optional<platform::RegistryValue>& value);
   // Puts a change of this run back through the Os below, unrecorded.
   platform::Result Undo(const Change& change);
+  // Brings a change's subject back to its old content: recorded in this
+  // journal (a restore) or not (a step put back).
+  platform::Result BringBack(const Change& change, bool recorded);
   void Prune();
 
   std::string game_folder_;

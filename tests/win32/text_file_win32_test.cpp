@@ -135,38 +135,65 @@ bool LinkAppears(platform::Os& os, const std::string& link, const std::string& t
   return false;
 }
 
-// A rewrite through a link writes its target and leaves the link; the journal
-// keeps the target's old content and a restore puts it back through the link.
-TEST_F(TextFileWin32Test, RewriteAndRestoreGoThroughASymbolicLink) {
+// A rewrite through a link to a file in the game folder writes its target and
+// leaves the link; the journal keeps the target's old content and a restore
+// puts it back through the link. A link that leads out of the game folder is
+// never followed: neither a rewrite nor a delete changes what it points to.
+TEST_F(TextFileWin32Test, LinksAreFollowedOnlyWithinTheGameFolder) {
   if (WineUnixName() == nullptr) GTEST_SKIP() << "the link is made on the Linux side of Wine";
+  const std::string game = folder.Join("game");
   testing::MakeFolder(folder.Join("game\\cfg"));
-  testing::MakeFolder(folder.Join("configs"));
-  const std::string target = folder.Join("configs\\autoexec.cfg");
+  testing::MakeFolder(folder.Join("game\\configs"));
+  testing::MakeFolder(folder.Join("game\\bin"));
+  testing::MakeFolder(folder.Join("elsewhere"));
+  const std::string inside = folder.Join("game\\configs\\autoexec.cfg");
   const std::string link = folder.Join("game\\cfg\\autoexec.cfg");
-  testing::WriteFileBytes(target, "crosshair 0\r\n");
-  MakeUnixLink(target, link);
-  ASSERT_TRUE(LinkAppears(*real, link, target)) << "the link was not made: "
-                                                 << real->FinalPath(link);
-
+  testing::WriteFileBytes(inside, "crosshair 0\r\n");
+  MakeUnixLink(inside, link);
+  ASSERT_TRUE(LinkAppears(*real, link, inside)) << "the link was not made: " << real->FinalPath(link);
   {
-    backups::Journal journal(os, folder.Join("game"), "OK");
+    backups::Journal journal(os, game, "OK");
     EXPECT_TRUE(EditFileReplacing(journal, link, "0", "1", "", ""));
     journal.Finish();
   }
-  EXPECT_EQ("crosshair 1\r\n", testing::ReadFileBytes(target));
-  EXPECT_EQ(target, real->FinalPath(link)) << "the link became a file";
-  EXPECT_TRUE(testing::Listed(*real, folder.Join("configs\\*.veyra-new")).empty());
-
-  const std::vector<std::string> sets = testing::ListedSets(*real, folder.Join("game"));
+  EXPECT_EQ("crosshair 1\r\n", testing::ReadFileBytes(inside));
+  EXPECT_EQ(inside, real->FinalPath(link)) << "the link became a file";
+  EXPECT_TRUE(testing::Listed(*real, folder.Join("game\\configs\\*.veyra-new")).empty());
+  const std::vector<std::string> sets = testing::ListedSets(*real, game);
   ASSERT_EQ(1u, sets.size());
-  const std::optional<backups::BackupSet> set = backups::ReadSet(*real, folder.Join("game"), sets[0]);
+  const std::optional<backups::BackupSet> set = backups::ReadSet(*real, game, sets[0]);
   ASSERT_TRUE(set.has_value());
-  const backups::RestoreOutcome outcome =
-      testing::RestoreLocked(os, folder.Join("game"), {*set});
+  const backups::RestoreOutcome outcome = testing::RestoreLocked(os, game, {*set});
   EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
-  EXPECT_EQ("crosshair 0\r\n", testing::ReadFileBytes(target));
-  EXPECT_EQ(target, real->FinalPath(link)) << "the restore replaced the link";
+  EXPECT_EQ("crosshair 0\r\n", testing::ReadFileBytes(inside));
+  EXPECT_EQ(inside, real->FinalPath(link)) << "the restore replaced the link";
   EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
+
+  // Out of the game folder: a player's own script, and a player's own injector.
+  const std::string script = folder.Join("elsewhere\\autoexec.cfg");
+  const std::string injector = folder.Join("elsewhere\\d3d9.dll");
+  const std::string script_link = folder.Join("game\\cfg\\other.cfg");
+  const std::string injector_link = folder.Join("game\\bin\\d3d9.dll");
+  testing::WriteFileBytes(script, "crosshair 0\r\n");
+  testing::WriteFileBytes(injector, "the player's own injector");
+  MakeUnixLink(script, script_link);
+  MakeUnixLink(injector, injector_link);
+  ASSERT_TRUE(LinkAppears(*real, script_link, script));
+  ASSERT_TRUE(LinkAppears(*real, injector_link, injector));
+  {
+    backups::Journal journal(os, game, "OK");
+    EXPECT_FALSE(EditFileReplacing(journal, script_link, "0", "1", "", ""));
+    EXPECT_EQ(platform::error::kAccessDenied, journal.Delete(injector_link));
+    journal.Finish();
+  }
+  EXPECT_EQ("crosshair 0\r\n", testing::ReadFileBytes(script));
+  EXPECT_EQ("the player's own injector", testing::ReadFileBytes(injector));
+  EXPECT_EQ(injector, real->FinalPath(injector_link)) << "the link was changed";
+  EXPECT_EQ(2u, testing::Listed(*real, folder.Join("elsewhere\\*")).size())
+      << "something was made beside the player's files";
+  EXPECT_EQ(2u, testing::ListedSets(*real, game).size()) << "the refused changes made a set";
+  ASSERT_EQ(1u, os.messages.size()) << "the refused rewrite is reported once";
+  EXPECT_NE(std::string::npos, os.messages[0].text.find("other.cfg")) << os.messages[0].text;
 }
 
 }  // namespace
