@@ -3,8 +3,8 @@
 // it, as if the machine stopped there. Until then it notes every file whose
 // content was written but not flushed; Lose() then does to them what a power
 // cut does to data that had not reached the disk: drops it (the file holds
-// what it held at its last flush, empty when it never had one) or fills it
-// with garbage. Names are taken as lasting at once (renames, deletes and new
+// what it held at its last flush, empty when it never had one) or turns it
+// into garbage (everything after what it held then). Names are taken as lasting at once (renames, deletes and new
 // folders are journaled by the file systems the program runs on), and so are
 // registry writes. Its clock can be set, to run the program at any time.
 #pragma once
@@ -45,9 +45,13 @@ class PowerLossOs : public platform::ForwardingOs {
       if (loss == Loss::kDropped) {
         WriteFileBytes(path, flushed.value_or(""));
       } else {
-        std::string garbage = ReadFileBytes(path);
-        for (char& c : garbage) c = static_cast<char>(random());
-        WriteFileBytes(path, garbage);
+        // What had reached the disk stays; what was written after it is garbage.
+        std::string bytes = ReadFileBytes(path);
+        const std::string& kept = flushed ? *flushed : std::string();
+        std::size_t same = 0;
+        while (same < bytes.size() && same < kept.size() && bytes[same] == kept[same]) ++same;
+        for (std::size_t n = same; n < bytes.size(); ++n) bytes[n] = static_cast<char>(random());
+        WriteFileBytes(path, bytes);
       }
     }
     unflushed_.clear();
@@ -64,7 +68,7 @@ class PowerLossOs : public platform::ForwardingOs {
                                            platform::SystemError& error) override {
     if (access == platform::FileAccess::kReadOnly) return inner_.Open(path, access, error);
     Changing();
-    Written(path);
+    if (!PathExists(path)) Written(path);  // made, empty
     std::unique_ptr<platform::OpenFile> file = inner_.Open(path, access, error);
     if (!file) return nullptr;
     return std::make_unique<File>(*this, path, std::move(file));

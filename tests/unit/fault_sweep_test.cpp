@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 
+#include "app/undo.h"
 #include "dialog/confirmation.h"
 #include "install/apply_phase.h"
 #include "backups/journal.h"
@@ -20,6 +21,7 @@
 #include "tests/doubles/expected_tables.h"
 #include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/memory_registry_os.h"
+#include "tests/doubles/power_loss_os.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 
@@ -141,14 +143,34 @@ class FaultSweepTest : public ::testing::Test {
  protected:
   // OK (the console scripts) and the apply phase, on `os`; the calls counted.
   int RunOk(testing::FaultInjectingOs& faults) {
-    backups::Journal journal(faults, game.path(), "OK");
+    RunOkOn(faults);
+    return faults.counted_calls();
+  }
+  void RunOkOn(platform::Os& os) {
+    backups::Journal journal(os, game.path(), "OK");
     testing::RecordingOs recorder(journal);
     model::ProgramState state = ChosenState(game.path());
     dialog::SaveConsoleScripts(recorder, state);
     RunApplyPhase(recorder, state, journal);
     journal.Finish();
     messages_ = recorder.messages;
-    return faults.counted_calls();
+  }
+
+  // The next start after a power cut: the offer to undo what was interrupted,
+  // answered Yes; an OK that had finished is undone with /restore instead.
+  void NextStart(platform::Os& os) {
+    testing::RecordingOs player(os);
+    player.answers = {platform::mb::kIdYes};
+    model::ProgramState state = ChosenState(game.path());
+    std::vector<backups::BackupSet> sets;
+    ASSERT_TRUE(backups::ListSets(*real, game.path(), sets).ok());
+    const bool finished_ok = !sets.empty() && sets.back().complete && sets.back().undoes.empty();
+    if (finished_ok) {
+      player.arguments = {"/restore", "/quiet"};
+      ASSERT_EQ(0, app::RunCommand(player, state, player.arguments));
+    } else {
+      app::OfferRecovery(player, state);
+    }
   }
 
   void Fresh() {
@@ -240,6 +262,64 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
   std::printf("%d runs over %d calls\n", runs, calls);
   // A passing fault never keeps the run from its last call, in the log.
   EXPECT_GT(last_passing_fault, calls) << "the sweep stopped early";
+}
+
+// The power goes at any changing call of OK, and what had not been flushed is
+// lost (dropped, or garbage); the next start's recovery gives back every file
+// and value as before OK. Every tenth of those cuts is followed by a second
+// one during the recovery, at any of its calls; the start after that finishes
+// it, to the same end.
+TEST_F(FaultSweepTest, APowerCutAtAnyCallOfOkOrOfItsRecoveryEndsAsBeforeOk) {
+  Fresh();
+  const Files before = testing::FilesBelow(game.path());
+  const Values registry_before = RegistrySnapshot(*real);
+  testing::PowerLossOs counting(*real);
+  RunOkOn(counting);
+  const int calls = counting.changing_calls();
+  ASSERT_GT(calls, 40);
+#ifdef _WIN32
+  const int stride = 5, grid = 50, recovery_stride = 9;
+#else
+  const int stride = 1, grid = 10, recovery_stride = 3;
+#endif
+  int runs = 0;
+  const auto lose = [](testing::PowerLossOs& power, int call) {
+    power.Lose(call % 2 ? testing::PowerLossOs::Loss::kGarbage : testing::PowerLossOs::Loss::kDropped,
+               static_cast<std::uint32_t>(call));
+  };
+  for (int call = 1; call <= calls; call += stride) {
+    for (int recovery_call = 0;; recovery_call += recovery_stride) {
+      SCOPED_TRACE("power cut at call " + std::to_string(call) + " of OK, " +
+                   (recovery_call ? "then at call " + std::to_string(recovery_call) +
+                                        " of the recovery"
+                                  : std::string("recovery uncut")));
+      Fresh();
+      testing::PowerLossOs power(*real);
+      power.CutAt(call);
+      EXPECT_THROW(RunOkOn(power), testing::PowerCut);
+      lose(power, call);
+      ++runs;
+      bool recovery_cut = false;
+      if (recovery_call > 0) {
+        testing::PowerLossOs again(*real);
+        again.CutAt(recovery_call);
+        try {
+          NextStart(again);
+        } catch (const testing::PowerCut&) {
+          recovery_cut = true;
+          lose(again, recovery_call);
+        }
+      }
+      NextStart(*real);
+      EXPECT_EQ("", Differences(before, testing::FilesBelow(game.path())));
+      EXPECT_EQ(registry_before, RegistrySnapshot(*real));
+      if (::testing::Test::HasFailure()) return;
+      // Cuts during the recovery are tried for every tenth cut of OK, until
+      // the recovery no longer reaches the cut.
+      if (call % grid != 1 || (recovery_call > 0 && !recovery_cut)) break;
+    }
+  }
+  std::printf("%d runs over %d changing calls\n", runs, calls);
 }
 
 }  // namespace
