@@ -48,6 +48,14 @@ HWND FindMainDialog(DWORD process_id);
 HWND OpenComboList(DWORD process_id);
 // Process IDs of the running processes whose image has this file name.
 std::vector<DWORD> ProcessesNamed(const wchar_t* image_name);
+// How many threads a process runs now.
+int ThreadCount(DWORD process_id);
+// What a process shows, for failure messages: each of its top-level windows,
+// hidden ones too, with its class, caption and whether it is shown or a
+// message box, and the class, ID and text of each control on it. Reads only
+// the texts the system keeps, never asks the process, so a hung one cannot
+// hold it up.
+std::string DescribeWindows(DWORD process_id);
 
 // The control that holds the keyboard focus in the dialog's thread, or null.
 HWND FocusedControl(HWND dialog);
