@@ -13,15 +13,6 @@ namespace {
 // Cross-process messages wait at most this long for a hung target.
 constexpr UINT kSendTimeoutMs = 5000;
 
-LRESULT SendTo(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                           &result)) {
-    return -1;
-  }
-  return static_cast<LRESULT>(result);
-}
-
 RECT ScreenToDialogClient(HWND dialog, RECT rect) {
   MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
@@ -55,6 +46,15 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
 }
 
 }  // namespace
+
+LRESULT SendTo(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &result)) {
+    return -1;
+  }
+  return static_cast<LRESULT>(result);
+}
 
 bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& condition) {
   const ULONGLONG deadline = GetTickCount64() + timeout_ms;

@@ -13,6 +13,11 @@ namespace veyra::gui {
 // Polls `condition` until it holds or `timeout_ms` have passed; true when it held.
 bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& condition);
 
+// Sends a message to another process's window and gives up after a few
+// seconds, at once for a hung one; -1 when it did not answer. A plain
+// SendMessage would wait for a hung program forever.
+LRESULT SendTo(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+
 std::string Utf8(const std::wstring& text);
 // A Unix path ("/a/b") as Wine's Z: drive sees it ("Z:\\a\\b"); any other path unchanged.
 std::wstring WindowsPath(std::wstring path);
