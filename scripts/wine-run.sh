@@ -6,6 +6,10 @@
 # The prefix and its Xvfb state live in wine/ of the build folder (the nearest
 # folder up from here that holds a CMakeCache.txt), so every test of one build
 # shares one prefix; VEYRA_WINE_DIR overrides the place.
+# VEYRA_WINE chooses the Wine: 8 (the default) is the host's Debian 12 Wine 8.0;
+# 10 is Debian 13's Wine 10.0, nearer to Proton's, from scripts/newer-wine.sh
+# (which makes its environment on first use). Each Wine has a prefix of its
+# own: wine/ for 8, wine-10/ for 10.
 set -u
 
 build_folder() {
@@ -16,15 +20,31 @@ build_folder() {
   done
   echo "$PWD"
 }
-dir=${VEYRA_WINE_DIR:-$(build_folder)/wine}
+case "${VEYRA_WINE:-8}" in
+  8)
+    wine=(/usr/lib/wine/wine64)
+    server=(/usr/lib/wine/wineserver)
+    prefix_folder=wine
+    ;;
+  10)
+    newer=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/newer-wine.sh
+    [ "${1:-}" = --shutdown ] || "$newer" ensure || exit 1
+    wine=("$newer" run /usr/lib/wine/wine64)
+    server=("$newer" run /usr/lib/wine/wineserver)
+    prefix_folder=wine-10
+    ;;
+  *)
+    echo "wine-run.sh: VEYRA_WINE is ${VEYRA_WINE}; it takes 8 (Debian 12's Wine) or 10 (Debian 13's)" >&2
+    exit 2
+    ;;
+esac
+dir=${VEYRA_WINE_DIR:-$(build_folder)/$prefix_folder}
 case "$dir" in /*) ;; *) dir=$PWD/$dir ;; esac
 mkdir -p "$dir"
 export WINEPREFIX=$dir/prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
-wine=/usr/lib/wine/wine64
-server=/usr/lib/wine/wineserver
 
 # xvfb_running: true when the Xvfb remembered in $dir still runs.
 xvfb_running() {
@@ -77,7 +97,7 @@ start_display() {
 }
 
 if [ "${1:-}" = "--shutdown" ]; then
-  [ -d "$WINEPREFIX" ] && "$server" -k 2>/dev/null
+  [ -d "$WINEPREFIX" ] && "${server[@]}" -k 2>/dev/null
   (
     flock 9
     xvfb_running && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
@@ -92,22 +112,22 @@ fi
   flock 9
   if [ ! -f "$WINEPREFIX/.veyra-ready-2" ]; then
     rm -rf "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1 </dev/null 9>&-
+    "${wine[@]}" wineboot -i >/dev/null 2>&1 </dev/null 9>&-
     # A virtual desktop gives windows title bars and proper activation without a window manager.
-    "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null 9>&-
-    "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 </dev/null 9>&-
+    "${wine[@]}" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null 9>&-
+    "${wine[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 </dev/null 9>&-
     # A crashing program ends at once instead of waiting in the debugger.
-    "$wine" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 </dev/null 9>&-
+    "${wine[@]}" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 </dev/null 9>&-
     # The desktop settings apply to the next start of Wine's session.
-    "$server" -k >/dev/null 2>&1 </dev/null 9>&-
-    "$server" -w >/dev/null 2>&1 </dev/null 9>&-
+    "${server[@]}" -k >/dev/null 2>&1 </dev/null 9>&-
+    "${server[@]}" -w >/dev/null 2>&1 </dev/null 9>&-
     # scripts/demo.sh looks for this file to tell a first use.
     touch "$WINEPREFIX/.veyra-ready-2"
   fi
   # Keep the server up between runs so later starts are fast, and have Wine's own
   # services started here: started by the program they would hold its output open.
-  "$server" -p30 >/dev/null 2>&1 </dev/null 9>&-
-  "$wine" wineboot >/dev/null 2>&1 </dev/null 9>&-
+  "${server[@]}" -p30 >/dev/null 2>&1 </dev/null 9>&-
+  "${wine[@]}" wineboot >/dev/null 2>&1 </dev/null 9>&-
 ) 9>"$dir/.lock"
 
-exec "$wine" "$@"
+exec "${wine[@]}" "$@"

@@ -13,15 +13,6 @@ namespace {
 // Cross-process messages wait at most this long for a hung target.
 constexpr UINT kSendTimeoutMs = 5000;
 
-LRESULT SendTo(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                           &result)) {
-    return -1;
-  }
-  return static_cast<LRESULT>(result);
-}
-
 RECT ScreenToDialogClient(HWND dialog, RECT rect) {
   MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
@@ -55,6 +46,15 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
 }
 
 }  // namespace
+
+LRESULT SendTo(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &result)) {
+    return -1;
+  }
+  return static_cast<LRESULT>(result);
+}
 
 bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& condition) {
   const ULONGLONG deadline = GetTickCount64() + timeout_ms;
@@ -189,6 +189,59 @@ std::vector<DWORD> ProcessesNamed(const wchar_t* image_name) {
   }
   CloseHandle(snapshot);
   return ids;
+}
+
+int ThreadCount(DWORD process_id) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    count += entry.th32OwnerProcessID == process_id ? 1 : 0;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+namespace {
+
+std::wstring StoredText(HWND window) {
+  wchar_t text[512] = {};
+  InternalGetWindowText(window, text, 512);
+  return text;
+}
+
+}  // namespace
+
+std::string DescribeWindows(DWORD process_id) {
+  struct Search {
+    DWORD process_id;
+    std::vector<HWND> found;
+  } search{process_id, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == search->process_id) search->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  std::string out;
+  for (HWND window : search.found) {
+    // Windows the system makes for every GUI process (IME, message-only) say nothing here.
+    const std::wstring class_name = ClassName(window);
+    if (class_name == L"IME" || class_name == L"Default IME") continue;
+    out += "\n  window \"" + Utf8(StoredText(window)) + "\" (" + Utf8(class_name) + ", " +
+           (IsWindowVisible(window) ? "shown" : "hidden") +
+           (IsMessageBox(window) ? ", a message box" : "") + ")";
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      out += "\n    " + Utf8(ClassName(child)) + " " + std::to_string(GetDlgCtrlID(child)) +
+             (IsWindowVisible(child) ? "" : " (hidden)") + ": \"" + Utf8(StoredText(child)) + "\"";
+    }
+  }
+  return out.empty() ? "\n  no windows" : out;
 }
 
 HWND FocusedControl(HWND dialog) {

@@ -13,6 +13,11 @@ namespace veyra::gui {
 // Polls `condition` until it holds or `timeout_ms` have passed; true when it held.
 bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& condition);
 
+// Sends a message to another process's window and gives up after a few
+// seconds, at once for a hung one; -1 when it did not answer. A plain
+// SendMessage would wait for a hung program forever.
+LRESULT SendTo(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+
 std::string Utf8(const std::wstring& text);
 // A Unix path ("/a/b") as Wine's Z: drive sees it ("Z:\\a\\b"); any other path unchanged.
 std::wstring WindowsPath(std::wstring path);
@@ -48,6 +53,14 @@ HWND FindMainDialog(DWORD process_id);
 HWND OpenComboList(DWORD process_id);
 // Process IDs of the running processes whose image has this file name.
 std::vector<DWORD> ProcessesNamed(const wchar_t* image_name);
+// How many threads a process runs now.
+int ThreadCount(DWORD process_id);
+// What a process shows, for failure messages: each of its top-level windows,
+// hidden ones too, with its class, caption and whether it is shown or a
+// message box, and the class, ID and text of each control on it. Reads only
+// the texts the system keeps, never asks the process, so a hung one cannot
+// hold it up.
+std::string DescribeWindows(DWORD process_id);
 
 // The control that holds the keyboard focus in the dialog's thread, or null.
 HWND FocusedControl(HWND dialog);

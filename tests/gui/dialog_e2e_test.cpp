@@ -208,8 +208,8 @@ TEST_F(SettingsDialogTest, DropDownListsOpenWithinTheirGivenHeight) {
     MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&opened), 2);
     RECT inside{};
     GetClientRect(list, &inside);
-    const LRESULT items = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    const LRESULT item_height = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+    const LRESULT items = SendTo(list, LB_GETCOUNT);
+    const LRESULT item_height = SendTo(list, LB_GETITEMHEIGHT);
     SendMessageTimeoutW(combo, CB_SHOWDROPDOWN, FALSE, 0, SMTO_ABORTIFHUNG, kTimeoutMs, nullptr);
     EXPECT_EQ(Text({field.left, field.bottom, field.right, opened.bottom}), Text(opened))
         << "the list opens right below the field, as wide as it";

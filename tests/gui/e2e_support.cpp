@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
+#include <mutex>
+
 #include "automation.h"
 
 namespace veyra::gui {
@@ -47,6 +51,105 @@ void DeleteTree(const std::wstring& folder) {
 }
 
 constexpr const char* kSteamKey = "Software\\Valve\\Steam";
+
+// The configurators started and not yet ended by their objects, for the watchdog.
+std::mutex g_running_mutex;
+std::map<DWORD, HANDLE> g_running;  // process ID -> its handle
+
+// What a process that has not ended shows, for failure messages.
+std::string Showing(DWORD process_id) {
+  return "; its threads: " + std::to_string(ThreadCount(process_id)) + "; its windows:" +
+         DescribeWindows(process_id);
+}
+
+// Ends gui_tests when one test runs longer than any test's bounded waits add
+// up to: its waits give up on their own, so a test still running then is held
+// up in a call to the system, and the suite must not wait for it. First the
+// programs it started are described and ended, which frees a test waiting on
+// them; a test still running a minute later ends the process.
+class Watchdog : public ::testing::EmptyTestEventListener {
+ public:
+  static constexpr DWORD kTestLimitMs = 8 * kTimeoutMs;
+  static constexpr DWORD kGraceMs = 60000;
+
+  Watchdog() : wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    CloseHandle(CreateThread(nullptr, 0, &Watchdog::Run, this, 0, nullptr));
+  }
+
+  void OnTestStart(const ::testing::TestInfo& test) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      name_ = std::string(test.test_suite_name()) + "." + test.name();
+      started_ = GetTickCount64();
+      running_ = true;
+    }
+    SetEvent(wake_);
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    running_ = false;
+  }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    static_cast<Watchdog*>(self)->Watch();
+    return 0;
+  }
+
+  void Watch() {
+    for (;;) {
+      std::string name;
+      ULONGLONG started = 0;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (running_) {
+          name = name_;
+          started = started_;
+        }
+      }
+      if (name.empty()) {
+        WaitForSingleObject(wake_, INFINITE);
+        continue;
+      }
+      const ULONGLONG now = GetTickCount64();
+      if (now < started + kTestLimitMs) {
+        WaitForSingleObject(wake_, static_cast<DWORD>(started + kTestLimitMs - now));
+        continue;
+      }
+      if (!Still(name, started)) continue;
+      std::printf("gui_tests: %s still runs after %lu s; ending the programs it started:\n",
+                  name.c_str(), kTestLimitMs / 1000);
+      EndPrograms();
+      WaitForSingleObject(wake_, kGraceMs);
+      if (Still(name, started)) {
+        std::printf("gui_tests: %s still runs %lu s later; gui_tests ends here.\n", name.c_str(),
+                    kGraceMs / 1000);
+        std::fflush(stdout);
+        TerminateProcess(GetCurrentProcess(), 3);
+      }
+    }
+  }
+
+  bool Still(const std::string& name, ULONGLONG started) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return running_ && name_ == name && started_ == started;
+  }
+
+  static void EndPrograms() {
+    std::lock_guard<std::mutex> lock(g_running_mutex);
+    for (const auto& [id, process] : g_running) {
+      std::printf("  program %lu%s\n", id, Showing(id).c_str());
+      TerminateProcess(process, 1);
+    }
+    std::fflush(stdout);
+  }
+
+  HANDLE wake_;  // set when a test starts
+  std::mutex mutex_;
+  std::string name_;
+  ULONGLONG started_ = 0;
+  bool running_ = false;
+};
 
 }  // namespace
 
@@ -130,11 +233,18 @@ Configurator::Configurator(const std::wstring& folder, const std::wstring& argum
                       nullptr, folder.c_str(), &startup, &process_)) {
     ADD_FAILURE() << "cannot start " << Utf8(ExePath()) << ", error " << GetLastError();
     process_ = {};
+    return;
   }
+  std::lock_guard<std::mutex> lock(g_running_mutex);
+  g_running[process_.dwProcessId] = process_.hProcess;
 }
 
 Configurator::~Configurator() {
   if (!process_.hProcess) return;
+  {
+    std::lock_guard<std::mutex> lock(g_running_mutex);
+    g_running.erase(process_.dwProcessId);
+  }
   if (Running()) {
     TerminateProcess(process_.hProcess, 1);
     WaitForSingleObject(process_.hProcess, kTimeoutMs);
@@ -170,7 +280,7 @@ std::string Configurator::Status() const {
   if (!process_.hProcess) {
     status += "did not start";
   } else if (Running()) {
-    status += "is running";
+    status += "is running" + Showing(process_.dwProcessId);
   } else {
     GetExitCodeProcess(process_.hProcess, &code);
     status += "ended with exit code " + std::to_string(code);
@@ -209,6 +319,7 @@ std::optional<DWORD> Configurator::WaitForExit() {
 
 int wmain(int argc, wchar_t** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new veyra::gui::Watchdog);
   for (int i = 1; i + 1 < argc; ++i) {
     if (std::wstring(argv[i]) == L"--exe") veyra::gui::g_exe_path = veyra::gui::WindowsPath(argv[i + 1]);
   }

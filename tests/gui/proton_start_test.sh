@@ -8,7 +8,8 @@
 set -u
 exe=$1 uiauto=$2 sample=$3 work=$4
 run=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine-run.sh
-export VEYRA_WINE_DIR=$work/wine
+# A prefix of each Wine's own (wine-run.sh's VEYRA_WINE), as wine-run.sh keeps them.
+if [ "${VEYRA_WINE:-8}" = 8 ]; then export VEYRA_WINE_DIR=$work/wine; else export VEYRA_WINE_DIR=$work/wine-$VEYRA_WINE; fi
 rm -rf "$work/game"
 mkdir -p "$work"
 cp -a "$sample" "$work/game"

@@ -127,9 +127,17 @@ TEST(ToolTipTest, ShowsOverACheckBoxAndSaysWhyAControlIsGreyedOut) {
 
   const HWND recoil = GetDlgItem(dialog, kRecoil);
   for (int click = 0; click < 2; ++click) {
+    const HWND weapons = GetDlgItem(dialog, kVeyraWeapons);
+    const int before = ReadControl(dialog, weapons).check;
     ASSERT_TRUE(Click(dialog, kVeyraWeapons));
-    const bool greyed = SendMessageW(GetDlgItem(dialog, kVeyraWeapons), BM_GETCHECK, 0, 0) !=
-                        BST_CHECKED;
+    // The click is posted, and a message sent now may be answered before the
+    // program takes it: the box's new state shows that it has.
+    int after = before;
+    ASSERT_TRUE(WaitUntil(kTimeoutMs, [&] {
+      after = ReadControl(dialog, weapons).check;
+      return after != before && after >= 0;
+    })) << "the weapons box still shows " << before << ": " << program.Status();
+    const bool greyed = after != BST_CHECKED;
     ASSERT_TRUE(WaitUntil(kTimeoutMs, [&] { return (IsWindowEnabled(recoil) == FALSE) == greyed; }));
     const std::wstring& expected = greyed ? tips.at(kRecoil).unavailable : tips.at(kRecoil).text;
     EXPECT_TRUE(ShowsTip(program.id(), recoil, expected, shown))

@@ -746,13 +746,15 @@ void Win32Os::RunBesideMessageLoop(const std::function<void()>& work) {
   }
   // A request to quit is kept for the loop that ends the program.
   std::optional<WPARAM> quit;
-  for (;;) {
+  // The end of the work is looked for after every wake-up and at least every
+  // kRecheckMs: no wake-up that goes missing, and no wait that fails, can keep
+  // this thread from seeing that the work is done, or its windows from their
+  // messages meanwhile.
+  constexpr DWORD kRecheckMs = 100;
+  while (WaitForSingleObject(thread, 0) != WAIT_OBJECT_0) {
     const DWORD woken =
-        MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (woken != WAIT_OBJECT_0 + 1) {
-      if (woken != WAIT_OBJECT_0) WaitForSingleObject(thread, INFINITE);
-      break;
-    }
+        MsgWaitForMultipleObjectsEx(1, &thread, kRecheckMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woken == WAIT_FAILED) WaitForSingleObject(thread, kRecheckMs);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
