@@ -163,7 +163,9 @@ std::vector<HWND> VisibleDialogs(DWORD process_id) {
 
 HWND FindMainDialog(DWORD process_id) {
   for (HWND dialog : VisibleDialogs(process_id)) {
-    if (!IsMessageBox(dialog)) return dialog;
+    // The wait window, shown while an undo runs before the dialog, has a bar.
+    const bool wait_window = FindWindowExW(dialog, nullptr, PROGRESS_CLASSW, nullptr) != nullptr;
+    if (!IsMessageBox(dialog) && !wait_window) return dialog;
   }
   return nullptr;
 }

@@ -47,7 +47,7 @@ std::vector<ControlState> ReadControls(HWND dialog);
 bool IsMessageBox(HWND window);
 // The visible top-level dialogs of a process, message boxes included.
 std::vector<HWND> VisibleDialogs(DWORD process_id);
-// The visible dialog of a process that is not a message box, or null.
+// The visible dialog of a process that is neither a message box nor a wait window, or null.
 HWND FindMainDialog(DWORD process_id);
 // The opened list of a drop-down combo box of the process, or null when none is open.
 HWND OpenComboList(DWORD process_id);
