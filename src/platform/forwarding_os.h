@@ -7,6 +7,27 @@
 
 namespace veyra::platform {
 
+// An open file that hands every call to another one, for the same purpose.
+class ForwardingFile : public OpenFile {
+ public:
+  explicit ForwardingFile(std::unique_ptr<OpenFile> inner) : inner_(std::move(inner)) {}
+
+  SystemError ReadAll(std::string& out) override { return inner_->ReadAll(out); }
+  SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
+                     std::size_t& read) override {
+    return inner_->ReadAt(offset, buffer, size, read);
+  }
+  SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
+    return inner_->WriteFromStart(bytes, written);
+  }
+  SystemError Truncate(std::uint64_t size) override { return inner_->Truncate(size); }
+  SystemError Flush() override { return inner_->Flush(); }
+  SystemError Append(std::string_view bytes) override { return inner_->Append(bytes); }
+
+ protected:
+  std::unique_ptr<OpenFile> inner_;
+};
+
 class ForwardingOs : public Os {
  public:
   explicit ForwardingOs(Os& inner) : inner_(inner) {}

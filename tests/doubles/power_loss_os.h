@@ -126,15 +126,10 @@ class PowerLossOs : public platform::ForwardingOs {
 
  private:
 
-  class File : public platform::OpenFile {
+  class File : public platform::ForwardingFile {
    public:
     File(PowerLossOs& os, std::string path, std::unique_ptr<platform::OpenFile> inner)
-        : os_(os), path_(std::move(path)), inner_(std::move(inner)) {}
-    platform::SystemError ReadAll(std::string& out) override { return inner_->ReadAll(out); }
-    platform::SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
-                                 std::size_t& read) override {
-      return inner_->ReadAt(offset, buffer, size, read);
-    }
+        : ForwardingFile(std::move(inner)), os_(os), path_(std::move(path)) {}
     platform::SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
       os_.Changing();
       os_.Written(path_);
@@ -160,7 +155,6 @@ class PowerLossOs : public platform::ForwardingOs {
    private:
     PowerLossOs& os_;
     std::string path_;
-    std::unique_ptr<platform::OpenFile> inner_;
   };
 
   void Changing() {

@@ -366,15 +366,10 @@ class SmallDiskOs : public platform::ForwardingOs {
   }
 
  private:
-  class File : public platform::OpenFile {
+  class File : public platform::ForwardingFile {
    public:
     File(SmallDiskOs& os, std::string path, std::unique_ptr<platform::OpenFile> inner)
-        : os_(os), path_(std::move(path)), inner_(std::move(inner)) {}
-    platform::SystemError ReadAll(std::string& out) override { return inner_->ReadAll(out); }
-    platform::SystemError ReadAt(std::uint64_t offset, char* buffer, std::size_t size,
-                                 std::size_t& read) override {
-      return inner_->ReadAt(offset, buffer, size, read);
-    }
+        : ForwardingFile(std::move(inner)), os_(os), path_(std::move(path)) {}
     platform::SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
       const std::uint64_t size = testing::ReadFileBytes(path_).size();
       if (bytes.size() > size + os_.free_) {
@@ -389,13 +384,10 @@ class SmallDiskOs : public platform::ForwardingOs {
       os_.free_ -= bytes.size();
       return inner_->Append(bytes);
     }
-    platform::SystemError Truncate(std::uint64_t size) override { return inner_->Truncate(size); }
-    platform::SystemError Flush() override { return inner_->Flush(); }
 
    private:
     SmallDiskOs& os_;
     std::string path_;
-    std::unique_ptr<platform::OpenFile> inner_;
   };
 
   std::uint64_t free_;
