@@ -57,9 +57,7 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   backups::Journal journal(os, state.BasePath, "OK");
   dialog::SettingsDialogEvents events(journal, state, [&] {
     if (journal.TakeLock() == platform::error::kSuccess) return true;
-    os.ShowMessage(MessageText(state.SteamLanguage, Message::kBusy, {state.BasePath}),
-                   MessageText(state.SteamLanguage, Message::kCaption),
-                   platform::mb::kOk | platform::mb::kIconExclamation | platform::mb::kTaskModal);
+    SayBusy(os, state);
     return false;
   });
   dialog->RunModal(events);

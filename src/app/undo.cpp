@@ -190,11 +190,13 @@ std::unique_ptr<platform::Os::FolderLock> LockOrSay(platform::Os& os,
   platform::SystemError code = platform::error::kSuccess;
   std::unique_ptr<platform::Os::FolderLock> lock =
       backups::LockGameFolder(os, state.BasePath, code);
-  if (!lock) {
-    os.ShowMessage(MessageText(state.SteamLanguage, Message::kBusy, {state.BasePath}),
-                   Caption(state), kNotice | platform::mb::kSetForeground);
-  }
+  if (!lock) SayBusy(os, state);
   return lock;
+}
+
+void SayBusy(platform::Os& os, const model::ProgramState& state) {
+  os.ShowMessage(MessageText(state.SteamLanguage, Message::kBusy, {state.BasePath}),
+                 Caption(state), kNotice | platform::mb::kSetForeground);
 }
 
 void OfferRecovery(platform::Os& os, const model::ProgramState& state) {

@@ -17,6 +17,9 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitNothingDone = 1;  // nothing to restore, or the player said No
 inline constexpr int kExitFailed = 2;       // reported in a message
 
+// Says in one message that another instance is at work in the game folder.
+void SayBusy(platform::Os& os, const model::ProgramState& state);
+
 // The game folder's lock; without it (another instance is at work there) one
 // message says so and the result is null.
 std::unique_ptr<platform::Os::FolderLock> LockOrSay(platform::Os& os,

@@ -117,6 +117,11 @@ bool Journal::Confined(const std::string& path) {
   return known->second;
 }
 
+SystemError Journal::Refuse(Operation operation, const std::string& path) {
+  NoteFailure({operation, path, error::kAccessDenied});
+  return error::kAccessDenied;
+}
+
 SystemError Journal::HashUnchanged(const std::string& path, std::optional<std::string>& hash) {
   hash.reset();
   const std::optional<platform::FileStamp> stamp = inner_.Stamp(path);
@@ -194,8 +199,7 @@ std::unique_ptr<platform::OpenFile> Journal::Open(const std::string& path,
                                                   platform::FileAccess access, SystemError& error) {
   const bool write = access == platform::FileAccess::kReadWrite;
   if (write && !Confined(path)) {
-    error = error::kAccessDenied;
-    NoteFailure({Operation::kOpen, path, error});
+    error = Refuse(Operation::kOpen, path);
     return nullptr;
   }
   // Opening a missing file creates it, empty.
@@ -296,10 +300,7 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies, const CopyProgres
 }
 
 SystemError Journal::MoveReplacing(const std::string& from, const std::string& to) {
-  if (!Confined(to) || !Confined(from)) {
-    NoteFailure({Operation::kMove, to, error::kAccessDenied});
-    return error::kAccessDenied;
-  }
+  if (!Confined(to) || !Confined(from)) return Refuse(Operation::kMove, to);
   if (IsOwn(to)) return inner_.MoveReplacing(from, to);
   std::optional<std::string> new_hash;
   SystemError code = HashFile(inner_, from, new_hash);
@@ -330,10 +331,7 @@ SystemError Journal::MoveReplacing(const std::string& from, const std::string& t
 }
 
 SystemError Journal::Delete(const std::string& path) {
-  if (!Confined(path)) {
-    NoteFailure({Operation::kDelete, path, error::kAccessDenied});
-    return error::kAccessDenied;
-  }
+  if (!Confined(path)) return Refuse(Operation::kDelete, path);
   if (IsOwn(path)) return inner_.Delete(path);
   std::optional<std::string> old_hash;
   SystemError code = HashFile(inner_, path, old_hash);
@@ -349,10 +347,7 @@ SystemError Journal::Delete(const std::string& path) {
 }
 
 SystemError Journal::CreateFolder(const std::string& path) {
-  if (!Confined(path)) {
-    NoteFailure({Operation::kCreateFolder, path, error::kAccessDenied});
-    return error::kAccessDenied;
-  }
+  if (!Confined(path)) return Refuse(Operation::kCreateFolder, path);
   if (IsOwn(path) || inner_.Stamp(path)) return inner_.CreateFolder(path);
   SystemError code =
       Record({Change::Kind::kFolder, Relative(path), "", std::nullopt, kFolderPresent});
@@ -362,7 +357,7 @@ SystemError Journal::CreateFolder(const std::string& path) {
 }
 
 SystemError Journal::RemoveFolder(const std::string& path) {
-  if (!Confined(path)) return error::kAccessDenied;
+  if (!Confined(path)) return Refuse(Operation::kRemoveFolder, path);
   if (IsOwn(path) || !inner_.Stamp(path)) return inner_.RemoveFolder(path);
   SystemError code =
       Record({Change::Kind::kFolder, Relative(path), "", kFolderPresent, std::nullopt});

@@ -102,6 +102,8 @@ class Journal : public platform::ForwardingOs {
   std::string Relative(const std::string& path) const;
   // Whether `path` lies in the game folder, links followed; folders are asked once.
   bool Confined(const std::string& path);
+  // Refuses a change outside the game folder (5, access denied), logged.
+  platform::SystemError Refuse(platform::Operation operation, const std::string& path);
   // The hash of a file that is not about to change: from the known list when
   // its stamp matches.
   platform::SystemError HashUnchanged(const std::string& path, std::optional<std::string>& hash);
