@@ -6,7 +6,7 @@ set -eu
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine xvfb x11-utils imagemagick python3 debootstrap
+  wine wine64 fonts-wine xvfb x11-utils imagemagick python3 debootstrap libfaketime
 )
 
 missing=()

@@ -302,6 +302,15 @@ HWND Configurator::WaitForDialog() {
   return dialog;
 }
 
+bool Configurator::AnswerNextMessage() {
+  const std::size_t seen = messages_.size();
+  WaitUntil(kTimeoutMs, [&] {
+    AnswerMessageBoxes();
+    return messages_.size() > seen || !Running();
+  });
+  return messages_.size() > seen;
+}
+
 std::optional<DWORD> Configurator::WaitForExit() {
   if (!process_.hProcess) return std::nullopt;
   if (!WaitUntil(kTimeoutMs, [&] {

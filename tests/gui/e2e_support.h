@@ -78,6 +78,9 @@ class Configurator {
   std::optional<DWORD> WaitForExit();
   // Ends the process at once, as the task manager would; true once it has ended.
   bool Kill();
+  // Waits for the next message box while the program runs on, and answers it;
+  // false when none showed within the timeout.
+  bool AnswerNextMessage();
   const std::vector<MessageSeen>& messages() const { return messages_; }
   // For failure messages: running or its exit code, and the messages answered.
   std::string Status() const;

@@ -17,21 +17,6 @@
 namespace veyra::gui {
 namespace {
 
-const std::wstring kBackups = L"\\VeyraConfig backups";
-const std::wstring kLoose = L"\\custom\\1_VY_looseFiles";
-const wchar_t* const kGames[] = {L"\\hl2", L"\\episodic", L"\\ep2"};
-const wchar_t* const kWeaponSounds[] = {L"357", L"ar1", L"ar2", L"Irifle",
-                                        L"pistol", L"rpg", L"shotgun", L"smg1"};
-
-// The game folder's files and folders, without the program's own backups.
-Snapshot GameFiles(const GameFolder& game) {
-  Snapshot files = Take(game.path(), Keep::kDigest);
-  std::erase_if(files, [](const auto& entry) {
-    return entry.first == kBackups || entry.first.starts_with(kBackups + L"\\");
-  });
-  return files;
-}
-
 // The files and folders below some folders of the game, by path below the game folder.
 Snapshot FilesBelow(const GameFolder& game, const std::vector<std::wstring>& folders) {
   Snapshot files;
@@ -57,21 +42,6 @@ std::wstring LastListed(const std::wstring& folder) {
 std::string Lookup(const Snapshot& snapshot, const std::wstring& path) {
   const auto it = snapshot.find(path);
   return it == snapshot.end() ? "<missing>" : it->second;
-}
-
-// Files below a folder, counted without reading them.
-int CountFiles(const std::wstring& folder) {
-  int count = 0;
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name == L"." || name == L"..") continue;
-    count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(folder + L"\\" + name) : 1;
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
-  return count;
 }
 
 // What a run of the program with its standard output redirected leaves.
@@ -211,28 +181,6 @@ void SeedValues() {
 
 // --- OK, then /restore /quiet
 
-// Copies every file and folder below `from` into `to`, as an earlier run would have.
-void CopyInto(const std::wstring& from, const std::wstring& to) {
-  for (const auto& [path, bytes] : Take(from)) {
-    if (bytes == kFolderMarker) {
-      CreateDirectoryW((to + path).c_str(), nullptr);
-    } else {
-      ASSERT_NO_FATAL_FAILURE(WriteBytes(to + path, bytes));
-    }
-  }
-}
-
-void InstallWeapons(const GameFolder& game) {
-  for (const wchar_t* name : kGames) {
-    ASSERT_NO_FATAL_FAILURE(CopyInto(game.path() + L"\\Repository\\HD_weapons\\hl2", game.path() + name + kLoose));
-  }
-}
-
-void InstallSweetFx(const GameFolder& game) {
-  ASSERT_NO_FATAL_FAILURE(CopyInto(game.path() + L"\\SweetFX_Resources\\bin", game.path() + L"\\bin"));
-  WriteBytes(game.path() + L"\\bin\\SweetFX_preset.txt", "#include \"SweetFX\\Presets\\Cinematic.txt\"\r\n");
-}
-
 struct RestoreCase {
   const char* name;
   void (*prepare)(const GameFolder&);  // what earlier runs installed, or null
@@ -246,16 +194,16 @@ void PrintTo(const RestoreCase& c, std::ostream* out) { *out << c.name; }
 
 const RestoreCase kRestoreCases[] = {
     {"Weapons", nullptr, {kWeapons}, nullptr,
-     {L"\\hl2" + kLoose + L"\\models\\weapons\\tag", L"\\ep2" + kLoose + L"\\sound\\weapons\\smg1\\fire1.wav"},
+     {L"\\hl2" + kLooseFiles + L"\\models\\weapons\\tag", L"\\ep2" + kLooseFiles + L"\\sound\\weapons\\smg1\\fire1.wav"},
      false},
     {"OriginalWeaponsOverInstalledOnes", InstallWeapons, {kWeapons}, nullptr,
-     {L"\\hl2" + kLoose + L"\\models\\weapons\\tag", L"\\ep2" + kLoose + L"\\sound\\weapons\\smg1\\fire1.wav"},
+     {L"\\hl2" + kLooseFiles + L"\\models\\weapons\\tag", L"\\ep2" + kLooseFiles + L"\\sound\\weapons\\smg1\\fire1.wav"},
      false},
     {"AnamorphicFlares", nullptr, {kAnamorph}, nullptr,
-     {L"\\hl2" + kLoose + L"\\materials\\sprites\\glow01.vmt"}, false},
+     {L"\\hl2" + kLooseFiles + L"\\materials\\sprites\\glow01.vmt"}, false},
     {"Difficulty", nullptr, {kVeyraSkill}, nullptr, {L"\\VYhl2\\cfg\\skill.cfg", L"\\VYep2\\cfg\\tag"}, false},
     {"NightCoast", nullptr, {kCoastNight}, nullptr,
-     {L"\\hl2" + kLoose + L"\\maps\\d2_coast_01.bsp", L"\\hl2" + kLoose + L"\\maps\\graphs\\d2_coast_01.ain"},
+     {L"\\hl2" + kLooseFiles + L"\\maps\\d2_coast_01.bsp", L"\\hl2" + kLooseFiles + L"\\maps\\graphs\\d2_coast_01.ain"},
      false},
     {"SweetFxWithSmaaPreset", nullptr, {kSweetFx}, L"SMAA_Sharp",
      {L"\\bin\\d3d9.dll", L"\\bin\\SweetFX_preset.txt"}, true},
@@ -320,39 +268,6 @@ INSTANTIATE_TEST_SUITE_P(Undo, UndoRestoreTest, ::testing::ValuesIn(kRestoreCase
 
 // --- a run ended during a copy
 
-// Adds large files to a weapon set's sounds, so that copying the set keeps the
-// program busy long enough to be ended midway.
-constexpr int kLargeFilesPerSound = 8;
-constexpr std::size_t kLargeFileSize = std::size_t{1} << 20;
-
-std::wstring SetSounds(const GameFolder& game, const wchar_t* set) {
-  return game.path() + L"\\Repository\\" + set + L"\\hl2\\sound\\weapons";
-}
-
-void EnlargeWeaponSet(const GameFolder& game, const wchar_t* set, char fill) {
-  std::string bytes(kLargeFileSize, fill);
-  for (const wchar_t* sound : kWeaponSounds) {
-    for (int n = 0; n < kLargeFilesPerSound; ++n) {
-      // Each file starts with its name, so that no two of a set are alike.
-      const std::wstring name = std::wstring(sound) + L"_" + std::to_wstring(n) + L".wav";
-      bytes.replace(0, name.size() * 2, reinterpret_cast<const char*>(name.data()), name.size() * 2);
-      ASSERT_NO_FATAL_FAILURE(WriteBytes(SetSounds(game, set) + L"\\" + sound + L"\\" + name, bytes));
-    }
-  }
-}
-
-// The mod's weapons to be copied into the games as new files.
-void LargeModWeapons(const GameFolder& game) {
-  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"HD_weapons", 'h'));
-}
-
-// The mod's weapons installed, to be replaced file by file by the original ones.
-void LargeInstalledModWeapons(const GameFolder& game) {
-  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"HD_weapons", 'h'));
-  ASSERT_NO_FATAL_FAILURE(InstallWeapons(game));
-  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"LO_weapons", 'l'));
-}
-
 // Each case in one interface language, which the recovery question and the
 // wait window's caption follow.
 struct InterruptedCase {
@@ -382,8 +297,8 @@ TEST_P(UndoInterruptedTest, EndedDuringTheCopyThenYesAtTheNextStartPutsBackTheFi
   const GameFolder game;
   ASSERT_TRUE(game.holds_game());
   ASSERT_NO_FATAL_FAILURE(c.prepare(game));
-  const std::wstring tag = game.path() + L"\\hl2" + kLoose + L"\\models\\weapons\\tag";
-  const std::wstring last_sounds = game.path() + L"\\ep2" + kLoose + L"\\sound\\weapons";
+  const std::wstring tag = game.path() + L"\\hl2" + kLooseFiles + L"\\models\\weapons\\tag";
+  const std::wstring last_sounds = game.path() + L"\\ep2" + kLooseFiles + L"\\sound\\weapons";
   Snapshot before;
   {
     Session run(game);
@@ -450,7 +365,7 @@ void PrintTo(const StepCase& c, std::ostream* out) { *out << c.name; }
 const StepCase kStepCases[] = {
     {"Weapons", kWeapons, L"\\Repository\\HD_weapons\\hl2\\sound\\weapons\\ar2",
      L"\\hl2\\custom\\1_VY_looseFiles\\sound\\weapons\\ar2",
-     {L"\\hl2" + kLoose, L"\\episodic" + kLoose, L"\\ep2" + kLoose}},
+     {L"\\hl2" + kLooseFiles, L"\\episodic" + kLooseFiles, L"\\ep2" + kLooseFiles}},
     {"SweetFx", kSweetFx, L"\\SweetFX_Resources\\bin", L"\\bin", {L"\\bin"}},
     {"ReShade", kReShade, L"\\Reshade_Resources", L"\\bin", {L"\\bin"}},
 };

@@ -50,6 +50,23 @@ void Collect(const std::wstring& folder, const std::wstring& relative, Keep keep
   FindClose(search);
 }
 
+constexpr int kLargeFilesPerSound = 8;
+constexpr std::size_t kLargeFileSize = std::size_t{1} << 20;
+const wchar_t* const kWeaponSounds[] = {L"357", L"ar1", L"ar2", L"Irifle",
+                                        L"pistol", L"rpg", L"shotgun", L"smg1"};
+
+void EnlargeWeaponSet(const GameFolder& game, const wchar_t* set, char fill) {
+  std::string bytes(kLargeFileSize, fill);
+  for (const wchar_t* sound : kWeaponSounds) {
+    for (int n = 0; n < kLargeFilesPerSound; ++n) {
+      // Each file starts with its name, so that no two of a set are alike.
+      const std::wstring name = std::wstring(sound) + L"_" + std::to_wstring(n) + L".wav";
+      bytes.replace(0, name.size() * 2, reinterpret_cast<const char*>(name.data()), name.size() * 2);
+      ASSERT_NO_FATAL_FAILURE(WriteBytes(SetSounds(game, set) + L"\\" + sound + L"\\" + name, bytes));
+    }
+  }
+}
+
 }  // namespace
 
 void ExpectControls(HWND dialog, const std::vector<Want>& wants) {
@@ -165,6 +182,63 @@ std::string Differences(const Snapshot& before, const Snapshot& after) {
     if (!before.count(path)) out += " added " + Utf8(path) + ";";
   }
   return out;
+}
+
+Snapshot GameFiles(const GameFolder& game) {
+  Snapshot files = Take(game.path(), Keep::kDigest);
+  std::erase_if(files, [](const auto& entry) {
+    return entry.first == kBackups || entry.first.starts_with(kBackups + L"\\");
+  });
+  return files;
+}
+
+int CountFiles(const std::wstring& folder) {
+  int count = 0;
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(folder + L"\\" + name) : 1;
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  return count;
+}
+
+void CopyInto(const std::wstring& from, const std::wstring& to) {
+  for (const auto& [path, bytes] : Take(from)) {
+    if (bytes == kFolderMarker) {
+      CreateDirectoryW((to + path).c_str(), nullptr);
+    } else {
+      ASSERT_NO_FATAL_FAILURE(WriteBytes(to + path, bytes));
+    }
+  }
+}
+
+void InstallWeapons(const GameFolder& game) {
+  for (const wchar_t* name : kGames) {
+    ASSERT_NO_FATAL_FAILURE(CopyInto(game.path() + L"\\Repository\\HD_weapons\\hl2", game.path() + name + kLooseFiles));
+  }
+}
+
+void InstallSweetFx(const GameFolder& game) {
+  ASSERT_NO_FATAL_FAILURE(CopyInto(game.path() + L"\\SweetFX_Resources\\bin", game.path() + L"\\bin"));
+  WriteBytes(game.path() + L"\\bin\\SweetFX_preset.txt", "#include \"SweetFX\\Presets\\Cinematic.txt\"\r\n");
+}
+
+std::wstring SetSounds(const GameFolder& game, const wchar_t* set) {
+  return game.path() + L"\\Repository\\" + set + L"\\hl2\\sound\\weapons";
+}
+
+void LargeModWeapons(const GameFolder& game) {
+  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"HD_weapons", 'h'));
+}
+
+void LargeInstalledModWeapons(const GameFolder& game) {
+  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"HD_weapons", 'h'));
+  ASSERT_NO_FATAL_FAILURE(InstallWeapons(game));
+  ASSERT_NO_FATAL_FAILURE(EnlargeWeaponSet(game, L"LO_weapons", 'l'));
 }
 
 void NoSettingsKeys::Remove() {

@@ -107,6 +107,29 @@ Snapshot Take(const std::wstring& folder, Keep keep = Keep::kBytes);
 // The paths whose presence or content differs.
 std::string Differences(const Snapshot& before, const Snapshot& after);
 
+// --- the game folder as earlier runs or a larger mod leave it
+
+inline const std::wstring kBackups = L"\\VeyraConfig backups";
+inline const std::wstring kLooseFiles = L"\\custom\\1_VY_looseFiles";
+inline const wchar_t* const kGames[] = {L"\\hl2", L"\\episodic", L"\\ep2"};
+
+// The game folder's files and folders, without the program's own backups.
+Snapshot GameFiles(const GameFolder& game);
+// Files below a folder, counted without reading them.
+int CountFiles(const std::wstring& folder);
+// Copies every file and folder below `from` into `to`, as an earlier run would have.
+void CopyInto(const std::wstring& from, const std::wstring& to);
+void InstallWeapons(const GameFolder& game);
+void InstallSweetFx(const GameFolder& game);
+
+// Large files added to a weapon set's sounds, so that copying the set keeps the
+// program busy long enough to be ended midway.
+std::wstring SetSounds(const GameFolder& game, const wchar_t* set);
+// The mod's weapons to be copied into the games as new files.
+void LargeModWeapons(const GameFolder& game);
+// The mod's weapons installed, to be replaced file by file by the original ones.
+void LargeInstalledModWeapons(const GameFolder& game);
+
 // --- the anti-aliasing keys the program may write
 
 inline const char* const kSettingsKeys[] = {
