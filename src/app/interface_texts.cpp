@@ -206,6 +206,10 @@ constexpr MessageTexts kMessages[] = {
      "\r\nNothing was changed.",
      "Die Änderung kann nicht rückgängig gemacht werden, weil die Sicherungen dieser Dateien "
      "beschädigt sind oder fehlen:\r\n%1\r\nEs wurde nichts geändert."},
+    {Message::kNoSuchSet,
+     "There is no backup set %1. VeyraConfig.exe /history lists them.\r\n",
+     "Es gibt keine Sicherung %1. VeyraConfig.exe /history listet sie auf.\r\n"},
+    {Message::kUndoneBy, " (undone by %1)", " (rückgängig gemacht durch %1)"},
 };
 
 // The text in the chosen language; "" when there is none.

@@ -41,6 +41,8 @@ enum class Message {
   kBusy,                 // %1 the game folder
   kSetRefused,           // %1 the set, %2 the line
   kContentsDamaged,      // %1 the files and values, one a line
+  kNoSuchSet,            // %1 the name asked for
+  kUndoneBy,             // %1 the set that undid it (ends a line of the history)
 };
 
 std::string MessageText(const std::string& language, Message message,

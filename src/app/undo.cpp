@@ -110,7 +110,14 @@ bool Resume(platform::Os& os, const model::ProgramState& state,
   return ReportRestore(os, state, outcome);
 }
 
-int Restore(platform::Os& os, const model::ProgramState& state, std::size_t count, bool quiet) {
+// What /restore undoes: the N changes next in the walk back, or one set by its name.
+struct RestoreChoice {
+  std::size_t count = 1;
+  std::optional<std::string> set_name;
+};
+
+int Restore(platform::Os& os, const model::ProgramState& state, const RestoreChoice& choice,
+            bool quiet) {
   const std::unique_ptr<platform::Os::FolderLock> lock = LockOrSay(os, state);
   if (!lock) return kExitFailed;
   const std::optional<std::vector<backups::BackupSet>> all = AllSets(os, state.BasePath);
@@ -119,8 +126,20 @@ int Restore(platform::Os& os, const model::ProgramState& state, std::size_t coun
     return Resume(os, state, *all, *lock) ? kExitDone : kExitFailed;
   }
   std::vector<backups::BackupSet> sets;
-  for (auto set = all->rbegin(); set != all->rend() && sets.size() < count; ++set) {
-    sets.push_back(*set);
+  if (choice.set_name) {
+    const auto named = std::find_if(all->begin(), all->end(), [&](const backups::BackupSet& set) {
+      return set.name == *choice.set_name;
+    });
+    if (named == all->end()) {
+      Tell(os, state, MessageText(state.SteamLanguage, Message::kNoSuchSet, {*choice.set_name}));
+      return kExitFailed;
+    }
+    sets.push_back(*named);
+  } else {
+    for (const backups::BackupSet* set : backups::UndoableChanges(*all)) {
+      if (sets.size() == choice.count) break;
+      sets.push_back(*set);
+    }
   }
   if (sets.empty()) {
     if (!quiet) {
@@ -160,7 +179,14 @@ int History(platform::Os& os, const model::ProgramState& state) {
     return kExitDone;
   }
   std::string text = MessageText(state.SteamLanguage, Message::kHistoryTitle) + "\r\n";
-  for (const backups::BackupSet& set : *sets) text += backups::SetSummary(set) + "\r\n";
+  for (const backups::BackupSet& set : *sets) {
+    text += set.name + "  " + backups::SetSummary(set);
+    if (const std::uint64_t undoer = backups::UndoneBy(*sets, set.sequence); undoer != 0) {
+      text += MessageText(state.SteamLanguage, Message::kUndoneBy,
+                          {backups::FindSet(*sets, undoer)->name});
+    }
+    text += "\r\n";
+  }
   Tell(os, state, text);
   return kExitDone;
 }
@@ -181,6 +207,15 @@ std::optional<std::size_t> Count(const std::string& argument) {
   }
   const std::size_t count = std::stoul(argument);
   return count == 0 ? std::nullopt : std::optional(count);
+}
+
+// A set's name as /history shows it, "000012-20261208-153012": its number and
+// time (and a count when several began within one second). A count has no dash.
+bool IsSetName(const std::string& argument) {
+  constexpr std::size_t kLongestName = 32;
+  return argument.find('-') != std::string::npos && argument.size() <= kLongestName &&
+         std::all_of(argument.begin(), argument.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
 }
 
 }  // namespace
@@ -238,22 +273,25 @@ int RunCommand(platform::Os& os, const model::ProgramState& state,
                const std::vector<std::string>& arguments) {
   const std::optional<std::string> command = Switch(arguments[0]);
   if (command == "restore") {
-    std::size_t count = 1;
+    RestoreChoice choice;
     bool quiet = false;
-    bool counted = false;
+    bool chosen = false;
     bool valid = true;
     for (std::size_t n = 1; n < arguments.size() && valid; ++n) {
       const std::optional<std::size_t> given = Count(arguments[n]);
       if (Switch(arguments[n]) == "quiet" && !quiet) {
         quiet = true;
-      } else if (given && !counted) {
-        count = *given;
-        counted = true;
+      } else if (given && !chosen) {
+        choice.count = *given;
+        chosen = true;
+      } else if (IsSetName(arguments[n]) && !chosen) {
+        choice.set_name = arguments[n];
+        chosen = true;
       } else {
         valid = false;
       }
     }
-    if (valid) return Restore(os, state, count, quiet);
+    if (valid) return Restore(os, state, choice, quiet);
   } else if (command == "history" && arguments.size() == 1) {
     return History(os, state);
   } else if ((command == "?" || command == "help") && arguments.size() == 1) {

@@ -116,6 +116,46 @@ const BackupSet* FindSet(const std::vector<BackupSet>& sets, std::uint64_t seque
   return nullptr;
 }
 
+namespace {
+
+// For every set, newest first, the sequence of the standing undo that undoes
+// it (0: it stands). Only a later set can undo an earlier one, so the newest
+// stand by themselves and each set's fate is known before the older ones'.
+std::vector<std::uint64_t> StandingUndoers(const std::vector<BackupSet>& sets) {
+  std::vector<std::uint64_t> undoer(sets.size(), 0);
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> undone;  // (undone, by)
+  for (std::size_t n = sets.size(); n-- > 0;) {
+    const BackupSet& set = sets[n];
+    for (const auto& [sequence, by] : undone) {
+      if (sequence == set.sequence && set.sequence != 0) undoer[n] = by;
+    }
+    if (undoer[n] != 0) continue;
+    for (const std::uint64_t sequence : set.undoes) {
+      if (sequence < set.sequence) undone.emplace_back(sequence, set.sequence);
+    }
+  }
+  return undoer;
+}
+
+}  // namespace
+
+std::vector<const BackupSet*> UndoableChanges(const std::vector<BackupSet>& sets) {
+  const std::vector<std::uint64_t> undoer = StandingUndoers(sets);
+  std::vector<const BackupSet*> changes;
+  for (std::size_t n = sets.size(); n-- > 0;) {
+    if (undoer[n] == 0 && sets[n].undoes.empty()) changes.push_back(&sets[n]);
+  }
+  return changes;
+}
+
+std::uint64_t UndoneBy(const std::vector<BackupSet>& sets, std::uint64_t sequence) {
+  const std::vector<std::uint64_t> undoer = StandingUndoers(sets);
+  for (std::size_t n = 0; n < sets.size(); ++n) {
+    if (sets[n].sequence == sequence) return undoer[n];
+  }
+  return 0;
+}
+
 Result CreateSet(platform::Os& os, const std::string& game_folder, const std::string& name,
                  const std::string& header) {
   const std::string path = SetFile(game_folder, name);

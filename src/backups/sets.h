@@ -39,6 +39,15 @@ std::uint64_t NextSequence(const std::vector<BackupSet>& sets);
 // The set with the sequence number `sequence`, if there is one.
 const BackupSet* FindSet(const std::vector<BackupSet>& sets, std::uint64_t sequence);
 
+// The changes the player can still undo, newest first: every set that is not
+// an undo itself and that no standing undo undoes. An undo stands unless a
+// later one undoes it (a redo), which makes what it undid stand again. The
+// undo button and /restore walk back along this list, so they never toggle.
+// A set that cannot be read is listed too: whoever undoes it finds out.
+std::vector<const BackupSet*> UndoableChanges(const std::vector<BackupSet>& sets);
+// Whether a standing undo undoes the set `sequence` (the sequence of the one that does, or 0).
+std::uint64_t UndoneBy(const std::vector<BackupSet>& sets, std::uint64_t sequence);
+
 // Makes the manifest `name` with `header`: it appears under its name only once
 // the header is on the disk, so that no set is ever empty or headless.
 platform::Result CreateSet(platform::Os& os, const std::string& game_folder,

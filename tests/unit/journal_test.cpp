@@ -76,6 +76,41 @@ TEST(BackupSetTest, ManifestReadsBackWhatWasWrittenAndSkipsACutLine) {
   EXPECT_EQ("2026-12-07 14:30:05  OK: 1 file in bin, 1 registry value", SetSummary(set));
 }
 
+// The walk back: each row is a history, oldest first, as (sequence, the
+// sequences it undoes); the changes left to undo, newest first, are worked
+// out by hand from what each undo did.
+TEST(BackupSetTest, TheWalkBackSkipsUndoneChangesAndUndosAndFollowsRedos) {
+  struct Row {
+    const char* history;
+    std::vector<std::pair<std::uint64_t, std::vector<std::uint64_t>>> sets;
+    std::vector<std::uint64_t> undoable;
+  };
+  const Row rows[] = {
+      {"two changes", {{1, {}}, {2, {}}}, {2, 1}},
+      {"the newer undone", {{1, {}}, {2, {}}, {3, {2}}}, {1}},
+      {"both undone, one a time", {{1, {}}, {2, {}}, {3, {2}}, {4, {1}}}, {}},
+      {"both undone at once", {{1, {}}, {2, {}}, {3, {2, 1}}}, {}},
+      {"undone, then redone", {{1, {}}, {2, {1}}, {3, {2}}}, {1}},
+      {"redone, then undone again", {{1, {}}, {2, {1}}, {3, {2}}, {4, {1}}}, {}},
+      {"a change after an undo", {{1, {}}, {2, {1}}, {3, {}}}, {3}},
+      {"an undo naming itself or a later set", {{1, {}}, {2, {2, 3}}, {3, {}}}, {3, 1}},
+      {"an old set without a number", {{0, {}}, {1, {}}, {2, {0}}}, {1, 0}},
+  };
+  for (const Row& row : rows) {
+    std::vector<BackupSet> sets;
+    for (const auto& [sequence, undoes] : row.sets) {
+      BackupSet set;
+      set.sequence = sequence;
+      set.undoes = undoes;
+      set.action = undoes.empty() ? "OK" : "restore";
+      sets.push_back(set);
+    }
+    std::vector<std::uint64_t> undoable;
+    for (const BackupSet* set : UndoableChanges(sets)) undoable.push_back(set->sequence);
+    EXPECT_EQ(row.undoable, undoable) << row.history;
+  }
+}
+
 class JournalTest : public ::testing::Test {
  protected:
   std::string Put(const std::string& relative, const std::string& bytes) {

@@ -89,12 +89,21 @@ TEST_F(UndoTest, RestoreAsksThenPutsTheChangeBackAndCanBeUndoneItself) {
   os.answers = {kIdYes};
   EXPECT_EQ(kExitDone, Command({"/RESTORE"}));
   EXPECT_EQ(before, testing::FilesBelow(game.path()));
-  EXPECT_EQ(kExitDone, Command({"-restore", "/quiet"}));
+  // The walk back does not toggle: with the one change undone, nothing is left.
+  EXPECT_EQ(kExitNothingDone, Command({"-restore", "/quiet"}));
+  EXPECT_EQ(before, testing::FilesBelow(game.path()));
+  // Undoing the undo by its name redoes the change, which then stands again
+  // and is the next to undo.
+  const std::string undo = testing::ListedSets(*real, game.path()).back();
+  EXPECT_EQ(kExitDone, Command({"/restore", undo, "/quiet"}));
   EXPECT_EQ(after, testing::FilesBelow(game.path()));
-  // Two sets back from there: the restore and then the OK, to before the OK.
   EXPECT_EQ(kExitDone, Command({"/restore", "3", "/quiet"}));
   EXPECT_EQ(before, testing::FilesBelow(game.path()));
-  EXPECT_EQ(2u, os.messages.size());
+  EXPECT_EQ(kExitFailed, Command({"/restore", "000099-20990101-000000", "/quiet"}));
+  EXPECT_EQ(before, testing::FilesBelow(game.path()));
+  ASSERT_EQ(3u, os.messages.size());
+  EXPECT_NE(std::string::npos, os.messages[2].text.find("000099-20990101-000000"))
+      << os.messages[2].text;
 }
 
 // Cancel writes nothing; an OK that changes nothing leaves no set, only its
@@ -201,8 +210,12 @@ TEST_F(UndoTest, AnInterruptedRunIsOfferedOnceInTheSteamLanguage) {
     EXPECT_EQ(0, Command({}));
     EXPECT_TRUE(os.messages.empty()) << "asked again: " << os.messages[0].text;
     if (answer == kIdNo) break;
-    ASSERT_EQ(0,
-              Command({"/restore", "/quiet"}));  // undo the recovery: back to the interrupted state
+    // The recovery undid the change: nothing is left to walk back to.
+    ASSERT_EQ(kExitNothingDone, Command({"/restore", "/quiet"}));
+    // Undoing the recovery by name brings the interrupted state back, and the
+    // change is then the next to undo.
+    const std::string recovery = testing::ListedSets(*real, game.path()).back();
+    ASSERT_EQ(0, Command({"/restore", recovery, "/quiet"}));
     ASSERT_EQ(interrupted, testing::FilesBelow(game.path()));
     ASSERT_EQ(0, Command({"/restore", "/quiet"}));
     ASSERT_EQ(before, testing::FilesBelow(game.path()));
