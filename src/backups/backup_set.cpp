@@ -47,6 +47,11 @@ std::string TimeText(const platform::LocalTime& time) {
   return text;
 }
 
+std::string SubjectText(const Change& change) {
+  return change.kind == Change::Kind::kValue ? change.subject + " " + change.value_name
+                                             : change.subject;
+}
+
 std::string ManifestHeader(const std::string& action, const platform::LocalTime& started,
                            std::uint64_t sequence, const std::vector<std::uint64_t>& undoes) {
   std::string header(kTitle);

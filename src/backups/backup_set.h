@@ -55,6 +55,9 @@ struct BackupSet {
   bool readable = true;
 };
 
+// What a change names, for the log and messages: a file's path, or a value's key and name.
+std::string SubjectText(const Change& change);
+
 // "2026-12-07 14:30:05"
 std::string TimeText(const platform::LocalTime& time);
 

@@ -12,6 +12,8 @@
 namespace veyra::backups {
 namespace {
 
+using config::StartsWithNoCase;
+using platform::IsFailure;
 using platform::Operation;
 using platform::Result;
 using platform::SystemError;
@@ -21,37 +23,11 @@ namespace error = platform::error;
 // and the log.
 constexpr std::uint64_t kSpareBytes = 1 << 20;
 
-bool IsFailure(SystemError code) { return code != error::kSuccess; }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(text[i]) != lower(prefix[i])) return false;
-  }
-  return true;
-}
-
 std::string RootName(std::uint32_t root) {
   if (root == platform::hkey::kCurrentUser) return "HKCU";
   char text[16];
   std::snprintf(text, sizeof text, "0x%08x", root);
   return text;
-}
-
-std::uint32_t RootOf(const std::string& subject) {
-  if (StartsWithNoCase(subject, "HKCU\\")) return platform::hkey::kCurrentUser;
-  return static_cast<std::uint32_t>(std::strtoul(subject.c_str(), nullptr, 16));
-}
-
-std::string KeyOf(const std::string& subject) {
-  const std::size_t slash = subject.find('\\');
-  return slash == std::string::npos ? std::string() : subject.substr(slash + 1);
-}
-
-std::string Describe(const Change& change) {
-  return change.kind == Change::Kind::kValue ? change.subject + " " + change.value_name
-                                             : change.subject;
 }
 
 }  // namespace
@@ -151,11 +127,11 @@ SystemError Journal::StartSet() {
   for (int number = 2; inner_.FindFirstMatch(SetFile(game_folder_, name)); ++number) {
     name = std::string(stamp) + "-" + std::to_string(number);
   }
-  if (const Result made =
-          CreateSet(inner_, game_folder_, name, ManifestHeader(action_, now, sequence_, undoes_));
-      !made.ok()) {
+  std::string header = ManifestHeader(action_, now, sequence_, undoes_);
+  if (const Result made = CreateSet(inner_, game_folder_, name, header); !made.ok()) {
     return made.code();
   }
+  header_ = std::move(header);
   SystemError code = error::kSuccess;
   manifest_ = inner_.Open(SetFile(game_folder_, name), platform::FileAccess::kReadWrite, code);
   if (!manifest_) return code;
@@ -410,157 +386,8 @@ int Journal::ShowMessage(const std::string& text, const std::string& caption, st
   return inner_.ShowMessage(text, caption, flags);
 }
 
-void Journal::BeginStep() { step_start_ = changes_.size(); }
-
-Result Journal::RollbackStep(const Result& failure) {
-  NoteFailure(failure);
-  Result first;
-  for (std::size_t n = changes_.size(); n-- > step_start_;) {
-    const Result put_back = Undo(changes_[n]);
-    if (put_back.ok()) continue;
-    NoteFailure(put_back);
-    if (first.ok()) first = put_back;
-  }
-  step_start_ = changes_.size();
-  return first;
-}
-
-SystemError Journal::CurrentState(const Change& change, std::optional<std::string>& state) {
-  state.reset();
-  if (change.kind == Change::Kind::kValue) {
-    if (const std::optional<platform::RegistryValue> value =
-            inner_.RegistryReadValue(RootOf(change.subject), KeyOf(change.subject),
-                                     change.value_name)) {
-      state = ContentHash(ValueBytes(*value));
-    }
-    return error::kSuccess;
-  }
-  const std::string path = game_folder_ + "\\" + change.subject;
-  if (change.kind == Change::Kind::kFolder) {
-    if (inner_.Stamp(path)) state = kFolderPresent;
-    return error::kSuccess;
-  }
-  return HashFile(inner_, path, state);
-}
-
-Result Journal::Undo(const Change& change) { return BringBack(change, false); }
-
-Result Journal::PutBack(const Change& change) { return BringBack(change, true); }
-
-Result Journal::BringBack(const Change& change, bool recorded) {
-  platform::Os& via = recorded ? static_cast<platform::Os&>(*this) : inner_;
-  const std::string path = game_folder_ + "\\" + change.subject;
-  std::optional<std::string> current;
-  if (const SystemError code = CurrentState(change, current); IsFailure(code)) {
-    return {Operation::kRead, path, code};
-  }
-  if (current == change.old_hash) return {};
-  if (change.kind == Change::Kind::kValue) {
-    const std::uint32_t root = RootOf(change.subject);
-    const std::string key = KeyOf(change.subject);
-    SystemError code = error::kSuccess;
-    if (!change.old_hash) {
-      code = via.RegistryDeleteValue(root, key, change.value_name);
-      if (code == error::kFileNotFound) code = error::kSuccess;  // gone already
-    } else {
-      std::string bytes;
-      code = store_.ReadBytes(*change.old_hash, bytes);
-      const std::optional<platform::RegistryValue> value =
-          IsFailure(code) ? std::nullopt : ParseValueBytes(bytes);
-      if (!IsFailure(code) && !value) code = error::kDataError;
-      if (!IsFailure(code)) code = via.RegistryWriteValue(root, key, change.value_name, *value);
-    }
-    return {Operation::kRegistryWrite, Describe(change), code};
-  }
-  if (change.kind == Change::Kind::kFolder) {
-    const SystemError code = current ? via.RemoveFolder(path) : via.CreateFolder(path);
-    // A folder that still holds files is no failure: they are someone's.
-    return {current ? Operation::kRemoveFolder : Operation::kCreateFolder, path,
-            code == error::kFolderNotEmpty ? error::kSuccess : code};
-  }
-  // A rewrite cut short leaves its new content beside the file.
-  const std::string replacement = path + std::string(config::kReplacementSuffix);
-  if (inner_.FindFirstMatch(replacement)) {
-    platform::Ignore(inner_.Delete(replacement), "a leftover that is not part of the game");
-  }
-  known_.Learn(path, std::nullopt);
-  if (!recorded) {
-    if (!change.old_hash) return {Operation::kDelete, path, inner_.Delete(path)};
-    // Moved back out of the store when only this change of this run needs it:
-    // no copy, so no room is needed, even on a full disk.
-    const auto moved = moved_in_.find(*change.old_hash);
-    const bool take = moved != moved_in_.end() && moved->second == 1 &&
-                      !stored_before_.count(*change.old_hash);
-    Result placed = store_.PlaceAt(inner_, *change.old_hash, path, take);
-    if (placed.ok() && take) moved_in_.erase(moved);
-    return placed;
-  }
-  // What is there now is kept (moved into the store) before the old content
-  // takes its place, so the restore can be undone in turn. A link stays: the
-  // old content replaces what it points to, and what is there is kept as a copy.
-  const bool link = inner_.FinalPath(path) != path;
-  if (current && (!change.old_hash || !link)) {
-    if (const SystemError code = Delete(path); IsFailure(code)) {
-      return {Operation::kDelete, path, code};
-    }
-  }
-  if (!change.old_hash) return {};
-  return store_.PlaceAt(*this, *change.old_hash, path, false);
-}
-
 void Journal::NoteFailure(const Result& failure) {
   if (!failure.ok()) failures_.push_back(failure);
-}
-
-void Journal::Finish() {
-  if (finished_) return;
-  finished_ = true;
-  const platform::LocalTime now = inner_.Now();
-  std::string lines = TimeText(now) + "  " + action_;
-  if (manifest_) {
-    const SystemError code = manifest_->Append(ManifestCompleteLine(now));
-    NoteFailure({Operation::kWrite, SetFile(game_folder_, set_name_),
-                 IsFailure(code) ? code : manifest_->Flush()});
-    manifest_.reset();
-    lines += " (backup set " + set_name_ + ")";
-  } else {
-    lines += ": nothing changed";
-  }
-  lines += "\r\n";
-  for (const Change& change : changes_) lines += "  changed " + Describe(change) + "\r\n";
-  for (const Result& failure : failures_) lines += FailureLine(failure);
-  for (const std::string& message : shown_) lines += "  shown: " + message + "\r\n";
-  AppendToLog(inner_, game_folder_, lines);
-  known_.Save();
-  if (!set_name_.empty()) Prune();
-}
-
-void Journal::Prune() {
-  std::vector<BackupSet> sets;
-  // Sets missing from the list would have their contents removed.
-  if (!ListSets(inner_, game_folder_, sets).ok()) return;
-  // The newest sets stay, and so does every set not yet dealt with and every
-  // set such a set undoes: its contents may still have to be put back.
-  std::set<std::string> kept = {set_name_};
-  for (std::size_t n = sets.size() > kKeptSets ? sets.size() - kKeptSets : 0; n < sets.size(); ++n)
-    kept.insert(sets[n].name);
-  for (const BackupSet& set : sets) {
-    if (set.complete) continue;
-    kept.insert(set.name);
-    for (const std::uint64_t undone : set.undoes) {
-      if (const BackupSet* needed = FindSet(sets, undone)) kept.insert(needed->name);
-    }
-  }
-  std::vector<BackupSet> staying;
-  for (BackupSet& set : sets) {
-    if (kept.count(set.name)) {
-      staying.push_back(std::move(set));
-    } else {
-      platform::Ignore(inner_.Delete(SetFile(game_folder_, set.name)),
-                       "an old set left behind is removed next time");
-    }
-  }
-  store_.Prune(staying);
 }
 
 }  // namespace veyra::backups

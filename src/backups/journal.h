@@ -121,6 +121,12 @@ class Journal : public platform::ForwardingOs {
   // Brings a change's subject back to its old content: recorded in this
   // journal (a restore) or not (a step put back).
   platform::Result BringBack(const Change& change, bool recorded);
+  // The changes without those of subjects that are back where they began
+  // (written more than once, the last time with what was there before).
+  std::vector<Change> WhatStayedChanged();
+  // Marks the set complete, without the changes that changed nothing in the
+  // end; a set of such changes alone is removed.
+  platform::SystemError CompleteSet(const platform::LocalTime& now);
   void Prune();
 
   std::string game_folder_;
@@ -132,6 +138,8 @@ class Journal : public platform::ForwardingOs {
   KnownHashes known_;
   std::string set_name_;
   std::uint64_t sequence_ = 0;
+  std::string header_;  // of the set this journal made; empty for one it goes on with
+  bool set_removed_ = false;
   std::unique_ptr<platform::OpenFile> manifest_;
   std::vector<Change> changes_;
   std::size_t step_start_ = 0;

@@ -143,7 +143,9 @@ std::vector<const BackupSet*> UndoableChanges(const std::vector<BackupSet>& sets
   const std::vector<std::uint64_t> undoer = StandingUndoers(sets);
   std::vector<const BackupSet*> changes;
   for (std::size_t n = sets.size(); n-- > 0;) {
-    if (undoer[n] == 0 && sets[n].undoes.empty()) changes.push_back(&sets[n]);
+    const BackupSet& set = sets[n];
+    const bool empty = set.readable && set.complete && set.changes.empty();
+    if (undoer[n] == 0 && set.undoes.empty() && !empty) changes.push_back(&set);
   }
   return changes;
 }

@@ -43,7 +43,8 @@ const BackupSet* FindSet(const std::vector<BackupSet>& sets, std::uint64_t seque
 // an undo itself and that no standing undo undoes. An undo stands unless a
 // later one undoes it (a redo), which makes what it undid stand again. The
 // undo button and /restore walk back along this list, so they never toggle.
-// A set that cannot be read is listed too: whoever undoes it finds out.
+// A set that changed nothing is not listed; one that cannot be read is:
+// whoever undoes it finds out.
 std::vector<const BackupSet*> UndoableChanges(const std::vector<BackupSet>& sets);
 // Whether a standing undo undoes the set `sequence` (the sequence of the one that does, or 0).
 std::uint64_t UndoneBy(const std::vector<BackupSet>& sets, std::uint64_t sequence);

@@ -175,6 +175,15 @@ platform::Result WriteWholeFile(platform::Os& os, const std::string& path,
   return Rewrite(os, path, open_failure, nullptr, content);
 }
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(text[i]) != lower(prefix[i])) return false;
+  }
+  return true;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement) {
   if (find.empty()) return std::string(text);
   std::string result;

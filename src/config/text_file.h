@@ -94,6 +94,8 @@ platform::Result WriteWholeFile(platform::Os& os, const std::string& path,
 // `replacement`; the inserted text is not searched again. An empty `find`
 // changes nothing.
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement);
+// Whether `text` begins with `prefix`, ASCII letters in either case (as Windows paths compare).
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // Rewrites the file with every `find1` replaced by `repl1`, then every
 // `find2` by `repl2`; a failure is reported (and so marked) as RewriteFile's.

@@ -45,6 +45,8 @@ constexpr SystemError kNoUnicodeTranslation = 1113;
 constexpr SystemError kDataError = 23;
 }  // namespace error
 
+constexpr bool IsFailure(SystemError code) { return code.value != error::kSuccess.value; }
+
 enum class Operation {
   kOpen,
   kRead,

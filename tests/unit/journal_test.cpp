@@ -233,6 +233,49 @@ TEST_F(JournalTest, ChangesThatChangeNothingLeaveNoSet) {
   }
   EXPECT_TRUE(Sets().empty());
   EXPECT_FALSE(testing::PathExists(target + ".veyra-new"));
+
+  // Changed, then changed back within one run: a file written with other
+  // bytes and then its own, a value set and set back, a folder made and
+  // removed. Only the one file that stays changed is in the set.
+  const std::string changed = Put("hl2\\b.txt", "old b");
+  {
+    Journal journal(*real, game.path(), "OK");
+    for (const char* bytes : {"template", "same"}) {
+      EXPECT_TRUE(
+          config::WriteWholeFile(journal, target, config::OpenFailureMessage::kSave, bytes).ok());
+    }
+    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "ScreenMSAA",
+                                             {platform::kRegistryDword, std::string(4, '\1')}));
+    EXPECT_EQ(0u, journal.RegistryWriteValue(kCurrentUser, kKey, "ScreenMSAA", *language));
+    EXPECT_EQ(0u, journal.CreateFolder(game.Join("hl2\\made")));
+    EXPECT_EQ(0u, journal.RemoveFolder(game.Join("hl2\\made")));
+    EXPECT_TRUE(
+        config::WriteWholeFile(journal, changed, config::OpenFailureMessage::kSave, "new b").ok());
+    journal.Finish();
+    ASSERT_EQ(1u, journal.changes().size());
+    EXPECT_EQ("hl2\\b.txt", journal.changes()[0].subject);
+  }
+  std::vector<BackupSet> sets = Sets();
+  ASSERT_EQ(1u, sets.size());
+  EXPECT_TRUE(sets[0].complete);
+  ASSERT_EQ(1u, sets[0].changes.size());
+  EXPECT_TRUE(RestoreNewest().failures.empty());
+  EXPECT_EQ("old b", testing::ReadFileBytes(changed));
+  EXPECT_EQ("same", testing::ReadFileBytes(target));
+
+  // The same without the one lasting change leaves no set at all.
+  const std::size_t before = Sets().size();
+  {
+    Journal journal(*real, game.path(), "OK");
+    for (const char* bytes : {"template", "same"}) {
+      EXPECT_TRUE(
+          config::WriteWholeFile(journal, target, config::OpenFailureMessage::kSave, bytes).ok());
+    }
+    journal.Finish();
+    EXPECT_TRUE(journal.changes().empty());
+    EXPECT_TRUE(journal.set_name().empty()) << journal.set_name();
+  }
+  EXPECT_EQ(before, Sets().size());
 }
 
 // Switching a set back and forth stores each version of each file once.
