@@ -9,6 +9,7 @@
 // registry writes. Its clock can be set, to run the program at any time.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -68,10 +69,14 @@ class PowerLossOs : public platform::ForwardingOs {
                                            platform::SystemError& error) override {
     if (access == platform::FileAccess::kReadOnly) return inner_.Open(path, access, error);
     Changing();
-    if (!PathExists(path)) Written(path);  // made, empty
+    const bool made = !PathExists(path);
+    if (made) Written(path);  // made, empty
+    // What the file holds is read before it is opened: the handle may
+    // share nothing, and Windows then refuses every other reader.
+    std::string bytes = made ? std::string() : ReadFileBytes(path);
     std::unique_ptr<platform::OpenFile> file = inner_.Open(path, access, error);
     if (!file) return nullptr;
-    return std::make_unique<File>(*this, path, std::move(file));
+    return std::make_unique<File>(*this, path, std::move(file), std::move(bytes));
   }
   platform::SystemError Copy(const std::string& from, const std::string& to) override {
     Changing();
@@ -126,35 +131,50 @@ class PowerLossOs : public platform::ForwardingOs {
 
  private:
 
+  // Keeps what the file holds as it is written, and what it held at its last
+  // flush, so that a cut knows what reached the disk without reading the file.
   class File : public platform::ForwardingFile {
    public:
-    File(PowerLossOs& os, std::string path, std::unique_ptr<platform::OpenFile> inner)
-        : ForwardingFile(std::move(inner)), os_(os), path_(std::move(path)) {}
+    File(PowerLossOs& os, std::string path, std::unique_ptr<platform::OpenFile> inner,
+         std::string bytes)
+        : ForwardingFile(std::move(inner)), os_(os), path_(std::move(path)), flushed_(bytes),
+          bytes_(std::move(bytes)) {}
     platform::SystemError WriteFromStart(std::string_view bytes, std::size_t& written) override {
       os_.Changing();
-      os_.Written(path_);
-      return inner_->WriteFromStart(bytes, written);
+      os_.Written(path_, flushed_);
+      const platform::SystemError code = inner_->WriteFromStart(bytes, written);
+      bytes_.replace(0, std::min(written, bytes_.size()), bytes.substr(0, written));
+      return code;
     }
     platform::SystemError Truncate(std::uint64_t size) override {
       os_.Changing();
-      os_.Written(path_);
-      return inner_->Truncate(size);
+      os_.Written(path_, flushed_);
+      const platform::SystemError code = inner_->Truncate(size);
+      if (code == platform::error::kSuccess) bytes_.resize(size);
+      return code;
     }
     platform::SystemError Append(std::string_view bytes) override {
       os_.Changing();
-      os_.Written(path_);
-      return inner_->Append(bytes);
+      os_.Written(path_, flushed_);
+      const platform::SystemError code = inner_->Append(bytes);
+      if (code == platform::error::kSuccess) bytes_ += bytes;
+      return code;
     }
     platform::SystemError Flush() override {
       os_.Changing();
       const platform::SystemError code = inner_->Flush();
-      if (code == platform::error::kSuccess) os_.unflushed_.erase(path_);
+      if (code == platform::error::kSuccess) {
+        os_.unflushed_.erase(path_);
+        flushed_ = bytes_;
+      }
       return code;
     }
 
    private:
     PowerLossOs& os_;
     std::string path_;
+    std::string flushed_;
+    std::string bytes_;
   };
 
   void Changing() {
@@ -164,6 +184,9 @@ class PowerLossOs : public platform::ForwardingOs {
   void Written(const std::string& path) {
     if (unflushed_.count(path)) return;
     unflushed_[path] = PathExists(path) ? std::optional(ReadFileBytes(path)) : std::nullopt;
+  }
+  void Written(const std::string& path, const std::string& flushed) {
+    if (!unflushed_.count(path)) unflushed_[path] = flushed;
   }
 
   int cut_at_ = 0;

@@ -270,11 +270,6 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesWholeFilesAndARestorableSet) {
 // during the recovery, at calls across all of it; the start after that
 // finishes it, to the same end.
 TEST_F(FaultSweepTest, APowerCutAtAnyCallOfOkOrOfItsRecoveryEndsAsBeforeOk) {
-#ifdef _WIN32
-  // Under Wine a cut at the 34th call leaves VYhl2\cfg\autoexec.cfg new after
-  // the recovery; until that is understood the sweep runs natively only.
-  GTEST_SKIP() << "known to fail under Wine at the 34th call";
-#endif
   Fresh();
   const Files before = testing::FilesBelow(game.path());
   const Values registry_before = RegistrySnapshot(*real);
