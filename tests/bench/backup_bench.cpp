@@ -30,12 +30,14 @@
 #include "install/apply_phase.h"
 #include "backups/content_hash.h"
 #include "backups/journal.h"
+#include "backups/sets.h"
 #include "platform/forwarding_os.h"
 #include "platform/posix/posix_os.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+namespace backups = veyra::backups;
 namespace install = veyra::install;
 using Clock = std::chrono::steady_clock;
 

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/posix/posix_os.h"
 
@@ -209,13 +210,21 @@ SystemError PosixOs::Copy(const std::string& from, const std::string& to) {
     if (fd < 0) return ToSystemError(errno);
     source = std::make_unique<PosixFile>(fd);
   }
-  std::string bytes;
-  if ((error = source->ReadAll(bytes)) != error::kSuccess) return error;
   const int fd = open(NativePath(to).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return errno == ENOENT ? error::kPathNotFound : ToSystemError(errno);
   PosixFile target(fd);
-  std::size_t written = 0;
-  return target.WriteFromStart(bytes, written);
+  // In pieces, as CopyFileW does: a file of any size takes the same memory.
+  constexpr std::size_t kPiece = 1 << 20;
+  std::vector<char> piece(kPiece);
+  for (std::uint64_t offset = 0;;) {
+    std::size_t got = 0;
+    if ((error = source->ReadAt(offset, piece.data(), kPiece, got)) != error::kSuccess) {
+      return error;
+    }
+    if (got == 0) return error::kSuccess;
+    if ((error = target.Append({piece.data(), got})) != error::kSuccess) return error;
+    offset += got;
+  }
 }
 
 SystemError PosixOs::MoveReplacing(const std::string& from, const std::string& to) {
