@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_dialog.h"
+#include "platform/posix/memory_dialog.h"
 #include "platform/forwarding_os.h"
 
 namespace veyra::testing {

@@ -11,7 +11,7 @@
 #include "automation.h"
 #include "e2e_support.h"
 #include "expected_dialog.h"
-#include "platform/memory_dialog.h"
+#include "platform/posix/memory_dialog.h"
 #include "platform/win32/wide_text.h"
 
 namespace veyra::gui {

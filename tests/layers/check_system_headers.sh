@@ -6,7 +6,8 @@
 #   check_system_headers.sh SOURCE_ROOT
 root=${1:?usage: check_system_headers.sh SOURCE_ROOT}
 found=$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(windows|winternl|commctrl|tlhelp32|oleauto|unistd|dirent|fcntl|fnmatch|signal|sys/[a-z_]+)\.h>' \
-  "$root/src/model" "$root/src/config" "$root/src/dialog" "$root/src/install" "$root/src/app")
+  "$root/src/model" "$root/src/config" "$root/src/backups" "$root/src/dialog" "$root/src/install" \
+  "$root/src/app")
 if [ -n "$found" ]; then
   echo "system headers above the platform layer:"
   echo "$found"

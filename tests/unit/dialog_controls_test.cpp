@@ -7,7 +7,7 @@
 
 #include "app/dialog_layout.h"
 #include "model/control_ids.h"
-#include "platform/memory_dialog.h"
+#include "platform/posix/memory_dialog.h"
 #include "tests/doubles/test_os.h"
 
 namespace veyra::platform {

@@ -11,7 +11,7 @@
 #include "dialog/control_rules.h"
 #include "install/apply_phase.h"
 #include "model/control_ids.h"
-#include "platform/memory_dialog.h"
+#include "platform/posix/memory_dialog.h"
 #include "tests/doubles/recording_os.h"
 #include "tests/doubles/test_os.h"
 

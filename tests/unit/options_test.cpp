@@ -17,7 +17,7 @@
 #include "app/interface_texts.h"
 #include "config/settings_block.h"
 #include "dialog/control_rules.h"
-#include "platform/memory_dialog.h"
+#include "platform/posix/memory_dialog.h"
 #include "tests/doubles/escaped.h"
 #include "tests/doubles/test_data.h"
 

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/image_fixups.h"
+#include "exe/image_fixups.h"
 #include "tests/doubles/test_os.h"
 
 namespace veyra::testing {

@@ -14,7 +14,7 @@
 #include <ctime>
 #include <string_view>
 
-#include "platform/memory_dialog.h"
+#include "platform/posix/memory_dialog.h"
 
 namespace veyra::platform::posix {
 namespace {

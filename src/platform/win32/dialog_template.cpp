@@ -5,6 +5,8 @@
 namespace veyra::platform::win32 {
 namespace {
 
+static_assert(sizeof(DLGTEMPLATE) == 18 && sizeof(DLGITEMTEMPLATE) == 18);
+
 constexpr WORD kButtonAtom = 0x0080;
 constexpr WORD kStaticAtom = 0x0082;
 constexpr WORD kComboBoxAtom = 0x0085;

@@ -1,4 +1,7 @@
-// The real operating system: kernel32, user32, advapi32.
+// The real operating system: kernel32, user32, advapi32. Its members are
+// defined by concept: files (win32_files.cpp), the settings dialog
+// (win32_dialog.cpp), the wait window and the message loop
+// (win32_wait_window.cpp), and the rest (win32_os.cpp).
 #pragma once
 
 #include "platform/os.h"

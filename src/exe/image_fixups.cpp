@@ -1,4 +1,4 @@
-#include "platform/win32/image_fixups.h"
+#include "exe/image_fixups.h"
 
 #include <windows.h>
 #include <winternl.h>

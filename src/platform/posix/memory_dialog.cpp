@@ -1,4 +1,4 @@
-#include "platform/memory_dialog.h"
+#include "platform/posix/memory_dialog.h"
 
 namespace veyra::platform {
 

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "platform/ini_access.h"
-#include "platform/win32/image_fixups.h"
+#include "exe/image_fixups.h"
 
 namespace {
 
