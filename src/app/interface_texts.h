@@ -41,6 +41,14 @@ enum class Message {
   kBusy,                 // %1 the game folder
   kSetRefused,           // %1 the set, %2 the line
   kContentsDamaged,      // %1 the files and values, one a line
+  kGameInUse,            // %1 what uses the game's files, one a line
+  kGameRunning,          // a line of kGameInUse
+  kFileInUse,            // a line of kGameInUse: %1 the file
+  kFileAndOneMoreInUse,  // a line of kGameInUse: %1 the first file
+  kFilesInUse,           // a line of kGameInUse: %1 the first file, %2 how many more (2 or more)
+  kNotEnoughSpace,       // %1 the bytes needed, %2 those free, %3 the game folder
+  kForeignLibrary,       // %1 the file
+  kForeignLibraries,     // %1 the files, one a line
 };
 
 std::string MessageText(const std::string& language, Message message,
