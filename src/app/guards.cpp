@@ -118,7 +118,7 @@ std::string ByteCount(std::uint64_t bytes, bool german, Rounding rounding) {
     return rounding == Rounding::kUp ? (value + unit - 1) / unit : value / unit;
   };
   if (bytes < kMega) return std::to_string(divided(bytes, kKilo)) + " KB";
-  const std::uint64_t tenths = divided(bytes, kMega / 10);
+  const std::uint64_t tenths = divided(bytes * 10, kMega);
   return std::to_string(tenths / 10) + (german ? "," : ".") + std::to_string(tenths % 10) + " MB";
 }
 

@@ -141,8 +141,10 @@ TEST_F(GuardsTest, WhileTheGameUsesItsFilesOkWritesNothingAndAsksToCloseIt) {
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     testing::ScratchFolder fresh;  // each case on the game folder as it was
-    fs::copy(testing::FileSystemPath(game.path()), testing::FileSystemPath(fresh.path()),
-             fs::copy_options::recursive);
+    for (const fs::directory_entry& entry : fs::directory_iterator(testing::FileSystemPath(game.path()))) {
+      fs::copy(entry.path(), testing::FileSystemPath(fresh.path()) / entry.path().filename(),
+               fs::copy_options::recursive);
+    }
     os.current_directory = fresh.path();
     os.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = std::string(test.language) + '\0';
     os.messages.clear();
