@@ -2,8 +2,10 @@
 
 #include "app/detection.h"
 #include "app/dialog_layout.h"
+#include "app/guards.h"
 #include "app/interface_texts.h"
 #include "app/undo.h"
+#include "dialog/confirmation.h"
 #include "dialog/event_handler.h"
 #include "install/apply_phase.h"
 #include "backups/journal.h"
@@ -55,16 +57,26 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   // From OK on, every change is recorded before it is made, and no other
   // instance changes the folder meanwhile.
   backups::Journal journal(os, state.BasePath, "OK");
+  install::KeptFiles kept;
   dialog::SettingsDialogEvents events(journal, state, [&] {
-    if (journal.TakeLock() == platform::error::kSuccess) return true;
-    SayBusy(os, state);
-    return false;
+    if (journal.TakeLock() != platform::error::kSuccess) {
+      SayBusy(os, state);
+      return false;
+    }
+    // The checks see the choices the dialog is about to confirm; the lock,
+    // taken once, stays for the next OK when one of them keeps the dialog open.
+    ProgramState planned = state;
+    dialog::CaptureSettings(*dialog, planned.Settings);
+    std::optional<install::KeptFiles> checked = CheckBeforeChanges(os, planned);
+    if (!checked) return false;
+    kept = std::move(*checked);
+    return true;
   });
   dialog->RunModal(events);
   dialog.reset();
 
   if (state.CancelRequested != 0) return;
-  install::RunApplyPhase(journal, state, journal);
+  install::RunApplyPhase(journal, state, journal, kept);
   journal.Finish();
 }
 

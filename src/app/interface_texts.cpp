@@ -1,5 +1,7 @@
 #include "app/interface_texts.h"
 
+#include <string_view>
+
 #include "model/control_ids.h"
 #include "model/options.h"
 
@@ -210,6 +212,43 @@ constexpr MessageTexts kMessages[] = {
      "There is no backup set %1. VeyraConfig.exe /history lists them.\r\n",
      "Es gibt keine Sicherung %1. VeyraConfig.exe /history listet sie auf.\r\n"},
     {Message::kUndoneBy, " (undone by %1)", " (rückgängig gemacht durch %1)"},
+    {Message::kGameInUse,
+     "The settings cannot be changed while the game uses its files:\r\n%1\r\n\r\nNothing was "
+     "changed. Close the game and try again, or cancel to go back to the settings.",
+     "Die Einstellungen können nicht geändert werden, solange das Spiel seine Dateien "
+     "verwendet:\r\n%1\r\n\r\nEs wurde nichts geändert. Beenden Sie das Spiel und versuchen Sie "
+     "es erneut, oder brechen Sie ab, um zu den Einstellungen zurückzukehren."},
+    {Message::kGameRunning, "The game (hl2.exe) is running.", "Das Spiel (hl2.exe) läuft."},
+    {Message::kFileInUse, "Another program has this file open:\r\n%1",
+     "Ein anderes Programm hat diese Datei geöffnet:\r\n%1"},
+    {Message::kFileAndOneMoreInUse, "Another program has this file and 1 more open:\r\n%1",
+     "Ein anderes Programm hat diese und 1 weitere Datei geöffnet:\r\n%1"},
+    {Message::kFilesInUse, "Another program has this file and %2 more open:\r\n%1",
+     "Ein anderes Programm hat diese und %2 weitere Dateien geöffnet:\r\n%1"},
+    {Message::kNotEnoughSpace,
+     "The drive of the game folder has too little free space for this change:\r\n%3\r\n\r\n"
+     "Needed, with the backups that let it be undone: %1\r\nFree: %2\r\n\r\nNothing was "
+     "changed. Free up some space on the drive, then press OK again.",
+     "Auf dem Laufwerk des Spielordners ist für diese Änderung zu wenig Platz frei:\r\n%3\r\n"
+     "\r\nBenötigt, mit den Sicherungen zum Rückgängigmachen: %1\r\nFrei: %2\r\n\r\nEs wurde "
+     "nichts geändert. Schaffen Sie Platz auf dem Laufwerk und klicken Sie dann noch einmal auf "
+     "OK."},
+    {Message::kForeignLibrary,
+     "Removing the post-processing would delete this file, which did not come with the "
+     "modification:\r\n%1\r\n\r\nIt may belong to a program of your own, such as another "
+     "injector. Delete it?\r\n\r\nIf not, it stays; everything else is changed as chosen.",
+     "Beim Entfernen der Nachbearbeitung würde diese Datei gelöscht, die nicht von der "
+     "Modifikation stammt:\r\n%1\r\n\r\nSie kann zu einem eigenen Programm gehören, etwa zu "
+     "einem anderen Injektor. Soll sie gelöscht werden?\r\n\r\nWenn nicht, bleibt sie erhalten; "
+     "alles andere wird wie gewählt geändert."},
+    {Message::kForeignLibraries,
+     "Removing the post-processing would delete these files, which did not come with the "
+     "modification:\r\n%1\r\n\r\nThey may belong to a program of your own, such as another "
+     "injector. Delete them?\r\n\r\nIf not, they stay; everything else is changed as chosen.",
+     "Beim Entfernen der Nachbearbeitung würden diese Dateien gelöscht, die nicht von der "
+     "Modifikation stammen:\r\n%1\r\n\r\nSie können zu einem eigenen Programm gehören, etwa "
+     "zu einem anderen Injektor. Sollen sie gelöscht werden?\r\n\r\nWenn nicht, bleiben sie "
+     "erhalten; alles andere wird wie gewählt geändert."},
 };
 
 // The text in the chosen language; "" when there is none.
@@ -229,16 +268,24 @@ void ReplaceItemText(platform::DialogControls& dialog, int list, int item, const
 std::string MessageText(const std::string& language, Message message,
                         const std::vector<std::string>& inserts) {
   const bool german = IsGermanInterface(language);
-  std::string text;
+  std::string_view pattern;
   for (const MessageTexts& texts : kMessages) {
-    if (texts.message == message) text = german ? texts.german : texts.english;
+    if (texts.message == message) pattern = german ? texts.german : texts.english;
   }
-  for (std::size_t n = 0; n < inserts.size(); ++n) {
-    const std::string marker = "%" + std::to_string(n + 1);
-    for (std::size_t at = text.find(marker); at != std::string::npos;
-         at = text.find(marker, at + inserts[n].size())) {
-      text.replace(at, marker.size(), inserts[n]);
+  // One pass over the pattern: an insert is never searched for markers, so a
+  // path holding "%2" comes out as it is.
+  std::string text;
+  for (std::size_t at = 0; at < pattern.size(); ++at) {
+    const std::size_t number =
+        pattern[at] == '%' && at + 1 < pattern.size() && pattern[at + 1] >= '1' && pattern[at + 1] <= '9'
+            ? static_cast<std::size_t>(pattern[at + 1] - '0')
+            : 0;
+    if (number == 0 || number > inserts.size()) {
+      text += pattern[at];
+      continue;
     }
+    text += inserts[number - 1];
+    ++at;
   }
   return text;
 }

@@ -43,6 +43,14 @@ enum class Message {
   kContentsDamaged,      // %1 the files and values, one a line
   kNoSuchSet,            // %1 the name asked for
   kUndoneBy,             // %1 the set that undid it (ends a line of the history)
+  kGameInUse,            // %1 what uses the game's files, one a line
+  kGameRunning,          // a line of kGameInUse
+  kFileInUse,            // a line of kGameInUse: %1 the file
+  kFileAndOneMoreInUse,  // a line of kGameInUse: %1 the first file
+  kFilesInUse,           // a line of kGameInUse: %1 the first file, %2 how many more (2 or more)
+  kNotEnoughSpace,       // %1 the bytes needed, %2 those free, %3 the game folder
+  kForeignLibrary,       // %1 the file
+  kForeignLibraries,     // %1 the files, one a line
 };
 
 std::string MessageText(const std::string& language, Message message,

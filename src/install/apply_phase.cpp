@@ -34,8 +34,8 @@ constexpr const char* kWeaponFolders[] = {
     "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
 };
 
-platform::Result SwitchWeapons(platform::Os& os, const model::ProgramState& state,
-                               platform::WaitWindow& window) {
+// The folders each content set copies for the state's choice.
+std::vector<FolderCopy> WeaponCopies(const model::ProgramState& state) {
   const std::string set = state.Settings.VeyraWeapons == 1 ? "HD_weapons" : "LO_weapons";
   const struct {
     const std::string& base;
@@ -50,39 +50,55 @@ platform::Result SwitchWeapons(platform::Os& os, const model::ProgramState& stat
                         game.base + game.folder + paths::kLooseFiles + folder});
     }
   }
-  return CopyInWaitWindow(os, window, copies);
+  return copies;
 }
 
-platform::Result SwitchSprites(platform::Os& os, const model::ProgramState& state,
-                               platform::WaitWindow& window) {
+std::vector<FolderCopy> SpriteCopies(const model::ProgramState& state) {
   const std::string set =
       state.Settings.AnamorphFlares == 1 ? "Show_Anamorph_Sprites" : "Hide_Anamorph_Sprites";
-  return CopyInWaitWindow(
-      os, window,
-      {{state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
-        state.BasePath + "\\hl2" + paths::kLooseFiles + "materials\\sprites\\"}});
+  return {{state.BasePath + paths::kRepository + set + "\\hl2\\materials\\sprites\\>",
+           state.BasePath + "\\hl2" + paths::kLooseFiles + "materials\\sprites\\"}};
 }
 
-platform::Result SwitchDifficulty(platform::Os& os, const model::ProgramState& state,
-                                  platform::WaitWindow& window) {
+std::vector<FolderCopy> DifficultyCopies(const model::ProgramState& state) {
   const std::string source = state.BasePath + paths::kRepository +
                              (state.Settings.VeyraSkill == 1 ? "VY_Skill" : "VALVE_Skill") + "\\>";
   std::vector<FolderCopy> copies;
   for (const char* mod : paths::kModFolders) {
     copies.push_back({source, state.BasePath + mod + paths::kCfgFolder});
   }
-  return CopyInWaitWindow(os, window, copies);
+  return copies;
 }
 
-platform::Result SwitchCoastSequence(platform::Os& os, const model::ProgramState& state,
-                                     platform::WaitWindow& window) {
+// Each time of day brings its maps and, where it has them, their node graphs.
+std::vector<FolderCopy> CoastCopies(const model::ProgramState& state) {
   const std::string maps = state.BasePath + paths::kCoastMaps;
-  // Each time of day brings its maps and, where it has them, their node graphs.
   const std::string set = state.Settings.CoastNight == 1 ? "NIGHT\\" : "DAYLIGHT\\";
-  const platform::Result copied = CopyInWaitWindow(
-      os, window, {{maps + set + ">", maps}, {maps + set + "graphs\\>", maps + "graphs\\"}});
-  os.Sleep(300);
-  return copied;
+  return {{maps + set + ">", maps}, {maps + set + "graphs\\>", maps + "graphs\\"}};
+}
+
+// A content set switched when the choice differs from what is installed.
+struct ContentSwitch {
+  int model::SettingsState::*chosen;
+  int model::InstalledState::*installed;
+  std::vector<FolderCopy> (*copies)(const model::ProgramState&);
+  std::uint32_t pause_after_ms;
+};
+
+constexpr ContentSwitch kWeaponSwitch{&model::SettingsState::VeyraWeapons,
+                                      &model::InstalledState::VeyraWeaponsInstalled, WeaponCopies, 0};
+constexpr ContentSwitch kSpriteSwitch{&model::SettingsState::AnamorphFlares,
+                                      &model::InstalledState::AnamorphFlaresInstalled, SpriteCopies, 0};
+constexpr ContentSwitch kDifficultySwitch{&model::SettingsState::VeyraSkill,
+                                          &model::InstalledState::VeyraSkillInstalled,
+                                          DifficultyCopies, 0};
+constexpr ContentSwitch kCoastSwitch{&model::SettingsState::CoastNight,
+                                     &model::InstalledState::CoastNightInstalled, CoastCopies, 300};
+constexpr const ContentSwitch* kContentSwitches[] = {&kWeaponSwitch, &kSpriteSwitch,
+                                                     &kDifficultySwitch, &kCoastSwitch};
+
+bool SwitchChanges(const ContentSwitch& content, const model::ProgramState& state) {
+  return state.Settings.*content.chosen != state.Installed.*content.installed;
 }
 
 // The message for a step that was put back: the file and the error, in the
@@ -121,12 +137,14 @@ void RunWholeStep(platform::Os& os, backups::Journal& journal, Step&& step) {
 // Runs a content switch, as a whole step in its wait window, when the choice
 // differs from what is installed.
 void SwitchWhenChanged(platform::Os& os, backups::Journal& journal, const model::ProgramState& state,
-                       int chosen, int installed,
-                       platform::Result (*switch_content)(platform::Os&, const model::ProgramState&,
-                                                          platform::WaitWindow&)) {
-  if (chosen == installed) return;
+                       const ContentSwitch& content) {
+  if (!SwitchChanges(content, state)) return;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  RunWholeStep(os, journal, [&] { return switch_content(os, state, *window); });
+  RunWholeStep(os, journal, [&] {
+    const platform::Result copied = CopyInWaitWindow(os, *window, content.copies(state));
+    if (content.pause_after_ms != 0) os.Sleep(content.pause_after_ms);
+    return copied;
+  });
 }
 
 void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {
@@ -152,25 +170,40 @@ void ApplyVrTag(platform::Os& os, const model::ProgramState& state) {
 
 }  // namespace
 
-void RunApplyPhase(platform::Os& os, model::ProgramState& state, backups::Journal& journal) {
+void RunApplyPhase(platform::Os& os, model::ProgramState& state, backups::Journal& journal,
+                   const KeptFiles& kept) {
   if (state.CancelRequested != 0) return;
-  const model::SettingsState& chosen = state.Settings;
-  const model::InstalledState& installed = state.Installed;
-
   ApplySunraysChoice(os, state);
   state.SteamLanguage = LanguageNameMapping(state.SteamLanguage);
-  RunWholeStep(os, journal, [&] { return ApplySweetFx(os, state); });
-  RunWholeStep(os, journal, [&] { return ApplyReShade(os, state); });
-  if (chosen.Fxaa == 1) ResetAntiAliasing(os);
-  SwitchWhenChanged(os, journal, state, chosen.VeyraWeapons, installed.VeyraWeaponsInstalled,
-                    SwitchWeapons);
-  SwitchWhenChanged(os, journal, state, chosen.AnamorphFlares, installed.AnamorphFlaresInstalled,
-                    SwitchSprites);
-  SwitchWhenChanged(os, journal, state, chosen.VeyraSkill, installed.VeyraSkillInstalled,
-                    SwitchDifficulty);
+  RunWholeStep(os, journal, [&] { return ApplySweetFx(os, state, kept); });
+  RunWholeStep(os, journal, [&] { return ApplyReShade(os, state, kept); });
+  if (state.Settings.Fxaa == 1) ResetAntiAliasing(os);
+  SwitchWhenChanged(os, journal, state, kWeaponSwitch);
+  SwitchWhenChanged(os, journal, state, kSpriteSwitch);
+  SwitchWhenChanged(os, journal, state, kDifficultySwitch);
   ApplyVrTag(os, state);
-  SwitchWhenChanged(os, journal, state, chosen.CoastNight, installed.CoastNightInstalled,
-                    SwitchCoastSequence);
+  SwitchWhenChanged(os, journal, state, kCoastSwitch);
+}
+
+ChangePlan PlanApplyPhase(platform::Os& os, const model::ProgramState& state) {
+  ChangePlan plan;
+  std::vector<FolderCopy> copies;
+  for (const ContentSwitch* content : kContentSwitches) {
+    if (!SwitchChanges(*content, state)) continue;
+    const std::vector<FolderCopy> switched = content->copies(state);
+    copies.insert(copies.end(), switched.begin(), switched.end());
+  }
+  plan.injectors = PlanInjectors(state);
+  copies.insert(copies.end(), plan.injectors.copied.begin(), plan.injectors.copied.end());
+  platform::Ignore(ListFolderCopies(os, copies, plan.written),
+                   "a folder that cannot be listed fails its own step, which says so");
+  for (const char* list : paths::kPrecacheLists) plan.rewritten.push_back(state.BasePath + list);
+  for (const char* script : paths::kConsoleScripts) plan.rewritten.push_back(state.BasePath + script);
+  plan.rewritten.insert(plan.rewritten.end(), plan.injectors.rewritten.begin(),
+                        plan.injectors.rewritten.end());
+  plan.deleted = plan.injectors.deleted;
+  if (state.Settings.VrMode != 1) plan.deleted.push_back(state.BasePath + paths::kVrTag);
+  return plan;
 }
 
 std::string LanguageNameMapping(const std::string& name) {

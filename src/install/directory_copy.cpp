@@ -85,6 +85,19 @@ platform::Result CopyPlanned(platform::Os& os, const CopyPlan& plan, const Progr
 
 void NoProgress(std::size_t, std::size_t) {}
 
+// The plan of every folder copy whose source folder exists.
+platform::Result PlanFolderCopies(platform::Os& os, const std::vector<FolderCopy>& copies,
+                                  CopyPlan& plan) {
+  for (const FolderCopy& copy : copies) {
+    if (!SourceFolderExists(os, copy.source)) continue;
+    if (platform::Result planned = PlanCopies(os, copy.source, copy.destination, plan);
+        !planned.ok()) {
+      return planned;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 platform::Result CopyDirFiles(platform::Os& os, const std::string& source,
@@ -107,16 +120,23 @@ platform::Result CopyInWaitWindow(platform::Os& os, platform::WaitWindow& window
   platform::Result result;
   os.RunBesideMessageLoop([&] {
     CopyPlan plan;
-    for (const FolderCopy& copy : copies) {
-      if (!SourceFolderExists(os, copy.source)) continue;
-      result = PlanCopies(os, copy.source, copy.destination, plan);
-      if (!result.ok()) return;
-    }
+    result = PlanFolderCopies(os, copies, plan);
+    if (!result.ok()) return;
     window.ShowProgress(0, plan.files);
     result = CopyPlanned(
         os, plan, [&](std::size_t done, std::size_t total) { window.ShowProgress(done, total); });
   });
   return result;
+}
+
+platform::Result ListFolderCopies(platform::Os& os, const std::vector<FolderCopy>& copies,
+                                  std::vector<platform::Os::FileCopy>& files) {
+  CopyPlan plan;
+  const platform::Result planned = PlanFolderCopies(os, copies, plan);
+  for (const std::vector<platform::Os::FileCopy>& batch : plan.batches) {
+    files.insert(files.end(), batch.begin(), batch.end());
+  }
+  return planned;
 }
 
 std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os,

@@ -41,6 +41,12 @@ struct FolderCopy {
 platform::Result CopyInWaitWindow(platform::Os& os, platform::WaitWindow& window,
                                   const std::vector<FolderCopy>& copies);
 
+// The file copies CopyInWaitWindow would make for `copies` now, listed as it
+// lists them, in order, into `files`; the first listing that fails ends the
+// list and is the result (`files` then holds the copies listed before it).
+platform::Result ListFolderCopies(platform::Os& os, const std::vector<FolderCopy>& copies,
+                                  std::vector<platform::Os::FileCopy>& files);
+
 // Shows the wait window in the language `language` names ("german" or any
 // other), with an empty bar, and processes one pending message (or pauses
 // 1 ms when none is pending). The window goes when the returned object does.

@@ -1,11 +1,14 @@
 #include "install/injectors.h"
 
+#include <algorithm>
+#include <cctype>
 #include <span>
 #include <vector>
 
+#include "backups/sets.h"
+#include "backups/store.h"
 #include "config/text_file.h"
 #include "install/anti_aliasing.h"
-#include "install/directory_copy.h"
 #include "model/game_paths.h"
 
 namespace veyra::install {
@@ -40,10 +43,43 @@ constexpr const char* kReShadeOnlyFiles[] = {
 // The graphics library both injectors use, in bin and in the top folder.
 constexpr const char* kSharedLibraries[] = {"\\bin\\d3d9.dll", "\\d3d9.dll"};
 
-// A file that is not there is no failure: most of these usually are not.
+// What the modification's injectors are made of, below the game folder.
+constexpr const char* kInjectorResources[] = {"\\SweetFX_Resources", "\\Reshade_Resources"};
+
+using Files = std::span<const char* const>;
+
+// The SweetFX files its removal deletes: those ReShade uses too stay while it is chosen.
+std::vector<const char*> SweetFxRemovals(const model::SettingsState& settings) {
+  std::vector<const char*> files;
+  for (const Removal& removal : kSweetFxFiles) {
+    if (!removal.only_without_reshade || settings.ReShade == 0) files.push_back(removal.file);
+  }
+  return files;
+}
+
+// What ReShade's install and removal both delete first: the files that tell
+// an injector is installed.
+constexpr const char* kReShadeMarkers[] = {"\\bin\\d3d9.log", paths::kReShadeFx};
+
+// The library both injectors use goes only while SweetFX is not chosen.
+Files ReShadeSharedLibraries(const model::SettingsState& settings) {
+  return settings.SweetFx == 0 ? Files(kSharedLibraries) : Files();
+}
+
+FolderCopy SweetFxBinaries(const std::string& base) {
+  return {base + paths::kSweetFxBinaries + ">", base + paths::kBin};
+}
+
+FolderCopy ReShadePackage(const std::string& base) {
+  return {base + paths::kReShadePackage + ">", base + paths::kBin};
+}
+
+// A file that is not there is no failure: most of these usually are not. A
+// file the player keeps is passed over.
 platform::Result DeleteAndPause(platform::Os& os, const model::ProgramState& state,
-                                const char* file) {
+                                const char* file, const KeptFiles& kept) {
   const std::string path = state.BasePath + file;
+  if (kept.count(path) != 0) return {};
   const platform::SystemError code = os.Delete(path);
   os.Sleep(50);
   const bool missing =
@@ -52,10 +88,12 @@ platform::Result DeleteAndPause(platform::Os& os, const model::ProgramState& sta
 }
 
 // Deletes the files in order; the first that fails ends the list.
-template <typename Files>
-platform::Result DeleteAll(platform::Os& os, const model::ProgramState& state, const Files& files) {
+platform::Result DeleteAll(platform::Os& os, const model::ProgramState& state, Files files,
+                           const KeptFiles& kept) {
   for (const char* file : files) {
-    if (platform::Result deleted = DeleteAndPause(os, state, file); !deleted.ok()) return deleted;
+    if (platform::Result deleted = DeleteAndPause(os, state, file, kept); !deleted.ok()) {
+      return deleted;
+    }
   }
   return {};
 }
@@ -64,8 +102,7 @@ platform::Result InstallSweetFx(platform::Os& os, const model::ProgramState& sta
   const std::string& base = state.BasePath;
   const std::string& preset = state.Settings.SelectedSweetFxPreset;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  if (platform::Result copied =
-          CopyInWaitWindow(os, *window, {{base + paths::kSweetFxBinaries + ">", base + paths::kBin}});
+  if (platform::Result copied = CopyInWaitWindow(os, *window, {SweetFxBinaries(base)});
       !copied.ok()) {
     return copied;
   }
@@ -91,40 +128,146 @@ platform::Result InstallSweetFx(platform::Os& os, const model::ProgramState& sta
                                 include_line + "\r\n");
 }
 
-}  // namespace
-
-platform::Result ApplySweetFx(platform::Os& os, const model::ProgramState& state) {
-  if (state.Settings.SweetFx == 1) return InstallSweetFx(os, state);
-  std::vector<const char*> files;
-  for (const Removal& removal : kSweetFxFiles) {
-    if (!removal.only_without_reshade || state.Settings.ReShade == 0) files.push_back(removal.file);
-  }
-  return DeleteAll(os, state, files);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
+                                                std::tolower(static_cast<unsigned char>(b)); });
 }
 
-platform::Result ApplyReShade(platform::Os& os, const model::ProgramState& state) {
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && EndsWithNoCase(a, b);
+}
+
+bool IsInjectorLibrary(const std::string& path) {
+  return EndsWithNoCase(path, "\\d3d9.dll") || EndsWithNoCase(path, "\\dxgi.dll");
+}
+
+// Adds the hash of every file below `folder` (its subfolders too) whose size
+// is one of `sizes`: only those can be one of the libraries asked about.
+void AddHashesBelow(platform::Os& os, const std::string& folder,
+                    const std::set<std::uint64_t>& sizes, std::set<std::string>& hashes) {
+  std::vector<platform::DirEntry> entries;
+  platform::Ignore(os.ListDirectory(folder + "\\*", entries),
+                   "a file that cannot be listed vouches for no library, which is then asked about");
+  for (const platform::DirEntry& entry : entries) {
+    const std::string path = folder + "\\" + entry.name;
+    if ((entry.attributes & platform::attribute::kDirectory) != 0) {
+      AddHashesBelow(os, path, sizes, hashes);
+      continue;
+    }
+    const std::optional<platform::FileStamp> stamp = os.Stamp(path);
+    if (!stamp || sizes.count(stamp->size) == 0) continue;
+    std::optional<std::string> hash;
+    if (backups::HashFile(os, path, hash) == platform::error::kSuccess && hash) {
+      hashes.insert(*hash);
+    }
+  }
+}
+
+}  // namespace
+
+InjectorPlan PlanInjectors(const model::ProgramState& state) {
+  const model::SettingsState& settings = state.Settings;
+  const std::string& base = state.BasePath;
+  InjectorPlan plan;
+  const auto deletes = [&](Files files) {
+    for (const char* file : files) plan.deleted.push_back(base + file);
+  };
+  if (settings.SweetFx == 1) {
+    plan.copied.push_back(SweetFxBinaries(base));
+    plan.rewritten.push_back(base + paths::kSweetFxPresetFile);
+  } else {
+    deletes(SweetFxRemovals(settings));
+  }
+  if (settings.ReShade != state.Installed.ReShadeInstalled) {
+    deletes(kReShadeMarkers);
+    deletes(ReShadeSharedLibraries(settings));
+    if (settings.ReShade == 1) {
+      plan.copied.push_back(ReShadePackage(base));
+    } else {
+      deletes(kReShadeOnlyFiles);
+    }
+  }
+  return plan;
+}
+
+std::vector<std::string> ForeignLibraries(platform::Os& os, const model::ProgramState& state,
+                                          const InjectorPlan& plan,
+                                          const std::vector<platform::Os::FileCopy>& written) {
+  struct Candidate {
+    std::string path;
+    std::optional<std::string> hash;
+  };
+  std::vector<Candidate> candidates;
+  std::set<std::uint64_t> sizes;
+  for (const std::string& path : plan.deleted) {
+    const bool put_back = std::any_of(written.begin(), written.end(),
+                                      [&](const platform::Os::FileCopy& copy) { return copy.to == path; });
+    const bool listed = std::any_of(candidates.begin(), candidates.end(),
+                                    [&](const Candidate& candidate) { return candidate.path == path; });
+    if (!IsInjectorLibrary(path) || put_back || listed) continue;
+    const std::optional<platform::FileStamp> stamp = os.Stamp(path);
+    if (!stamp || stamp->folder) continue;
+    Candidate candidate{path, std::nullopt};
+    // One that cannot be read cannot be vouched for: it is asked about.
+    platform::Ignore(backups::HashFile(os, path, candidate.hash),
+                     "without a hash the library matches nothing and is asked about");
+    candidates.push_back(std::move(candidate));
+    sizes.insert(stamp->size);
+  }
+  if (candidates.empty()) return {};
+
+  std::set<std::string> shipped;
+  for (const char* resources : kInjectorResources) {
+    AddHashesBelow(os, state.BasePath + resources, sizes, shipped);
+  }
+  std::vector<backups::BackupSet> sets;
+  platform::Ignore(backups::ListSets(os, state.BasePath, sets),
+                   "a set that cannot be read vouches for no library, which is then asked about");
+  std::vector<std::string> foreign;
+  for (const Candidate& candidate : candidates) {
+    const std::string relative = candidate.path.substr(state.BasePath.size() + 1);
+    bool own = candidate.hash && shipped.count(*candidate.hash) != 0;
+    for (const backups::BackupSet& set : sets) {
+      for (const backups::Change& change : set.changes) {
+        own = own || (change.kind == backups::Change::Kind::kFile && candidate.hash &&
+                      change.new_hash == candidate.hash && EqualsNoCase(change.subject, relative));
+      }
+    }
+    if (!own) foreign.push_back(candidate.path);
+  }
+  return foreign;
+}
+
+platform::Result ApplySweetFx(platform::Os& os, const model::ProgramState& state,
+                              const KeptFiles& kept) {
+  if (state.Settings.SweetFx == 1) return InstallSweetFx(os, state);
+  return DeleteAll(os, state, SweetFxRemovals(state.Settings), kept);
+}
+
+platform::Result ApplyReShade(platform::Os& os, const model::ProgramState& state,
+                              const KeptFiles& kept) {
   const model::SettingsState& settings = state.Settings;
   if (settings.ReShade == state.Installed.ReShadeInstalled) return {};
-  // The library both injectors use goes only while SweetFX is not chosen.
-  using Files = std::span<const char* const>;
-  const Files shared = settings.SweetFx == 0 ? Files(kSharedLibraries) : Files();
-  const char* const markers[] = {"\\bin\\d3d9.log", paths::kReShadeFx};
-  if (platform::Result deleted = DeleteAll(os, state, markers); !deleted.ok()) return deleted;
-  if (platform::Result deleted = DeleteAll(os, state, shared); !deleted.ok()) return deleted;
+  const Files shared = ReShadeSharedLibraries(settings);
+  if (platform::Result deleted = DeleteAll(os, state, kReShadeMarkers, kept); !deleted.ok()) {
+    return deleted;
+  }
+  if (platform::Result deleted = DeleteAll(os, state, shared, kept); !deleted.ok()) return deleted;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
   if (settings.ReShade == 1) {
     // Twice, as the package has always been copied: the second pass copies
     // what the first could not, and decides.
     platform::Result copied;
     for (int pass = 0; pass < 2; ++pass) {
-      copied = CopyInWaitWindow(
-          os, *window, {{state.BasePath + paths::kReShadePackage + ">", state.BasePath + paths::kBin}});
+      copied = CopyInWaitWindow(os, *window, {ReShadePackage(state.BasePath)});
       os.Sleep(50);
     }
     return copied;
   }
-  if (platform::Result deleted = DeleteAll(os, state, shared); !deleted.ok()) return deleted;
-  return DeleteAll(os, state, kReShadeOnlyFiles);
+  if (platform::Result deleted = DeleteAll(os, state, shared, kept); !deleted.ok()) return deleted;
+  return DeleteAll(os, state, kReShadeOnlyFiles, kept);
 }
 
 }  // namespace veyra::install

@@ -32,6 +32,7 @@ constexpr std::uint32_t kDirectory = 0x10;
 namespace mb {
 constexpr std::uint32_t kOk = 0x0;
 constexpr std::uint32_t kYesNo = 0x4;
+constexpr std::uint32_t kRetryCancel = 0x5;
 constexpr std::uint32_t kIconError = 0x10;
 constexpr std::uint32_t kIconQuestion = 0x20;
 constexpr std::uint32_t kIconExclamation = 0x30;
@@ -40,6 +41,8 @@ constexpr std::uint32_t kSetForeground = 0x10000;
 constexpr int kIdOk = 1;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
+constexpr int kIdCancel = 2;
+constexpr int kIdRetry = 4;
 }  // namespace mb
 
 // Registry root handles as the program passes them around.

@@ -1,6 +1,7 @@
 // One weapons switch after OK as the configurator makes it: the apply phase on
 // the change journal and its Finish, which keep the old contents, against the
-// same apply phase on the plain Os, which keeps nothing. Both run on a game
+// same apply phase on the plain Os, which keeps nothing; and the journaled
+// switch with the checks OK makes first (files held, free space, libraries). Both run on a game
 // folder of their own shaped like the real one: two weapon sets of about 210 MB
 // in 300 files (the same names, other bytes) in Repository, copied into the
 // loose files of hl2, episodic and ep2. Every switch goes the other way from
@@ -27,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "app/guards.h"
 #include "install/apply_phase.h"
 #include "backups/content_hash.h"
 #include "backups/journal.h"
@@ -137,11 +139,12 @@ class Game {
 
   // Chooses the other weapon set and applies it, keeping the backups or not.
   // False when a step failed.
-  bool Switch(bool journaled) {
+  bool Switch(bool journaled, bool guarded = false) {
     veyra::platform::posix::PosixOs posix;
     NoPauseOs os(posix);
     state_.Settings.VeyraWeapons = 1 - state_.Installed.VeyraWeaponsInstalled;
     backups::Journal journal(os, state_.BasePath, "OK");
+    if (guarded && !veyra::app::CheckBeforeChanges(os, state_)) return false;
     if (journaled) {
       install::RunApplyPhase(journal, state_, journal);
       journal.Finish();
@@ -212,10 +215,10 @@ void WriteOut() {
   }
 }
 
-double TimedSwitch(Game& game, bool journaled, bool durable, bool& ok) {
+double TimedSwitch(Game& game, bool journaled, bool durable, bool& ok, bool guarded = false) {
   WriteOut();
   const Clock::time_point start = Clock::now();
-  ok = game.Switch(journaled);
+  ok = game.Switch(journaled, guarded);
   if (durable) WriteOut();
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -306,12 +309,13 @@ bool SwitchForSize() {
   return sound;
 }
 
-void Run(benchmark::State& run, bool journaled) {
+// The guarded switches take turns with the journaled ones on the same game folder.
+void Run(benchmark::State& run, bool journaled, bool guarded = false) {
   const bool durable = run.range(0) != 0;
   Game& game = journaled ? TheGames().journaled : TheGames().plain;
   for (auto _ : run) {
     bool ok = false;
-    run.SetIterationTime(TimedSwitch(game, journaled, durable, ok));
+    run.SetIterationTime(TimedSwitch(game, journaled, durable, ok, guarded));
     if (!ok) run.SkipWithError("a step failed");
   }
   run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations() * std::size(kGames) *
@@ -320,6 +324,7 @@ void Run(benchmark::State& run, bool journaled) {
 
 void Journaled(benchmark::State& run) { Run(run, true); }
 void Plain(benchmark::State& run) { Run(run, false); }
+void Guarded(benchmark::State& run) { Run(run, true, true); }
 
 // durable:0 until the apply phase returns; durable:1 until its files are on the
 // disk. Two iterations: one switch each way. Disk times vary: medians.
@@ -335,6 +340,7 @@ void Measure(benchmark::internal::Benchmark* benchmark) {
 }
 BENCHMARK(Journaled)->Apply(Measure);
 BENCHMARK(Plain)->Apply(Measure);
+BENCHMARK(Guarded)->Apply(Measure);
 
 // Keeps the median time of every benchmark to print the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -351,12 +357,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   void PrintRatios() const {
     for (const char* args : {"durable:0", "durable:1"}) {
+      const char* until = args[8] == '0' ? "until the apply phase returns" : "until on the disk";
       const auto journaled = times_.find(std::string("Journaled/") + args);
-      const auto plain = times_.find(std::string("Plain/") + args);
-      if (journaled == times_.end() || plain == times_.end()) continue;
-      std::printf("Journaled / Plain, %s: %.3f s / %.3f s = %.2f\n",
-                  args[8] == '0' ? "until the apply phase returns" : "until on the disk",
-                  journaled->second, plain->second, journaled->second / plain->second);
+      if (journaled == times_.end()) continue;
+      if (const auto plain = times_.find(std::string("Plain/") + args); plain != times_.end()) {
+        std::printf("Journaled / Plain, %s: %.3f s / %.3f s = %.2f\n", until, journaled->second,
+                    plain->second, journaled->second / plain->second);
+      }
+      if (const auto guarded = times_.find(std::string("Guarded/") + args); guarded != times_.end()) {
+        std::printf("Guarded / Journaled, %s: %.3f s / %.3f s = %.3f\n", until, guarded->second,
+                    journaled->second, guarded->second / journaled->second);
+      }
     }
   }
 

@@ -263,10 +263,10 @@ bool Configurator::Running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-void Configurator::AnswerMessageBoxes() {
+void Configurator::AnswerMessageBoxes(int chosen) {
   for (HWND box : VisibleDialogs(process_.dwProcessId)) {
     if (!IsMessageBox(box)) continue;
-    HWND button = FindWindowExW(box, nullptr, L"Button", nullptr);
+    HWND button = chosen != 0 ? GetDlgItem(box, chosen) : FindWindowExW(box, nullptr, L"Button", nullptr);
     if (!button) continue;
     messages_.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), GetDlgCtrlID(button)});
     PostMessageW(button, BM_CLICK, 0, 0);
@@ -302,10 +302,10 @@ HWND Configurator::WaitForDialog() {
   return dialog;
 }
 
-bool Configurator::AnswerNextMessage() {
+bool Configurator::AnswerNextMessage(int button) {
   const std::size_t seen = messages_.size();
   WaitUntil(kTimeoutMs, [&] {
-    AnswerMessageBoxes();
+    AnswerMessageBoxes(button);
     return messages_.size() > seen || !Running();
   });
   return messages_.size() > seen;

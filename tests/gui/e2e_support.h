@@ -78,15 +78,16 @@ class Configurator {
   std::optional<DWORD> WaitForExit();
   // Ends the process at once, as the task manager would; true once it has ended.
   bool Kill();
-  // Waits for the next message box while the program runs on, and answers it;
+  // Waits for the next message box while the program runs on, and answers it
+  // with the button of that ID (IDNO, IDCANCEL, ...; 0 for the box's first);
   // false when none showed within the timeout.
-  bool AnswerNextMessage();
+  bool AnswerNextMessage(int button = 0);
   const std::vector<MessageSeen>& messages() const { return messages_; }
   // For failure messages: running or its exit code, and the messages answered.
   std::string Status() const;
 
  private:
-  void AnswerMessageBoxes();
+  void AnswerMessageBoxes(int button = 0);
 
   PROCESS_INFORMATION process_{};
   std::vector<MessageSeen> messages_;

@@ -398,20 +398,6 @@ INSTANTIATE_TEST_SUITE_P(Workflow, WorkflowReactionTest, ::testing::ValuesIn(kRe
 
 // --- applying
 
-// Every file below `from` has its namesake with the same bytes below `to`.
-void ExpectCopied(const std::wstring& from, const std::wstring& to) {
-  const Snapshot source = Take(from);
-  ASSERT_FALSE(source.empty()) << Utf8(from);
-  for (const auto& [path, bytes] : source) {
-    if (bytes == kFolderMarker) continue;
-    const std::optional<std::string> copy = ReadBytes(to + path);
-    EXPECT_TRUE(copy.has_value()) << "missing " << Utf8(to + path);
-    if (copy) {
-      EXPECT_EQ(bytes, *copy) << Utf8(to + path);
-    }
-  }
-}
-
 TEST(WorkflowApplyTest, WeaponsAreCopiedIntoTheThreeGamesAndDetectedNextTime) {
   const SteamLanguageValue language("english");
   const GameFolder game;

@@ -252,4 +252,17 @@ bool KeyExists(const char* path) {
   return true;
 }
 
+void ExpectCopied(const std::wstring& from, const std::wstring& to) {
+  const Snapshot source = Take(from);
+  ASSERT_FALSE(source.empty()) << Utf8(from);
+  for (const auto& [path, bytes] : source) {
+    if (bytes == kFolderMarker) continue;
+    const std::optional<std::string> copy = ReadBytes(to + path);
+    EXPECT_TRUE(copy.has_value()) << "missing " << Utf8(to + path);
+    if (copy) {
+      EXPECT_EQ(bytes, *copy) << Utf8(to + path);
+    }
+  }
+}
+
 }  // namespace veyra::gui

@@ -106,6 +106,8 @@ enum class Keep { kBytes, kDigest };
 Snapshot Take(const std::wstring& folder, Keep keep = Keep::kBytes);
 // The paths whose presence or content differs.
 std::string Differences(const Snapshot& before, const Snapshot& after);
+// Every file below `from` has its namesake with the same bytes below `to`.
+void ExpectCopied(const std::wstring& from, const std::wstring& to);
 
 // --- the game folder as earlier runs or a larger mod leave it
 

@@ -233,6 +233,17 @@ TEST(MessageTextTest, WrongFolderNamesTheFolderInEitherLanguage) {
   EXPECT_EQ(2u, texts.size()) << "the same text in both languages";
 }
 
+// A folder may hold "%2" in its name: what is put in is never taken for a marker.
+TEST(MessageTextTest, InsertsComeOutAsTheyAreWhateverTheyHold) {
+  for (const char* language : {"english", "german"}) {
+    const std::string text =
+        MessageText(language, Message::kNotEnoughSpace, {"7.4 MB %3", "512 KB %1", "D:\\100%2 %1"});
+    for (const char* insert : {"7.4 MB %3", "512 KB %1", "\r\nD:\\100%2 %1\r\n"}) {
+      EXPECT_NE(std::string::npos, text.find(insert)) << language << ": " << text;
+    }
+  }
+}
+
 TEST(LanguageNameMappingTest, GermanNamesBecomeSteamKeys) {
   const std::pair<const char*, const char*> table[] = {
       {"englisch", "english"},     {"deutsch", "german"},          {"französisch", "french"},
