@@ -210,6 +210,13 @@ SystemError PosixOs::Copy(const std::string& from, const std::string& to) {
     if (fd < 0) return ToSystemError(errno);
     source = std::make_unique<PosixFile>(fd);
   }
+  // A file copied onto itself keeps its bytes (truncating it first would lose them).
+  struct stat from_info, to_info;
+  if (stat(NativePath(from).c_str(), &from_info) == 0 &&
+      stat(NativePath(to).c_str(), &to_info) == 0 && from_info.st_dev == to_info.st_dev &&
+      from_info.st_ino == to_info.st_ino) {
+    return error::kSuccess;
+  }
   const int fd = open(NativePath(to).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return errno == ENOENT ? error::kPathNotFound : ToSystemError(errno);
   PosixFile target(fd);
