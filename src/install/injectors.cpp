@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "backups/confinement.h"
 #include "backups/sets.h"
 #include "backups/store.h"
 #include "config/text_file.h"
@@ -209,6 +210,9 @@ std::vector<std::string> ForeignLibraries(platform::Os& os, const model::Program
     if (!IsInjectorLibrary(path) || put_back || listed) continue;
     const std::optional<platform::FileStamp> stamp = os.Stamp(path);
     if (!stamp || stamp->folder) continue;
+    // A link that leads out of the game folder is not deleted at all: the
+    // journal refuses that and says so.
+    if (!backups::StaysInGameFolder(os, state.BasePath, path)) continue;
     Candidate candidate{path, std::nullopt};
     // One that cannot be read cannot be vouched for: it is asked about.
     platform::Ignore(backups::HashFile(os, path, candidate.hash),

@@ -613,10 +613,10 @@ TEST_P(WorkflowWaitWindowTest, ShowsInTheInterfaceLanguageDuringTheSweetFxStep) 
   ASSERT_TRUE(Click(run.dialog(), kSweetFx));
   ExpectControls(run.dialog(), {{kSweetFx, BST_CHECKED}, {kPresetList, kAny, 1}});
 
+  // A folder where the preset file goes stops the step at its message, with
+  // the wait window up (a file held open would be found before OK changes anything).
   const std::wstring preset_file = game.path() + L"\\bin\\SweetFX_preset.txt";
-  HANDLE held = CreateFileW(preset_file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, held) << "error " << GetLastError();
+  ASSERT_TRUE(CreateDirectoryW(preset_file.c_str(), nullptr)) << "error " << GetLastError();
   ASSERT_TRUE(Click(run.dialog(), kOk));
 
   HWND box = nullptr;
@@ -628,9 +628,8 @@ TEST_P(WorkflowWaitWindowTest, ShowsInTheInterfaceLanguageDuringTheSweetFxStep) 
   });
   HWND wait_window = box ? WindowOf(run.program().id(), GetParam().caption) : nullptr;
   const std::wstring label = wait_window ? WindowText(GetDlgItem(wait_window, 1035)) : L"";
-  CloseHandle(held);
 
-  ASSERT_NE(nullptr, box) << "no message about the held preset file: " << run.program().Status();
+  ASSERT_NE(nullptr, box) << "no message about the blocked preset file: " << run.program().Status();
   EXPECT_EQ("File error!", Utf8(WindowText(box)));
   EXPECT_NE(nullptr, wait_window) << "no window captioned " << Utf8(GetParam().caption);
   EXPECT_EQ(Utf8(GetParam().text), Utf8(label));
