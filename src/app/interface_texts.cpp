@@ -174,15 +174,19 @@ constexpr MessageTexts kMessages[] = {
     {Message::kUsage,
      "Veyra Mod Configurator %1\r\n\r\n"
      "VeyraConfig.exe                        opens the settings\r\n"
-     "VeyraConfig.exe /restore [N] [/quiet]  undoes the most recent change, or the N most\r\n"
-     "                                       recent ones, newest first; /quiet: without asking\r\n"
-     "VeyraConfig.exe /history               lists the recorded changes\r\n"
+     "VeyraConfig.exe /restore [N] [/quiet]  undoes the newest change not undone yet, or the\r\n"
+     "                                       N newest, newest first; /quiet: without asking\r\n"
+     "VeyraConfig.exe /restore NAME          undoes the backup set NAME, an undo included\r\n"
+     "VeyraConfig.exe /history               lists the recorded changes with their names\r\n"
      "VeyraConfig.exe /?                     shows this\r\n",
      "Veyra Mod Konfigurator %1\r\n\r\n"
      "VeyraConfig.exe                        öffnet die Einstellungen\r\n"
-     "VeyraConfig.exe /restore [N] [/quiet]  macht die letzte Änderung rückgängig, oder die N\r\n"
-     "                                       letzten, die neueste zuerst; /quiet: ohne Nachfrage\r\n"
-     "VeyraConfig.exe /history               listet die gespeicherten Änderungen\r\n"
+     "VeyraConfig.exe /restore [N] [/quiet]  macht die neueste noch nicht rückgängig gemachte\r\n"
+     "                                       Änderung rückgängig, oder die N neuesten, die\r\n"
+     "                                       neueste zuerst; /quiet: ohne Nachfrage\r\n"
+     "VeyraConfig.exe /restore NAME          macht die Sicherung NAME rückgängig, auch eine\r\n"
+     "                                       Rückgängigmachung\r\n"
+     "VeyraConfig.exe /history               listet die gespeicherten Änderungen mit Namen\r\n"
      "VeyraConfig.exe /?                     zeigt diese Hilfe\r\n"},
     {Message::kWrongFolder,
      "The configurator must be started from the game's installation folder, the folder that "
