@@ -4,6 +4,8 @@
 #include "app/dialog_layout.h"
 #include "app/interface_texts.h"
 #include "app/undo.h"
+#include "app/undo_button.h"
+#include "app/cut_short_steps.h"
 #include "dialog/event_handler.h"
 #include "install/apply_phase.h"
 #include "backups/journal.h"
@@ -51,21 +53,37 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   // An interrupted run is undone, if the player wants, before the dialog shows the state.
   OfferRecovery(os, state);
   DetectInstalledState(os, state, *dialog);
+  RefreshUndoButton(os, state, *dialog);
 
-  // From OK on, every change is recorded before it is made, and no other
-  // instance changes the folder meanwhile.
-  backups::Journal journal(os, state.BasePath, "OK");
-  dialog::SettingsDialogEvents events(journal, state, [&] {
-    if (journal.TakeLock() == platform::error::kSuccess) return true;
-    SayBusy(os, state);
-    return false;
-  });
-  dialog->RunModal(events);
-  dialog.reset();
+  // The set of an OK that could not finish, offered for undoing once the
+  // journal has let go of the folder's lock.
+  std::string unfinished;
+  {
+    // From OK on, every change is recorded before it is made, and no other
+    // instance changes the folder meanwhile.
+    backups::Journal journal(os, state.BasePath, "OK");
+    dialog::SettingsDialogEvents events(
+        journal, state,
+        [&] {
+          if (journal.TakeLock() == platform::error::kSuccess) return true;
+          SayBusy(os, state);
+          return false;
+        },
+        [&](platform::DialogControls& shown) { UndoFromDialog(os, state, shown); });
+    dialog->RunModal(events);
+    dialog.reset();
 
-  if (state.CancelRequested != 0) return;
-  install::RunApplyPhase(journal, state, journal);
-  journal.Finish();
+    if (state.CancelRequested != 0) return;
+    install::RunApplyPhase(journal, state, journal);
+    journal.Finish();
+    if (!journal.failures().empty()) {
+      unfinished = journal.set_name();
+    } else {
+      // Every step ran whole, those cut short before among them.
+      ClearCutShort(os, state.BasePath);
+    }
+  }
+  if (!unfinished.empty()) OfferUndoOfUnfinishedOk(os, state, unfinished);
 }
 
 int RunConfigurator(platform::Os& os, ProgramState& state) {
