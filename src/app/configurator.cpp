@@ -6,6 +6,8 @@
 #include "app/interface_texts.h"
 #include "app/undo.h"
 #include "dialog/confirmation.h"
+#include "app/undo_button.h"
+#include "app/cut_short_steps.h"
 #include "dialog/event_handler.h"
 #include "install/apply_phase.h"
 #include "backups/journal.h"
@@ -53,31 +55,47 @@ void RunSettingsDialog(platform::Os& os, ProgramState& state) {
   // An interrupted run is undone, if the player wants, before the dialog shows the state.
   OfferRecovery(os, state);
   DetectInstalledState(os, state, *dialog);
+  RefreshUndoButton(os, state, *dialog);
 
-  // From OK on, every change is recorded before it is made, and no other
-  // instance changes the folder meanwhile.
-  backups::Journal journal(os, state.BasePath, "OK");
-  install::KeptFiles kept;
-  dialog::SettingsDialogEvents events(journal, state, [&] {
-    if (journal.TakeLock() != platform::error::kSuccess) {
-      SayBusy(os, state);
-      return false;
+  // The set of an OK that could not finish, offered for undoing once the
+  // journal has let go of the folder's lock.
+  std::string unfinished;
+  {
+    // From OK on, every change is recorded before it is made, and no other
+    // instance changes the folder meanwhile.
+    backups::Journal journal(os, state.BasePath, "OK");
+    install::KeptFiles kept;
+    dialog::SettingsDialogEvents events(
+        journal, state,
+        [&] {
+          if (journal.TakeLock() != platform::error::kSuccess) {
+            SayBusy(os, state);
+            return false;
+          }
+          // The checks see the choices the dialog is about to confirm; the lock,
+          // taken once, stays for the next OK when one of them keeps the dialog open.
+          ProgramState planned = state;
+          dialog::CaptureSettings(*dialog, planned.Settings);
+          std::optional<install::KeptFiles> checked = CheckBeforeChanges(os, planned);
+          if (!checked) return false;
+          kept = std::move(*checked);
+          return true;
+        },
+        [&](platform::DialogControls& shown) { UndoFromDialog(os, state, shown); });
+    dialog->RunModal(events);
+    dialog.reset();
+
+    if (state.CancelRequested != 0) return;
+    install::RunApplyPhase(journal, state, journal, kept);
+    journal.Finish();
+    if (!journal.failures().empty()) {
+      unfinished = journal.set_name();
+    } else {
+      // Every step ran whole, those cut short before among them.
+      ClearCutShort(os, state.BasePath);
     }
-    // The checks see the choices the dialog is about to confirm; the lock,
-    // taken once, stays for the next OK when one of them keeps the dialog open.
-    ProgramState planned = state;
-    dialog::CaptureSettings(*dialog, planned.Settings);
-    std::optional<install::KeptFiles> checked = CheckBeforeChanges(os, planned);
-    if (!checked) return false;
-    kept = std::move(*checked);
-    return true;
-  });
-  dialog->RunModal(events);
-  dialog.reset();
-
-  if (state.CancelRequested != 0) return;
-  install::RunApplyPhase(journal, state, journal, kept);
-  journal.Finish();
+  }
+  if (!unfinished.empty()) OfferUndoOfUnfinishedOk(os, state, unfinished);
 }
 
 int RunConfigurator(platform::Os& os, ProgramState& state) {

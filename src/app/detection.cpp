@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/cut_short_steps.h"
 #include "config/default_autoexec.h"
 #include "config/settings_block.h"
 #include "config/text_file.h"
@@ -316,17 +317,20 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
 
   state.Settings.VrMode = config::FileExists(os, base + paths::kVrTag) ? 1 : 0;
 
-  const std::optional<std::string> sprites = ReadMarker(os, base + paths::kSpritesTag);
-  state.Installed.AnamorphFlaresInstalled = sprites && Contains(*sprites, "anamorph") ? 1 : 0;
+  constexpr const ContentMarker& kSprites = MarkerOf(IDC_ANAMORPH_FLARES);
+  const std::optional<std::string> sprites = ReadMarker(os, base + kSprites.tag);
+  state.Installed.AnamorphFlaresInstalled = sprites && Contains(*sprites, kSprites.word) ? 1 : 0;
   if (state.Installed.AnamorphFlaresInstalled) dialog.SetChecked(IDC_ANAMORPH_FLARES, true);
 
-  const std::optional<std::string> skill = ReadMarker(os, base + paths::kSkillTag);
-  state.Installed.VeyraSkillInstalled = skill && Contains(*skill, "vy") ? 1 : 0;
+  constexpr const ContentMarker& kSkill = MarkerOf(IDC_VEYRA_SKILL);
+  const std::optional<std::string> skill = ReadMarker(os, base + kSkill.tag);
+  state.Installed.VeyraSkillInstalled = skill && Contains(*skill, kSkill.word) ? 1 : 0;
   if (state.Installed.VeyraSkillInstalled) dialog.SetChecked(IDC_VEYRA_SKILL, true);
 
   dialog.SetEnabled(IDC_RECOIL, false);
-  const std::optional<std::string> weapons = ReadMarker(os, base + paths::kWeaponsTag);
-  state.Installed.VeyraWeaponsInstalled = weapons && Contains(*weapons, "VY") ? 1 : 0;
+  constexpr const ContentMarker& kWeapons = MarkerOf(IDC_VEYRA_WEAPONS);
+  const std::optional<std::string> weapons = ReadMarker(os, base + kWeapons.tag);
+  state.Installed.VeyraWeaponsInstalled = weapons && Contains(*weapons, kWeapons.word) ? 1 : 0;
   if (state.Installed.VeyraWeaponsInstalled) {
     dialog.SetChecked(IDC_VEYRA_WEAPONS, true);
     dialog.SetEnabled(IDC_RECOIL, true);
@@ -336,8 +340,9 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
     dialog.SetEnabled(IDC_HIDE_CROSSHAIR, false);
   }
 
-  const std::optional<std::string> maps = ReadMarker(os, base + paths::kMapsTag);
-  state.Installed.CoastNightInstalled = maps && Contains(*maps, "night") ? 1 : 0;
+  constexpr const ContentMarker& kMaps = MarkerOf(IDC_COAST_NIGHT);
+  const std::optional<std::string> maps = ReadMarker(os, base + kMaps.tag);
+  state.Installed.CoastNightInstalled = maps && Contains(*maps, kMaps.word) ? 1 : 0;
   if (maps) dialog.SetChecked(IDC_COAST_NIGHT, state.Installed.CoastNightInstalled == 1);
 
   BuildSunraysPatterns(state);
@@ -353,6 +358,7 @@ void DetectInstalledState(platform::Os& os, ProgramState& state, DialogControls&
   if (!config::FileExists(os, state.StartDirectory + paths::kCompanionTool)) {
     dialog.SetEnabled(IDC_MIENWERK, false);
   }
+  ShowCutShortSteps(os, state, dialog);
 }
 
 }  // namespace veyra::app

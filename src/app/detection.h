@@ -6,11 +6,33 @@
 #include <string>
 #include <vector>
 
+#include "model/control_ids.h"
+#include "model/game_paths.h"
 #include "model/program_state.h"
 #include "platform/dialog.h"
 #include "platform/os.h"
 
 namespace veyra::app {
+
+// The tag file each content set brings, and the word in it that tells the
+// mod's own set (the box checked) from the other.
+struct ContentMarker {
+  int control;
+  const char* tag;   // below the game folder, as model::paths spells it
+  const char* word;  // found in the tag (case matters): the box's content is installed
+};
+inline constexpr ContentMarker kContentMarkers[] = {
+    {model::IDC_VEYRA_WEAPONS, model::paths::kWeaponsTag, "VY"},
+    {model::IDC_ANAMORPH_FLARES, model::paths::kSpritesTag, "anamorph"},
+    {model::IDC_VEYRA_SKILL, model::paths::kSkillTag, "vy"},
+    {model::IDC_COAST_NIGHT, model::paths::kMapsTag, "night"},
+};
+constexpr const ContentMarker& MarkerOf(int control) {
+  for (const ContentMarker& marker : kContentMarkers) {
+    if (marker.control == control) return marker;
+  }
+  throw "no content set for this control";  // at compile time: does not build
+}
 
 void DetectInstalledState(platform::Os& os, model::ProgramState& state,
                           platform::DialogControls& dialog);

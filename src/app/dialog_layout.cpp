@@ -73,8 +73,9 @@ constexpr platform::ControlLayout kControls[] = {
     {IDC_HPD_STRONGER, "IDC_HPD_STRONGER", K::kCheckBox, 448, 125, 60, 14, "", false},
     {IDC_HPD_STRONGEST, "IDC_HPD_STRONGEST", K::kCheckBox, 513, 125, 60, 14, "", false},
     {IDC_SHARPEN_STRONGEST, "IDC_SHARPEN_STRONGEST", K::kCheckBox, 513, 155, 60, 14, "", false},
+    {IDC_UNDO, "IDC_UNDO", K::kPushButton, 313, 305, 100, 20, "", false},
 };
-static_assert(sizeof(kControls) / sizeof(kControls[0]) == 60);
+static_assert(sizeof(kControls) / sizeof(kControls[0]) == 61);
 
 constexpr platform::DialogLayout kSettingsDialog = {
     "Configurator", 601, 329, "MS Sans Serif", 8, kControls,

@@ -1,4 +1,4 @@
-// The settings dialog as data: caption, size, font and its 60 controls.
+// The settings dialog as data: caption, size, font and its 61 controls.
 #pragma once
 
 #include "platform/dialog.h"

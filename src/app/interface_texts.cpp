@@ -50,7 +50,7 @@ constexpr TranslatedText kTexts[] = {
      "verursachen stärkere Verletzungen, und ein Kopftreffer ist IMMER tödlich."},
     {IDC_LARGE_VRAM_TEXT,
      "Activates a special mode to improve performance for GPU's with more than 3GB of VRAM.",
-     "Aktiviere hohe VRAM Nutzung (nur geeignet für Grafikkarten mit mehr als 3 GB VRAM)"},
+     "Aktiviere hohe VRAM Nutzung (nur geeignet für Grafikkarten mit mehr als 3 GB VRAM)"},    {IDC_UNDO, "Undo last change...", "Rückgängig machen..."},
 };
 
 struct ToolTipTexts {
@@ -113,7 +113,12 @@ constexpr ToolTipTexts kToolTips[] = {
     {IDC_PRESET_EDIT, "Opens the selected SweetFX preset in Notepad.",
      "Öffnet die gewählte SweetFX-Voreinstellung im Editor.",
      "Available when SweetFX is switched on and ReShade is off.",
-     "Verfügbar, wenn SweetFX ein- und Reshade ausgeschaltet ist."},
+     "Verfügbar, wenn SweetFX ein- und Reshade ausgeschaltet ist."},    {IDC_UNDO,
+     "Undoes the last recorded change and puts its files and values back as they were before it.",
+     "Macht die letzte gespeicherte Änderung rückgängig und stellt ihre Dateien und Werte wieder "
+     "her, wie sie vorher waren.",
+     "There is no recorded change to undo.",
+     "Es gibt keine gespeicherte Änderung, die rückgängig gemacht werden kann."},
 };
 
 struct ItemTexts {
@@ -147,9 +152,16 @@ constexpr MessageTexts kMessages[] = {
     {Message::kCaption, "Configurator", "Konfigurator"},
     {Message::kRecoveryQuestion,
      "The last change of the game's settings (%1) was interrupted before it was finished.\r\n\r\n"
-     "Undo it and put every file back as it was before?",
+     "Undo it and put every file back as it was before?\r\n\r\n"
+     "Yes: every file and value it changed is put back as it was before it.\r\n"
+     "No: the files stay as they are; what was cut short is shown as not installed, and the "
+     "next OK installs or removes it again in full.",
      "Die letzte Änderung der Spieleinstellungen (%1) wurde unterbrochen, bevor sie fertig war."
-     "\r\n\r\nSoll sie rückgängig gemacht und jede Datei wiederhergestellt werden?"},
+     "\r\n\r\nSoll sie rückgängig gemacht und jede Datei wiederhergestellt werden?\r\n\r\n"
+     "Ja: Jede Datei und jeder Wert, den sie geändert hat, wird wiederhergestellt.\r\n"
+     "Nein: Die Dateien bleiben, wie sie sind. Was mittendrin abgebrochen wurde, wird als nicht "
+     "installiert angezeigt, und beim nächsten OK wird es vollständig neu installiert oder "
+     "entfernt."},
     {Message::kRestoreQuestion,
      "Undo the change of %1?\r\n\r\nThis puts back %2 files and %3 registry values as they were "
      "before it.",
@@ -253,6 +265,23 @@ constexpr MessageTexts kMessages[] = {
      "Modifikation stammen:\r\n%1\r\n\r\nSie können zu einem eigenen Programm gehören, etwa "
      "zu einem anderen Injektor. Sollen sie gelöscht werden?\r\n\r\nWenn nicht, bleiben sie "
      "erhalten; alles andere wird wie gewählt geändert."},
+    {Message::kUndoneBy, " (undone by %1)", " (rückgängig gemacht durch %1)"},    {Message::kUndoButtonTip, "Undoes the change of %1:\r\n%2",
+     "Macht die Änderung vom %1 rückgängig:\r\n%2"},
+    {Message::kChangesUnreadable, "The recorded changes cannot be read: %1",
+     "Die gespeicherten Änderungen können nicht gelesen werden: %1"},
+    {Message::kUndoQuestion,
+     "Undo the change of %1?\r\n\r\nThis brings back:\r\n%2\r\n\r\nThe settings then show "
+     "what is installed.",
+     "Die Änderung vom %1 rückgängig machen?\r\n\r\nDamit kommt zurück:\r\n%2\r\n\r\n"
+     "Die Einstellungen zeigen danach, was installiert ist."},
+    {Message::kUnfinishedOkQuestion,
+     "Not everything could be changed; the details are in VeyraConfig backups\\log.txt.\r\n\r\n"
+     "Undo the whole change of this OK, the console scripts included?\r\n%1\r\n\r\n"
+     "Yes: everything is put back as it was before OK.\r\nNo: what was changed stays.",
+     "Nicht alles konnte geändert werden; Einzelheiten stehen in VeyraConfig backups\\log.txt."
+     "\r\n\r\nSoll die ganze Änderung dieses OK rückgängig gemacht werden, die "
+     "Konsolenskripte eingeschlossen?\r\n%1\r\n\r\n"
+     "Ja: Alles wird wiederhergestellt, wie es vor OK war.\r\nNein: Was geändert wurde, bleibt."},
 };
 
 // The text in the chosen language; "" when there is none.
@@ -343,6 +372,14 @@ std::vector<int> ControlsOfTextRows() {
     if (option.label.english != nullptr) controls.push_back(option.control);
   }
   return controls;
+}
+
+ToolTip ToolTipOf(const std::string& language, int control) {
+  const bool german = IsGermanInterface(language);
+  for (const ToolTipTexts& tip : kToolTips) {
+    if (tip.control == control) return {In(tip.tip, german), In(tip.unavailable, german)};
+  }
+  return {};
 }
 
 std::vector<int> ControlsOfToolTipRows() {

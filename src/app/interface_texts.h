@@ -25,6 +25,14 @@ std::vector<int> ControlsOfTextRows();
 // The control of each tooltip: the other controls' table, then the option rows.
 std::vector<int> ControlsOfToolTipRows();
 
+// A list's or button's tip in the language, as InterfaceTexts sets it: what
+// it does, and why it is greyed out ("" when it never is).
+struct ToolTip {
+  std::string text;
+  std::string unavailable;
+};
+ToolTip ToolTipOf(const std::string& language, int control);
+
 // The texts of the messages about backups, about the start folder and of the
 // command line. "%1", "%2" ... stand for what MessageText is given, in order.
 enum class Message {
@@ -51,6 +59,10 @@ enum class Message {
   kNotEnoughSpace,       // %1 the bytes needed, %2 those free, %3 the game folder
   kForeignLibrary,       // %1 the file
   kForeignLibraries,     // %1 the files, one a line
+  kUndoButtonTip,        // %1 the time of the change, %2 what it changed
+  kChangesUnreadable,    // %1 the file that cannot be read
+  kUndoQuestion,         // %1 the time of the change, %2 what comes back, one a line
+  kUnfinishedOkQuestion, // %1 what comes back, one a line
 };
 
 std::string MessageText(const std::string& language, Message message,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/change_description.h"
+#include "app/cut_short_steps.h"
 #include "app/interface_texts.h"
 #include "backups/confinement.h"
 #include "backups/log.h"
@@ -218,6 +220,17 @@ bool IsSetName(const std::string& argument) {
                      [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
 }
 
+// What undoing `set` brings back, one item a line, for a question.
+std::string ListOfWhatComesBack(platform::Os& os, const model::ProgramState& state,
+                                const backups::BackupSet& set) {
+  std::string lines;
+  for (const std::string& item :
+       WhatUndoingBringsBack(set, state.SteamLanguage, KeptContentOf(os, state.BasePath))) {
+    lines += (lines.empty() ? "  • " : "\r\n  • ") + item;
+  }
+  return lines;
+}
+
 }  // namespace
 
 std::unique_ptr<platform::Os::FolderLock> LockOrSay(platform::Os& os,
@@ -263,10 +276,78 @@ void OfferRecovery(platform::Os& os, const model::ProgramState& state) {
                     return backups::RestoreSets(os, state.BasePath, {interrupted}, "recovery",
                                                 *lock, progress);
                   }));
+  } else if (const std::vector<int> cut = OptionsOfLastChange(interrupted); !cut.empty()) {
+    // Kept as they are, the step it was ended in may be half switched: the
+    // detection shows it as not installed and the next OK runs it whole.
+    const platform::Result marked = MarkCutShort(os, state.BasePath, interrupted.name, cut);
+    backups::AppendToLog(os, state.BasePath,
+                         "backup set " + interrupted.name + " kept as it was" +
+                             (marked.ok() ? "; its last step is run again in full at the next OK"
+                                          : "; its last step could not be marked:") +
+                             "\r\n" + (marked.ok() ? "" : backups::FailureLine(marked)));
   }
   const platform::Result marked = backups::MarkComplete(os, state.BasePath, interrupted.name);
   platform::Ignore(marked,
                    "a set still marked interrupted is only offered again at the next start");
+}
+
+bool UndoNextChange(platform::Os& os, const model::ProgramState& state) {
+  const std::unique_ptr<platform::Os::FolderLock> lock = LockOrSay(os, state);
+  if (!lock) return false;
+  const std::optional<std::vector<backups::BackupSet>> all = AllSets(os, state.BasePath);
+  if (!all) return false;
+  if (!all->empty() && !all->back().complete && !all->back().undoes.empty()) {
+    Resume(os, state, *all, *lock);
+    return true;
+  }
+  const std::vector<const backups::BackupSet*> undoable = backups::UndoableChanges(*all);
+  if (undoable.empty()) {
+    os.ShowMessage(MessageText(state.SteamLanguage, Message::kNothingToRestore), Caption(state),
+                   platform::mb::kOk | platform::mb::kTaskModal | platform::mb::kSetForeground);
+    return false;
+  }
+  const backups::BackupSet& set = *undoable.front();
+  const std::string question =
+      MessageText(state.SteamLanguage, Message::kUndoQuestion,
+                  {ChangeTimeText(set.started, state.SteamLanguage),
+                   ListOfWhatComesBack(os, state, set)});
+  if (os.ShowMessage(question, Caption(state), kQuestion) != platform::mb::kIdYes) return false;
+  const backups::RestoreOutcome outcome = WithProgress(os, state, [&](const auto& progress) {
+    return backups::RestoreSets(os, state.BasePath, {set}, "restore", *lock, progress);
+  });
+  // Its steps cut short are whole again, as they were before it.
+  if (!outcome.refused() && CutShortOnlyIn(os, state.BasePath, set.name)) {
+    ClearCutShort(os, state.BasePath);
+  }
+  ReportRestore(os, state, outcome);
+  return !outcome.refused();
+}
+
+void OfferUndoOfUnfinishedOk(platform::Os& os, const model::ProgramState& state,
+                             const std::string& set_name) {
+  const std::optional<backups::BackupSet> set = backups::ReadSet(os, state.BasePath, set_name);
+  if (!set) {
+    backups::AppendToLog(os, state.BasePath,
+                         "backup set " + set_name + " of an OK that could not finish cannot be "
+                         "read: not offered for undoing\r\n");
+    return;
+  }
+  const std::string question = MessageText(state.SteamLanguage, Message::kUnfinishedOkQuestion,
+                                           {ListOfWhatComesBack(os, state, *set)});
+  const bool undo = os.ShowMessage(question, Caption(state), kQuestion) == platform::mb::kIdYes;
+  backups::AppendToLog(os, state.BasePath,
+                       backups::TimeText(os.Now()) + "  OK " + set_name +
+                           (undo ? ": not everything could be changed; undone at the player's "
+                                   "request\r\n"
+                                 : ": not everything could be changed; kept at the player's "
+                                   "request\r\n"));
+  if (!undo) return;
+  const std::unique_ptr<platform::Os::FolderLock> lock = LockOrSay(os, state);
+  if (!lock) return;
+  ReportRestore(os, state, WithProgress(os, state, [&](const auto& progress) {
+                  return backups::RestoreSets(os, state.BasePath, {*set}, "restore", *lock,
+                                              progress);
+                }));
 }
 
 int RunCommand(platform::Os& os, const model::ProgramState& state,

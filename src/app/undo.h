@@ -32,6 +32,17 @@ std::unique_ptr<platform::Os::FolderLock> LockOrSay(platform::Os& os,
 // another instance is at work in the folder.
 void OfferRecovery(platform::Os& os, const model::ProgramState& state);
 
+// The undo button's click: asks whether to undo the change next in the walk
+// back, naming its time and what comes back, and on Yes undoes it as /restore
+// does (an undo cut short is finished instead, without asking). True when
+// files or values may have changed.
+bool UndoNextChange(platform::Os& os, const model::ProgramState& state);
+
+// After an OK some step of which failed: asks whether to undo all of it, the
+// set `set_name`; Yes puts it back, No keeps it. The log says which.
+void OfferUndoOfUnfinishedOk(platform::Os& os, const model::ProgramState& state,
+                             const std::string& set_name);
+
 // Runs the command the arguments name; returns the exit code.
 int RunCommand(platform::Os& os, const model::ProgramState& state,
                const std::vector<std::string>& arguments);

@@ -90,6 +90,8 @@ class Journal : public platform::ForwardingOs {
   void NoteFailure(const platform::Result& failure);
 
   const std::vector<Change>& changes() const { return changes_; }
+  // Every failure of this run so far, whether put back or not.
+  const std::vector<platform::Result>& failures() const { return failures_; }
   // The name of the set being written; empty while nothing has changed.
   const std::string& set_name() const { return set_name_; }
 

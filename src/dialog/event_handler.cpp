@@ -10,6 +10,7 @@ namespace veyra::dialog {
 using namespace model;
 
 bool SettingsDialogEvents::OnCommand(platform::DialogControls& dialog, int id, int code) {
+  if (undoing_) return false;
   if (id == IDC_MIENWERK) {  // every command of this button starts the tool
     StartCompanionTool(os_, state_);
     return false;
@@ -26,6 +27,13 @@ bool SettingsDialogEvents::OnCommand(platform::DialogControls& dialog, int id, i
     case IDC_PRESET_EDIT:
       EditPreset(os_, dialog, state_);
       return false;
+    case IDC_UNDO:
+      if (undo_) {
+        undoing_ = true;
+        undo_(dialog);
+        undoing_ = false;
+      }
+      return false;
     default:
       if (!ApplyPresetButton(dialog, id)) ReactToCheckBoxClick(dialog, id);
       return false;
@@ -41,7 +49,9 @@ void SettingsDialogEvents::OnActivationChange(platform::DialogControls& dialog, 
   }
 }
 
-void SettingsDialogEvents::OnCloseRequest(platform::DialogControls& dialog) { Cancel(dialog); }
+void SettingsDialogEvents::OnCloseRequest(platform::DialogControls& dialog) {
+  if (!undoing_) Cancel(dialog);
+}
 
 void SettingsDialogEvents::Confirm(platform::DialogControls& dialog) {
   if (before_changes_ && !before_changes_()) return;

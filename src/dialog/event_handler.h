@@ -18,11 +18,18 @@ inline bool IsClick(int code) { return code == 0 || code == 1; }
 // dialog open with the player's choices (it has said why).
 using BeforeChanges = std::function<bool()>;
 
+// Run when the undo button is clicked: asks, undoes and shows the dialog's
+// controls as the game's files then are.
+using UndoRequested = std::function<void(platform::DialogControls&)>;
+
 class SettingsDialogEvents : public platform::DialogEvents {
  public:
   SettingsDialogEvents(platform::Os& os, model::ProgramState& state,
-                       BeforeChanges before_changes = {})
-      : os_(os), state_(state), before_changes_(std::move(before_changes)) {}
+                       BeforeChanges before_changes = {}, UndoRequested undo = {})
+      : os_(os),
+        state_(state),
+        before_changes_(std::move(before_changes)),
+        undo_(std::move(undo)) {}
 
   bool OnCommand(platform::DialogControls& dialog, int id, int code) override;
   void OnActivationChange(platform::DialogControls& dialog, bool active) override;
@@ -36,6 +43,10 @@ class SettingsDialogEvents : public platform::DialogEvents {
   platform::Os& os_;
   model::ProgramState& state_;
   BeforeChanges before_changes_;
+  UndoRequested undo_;
+  // While an undo runs, its windows keep the dialog's messages flowing: a
+  // click or a close request then would act on files half put back.
+  bool undoing_ = false;
   platform::FocusToken RememberedFocus = 0;
 };
 

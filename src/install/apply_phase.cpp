@@ -24,16 +24,6 @@ constexpr LanguageName kLanguageNames[] = {
     {"spanisch", "spanish"},         {"thai-chinesisch", "tchinese"}, {"thailändisch", "thai"},
 };
 
-// The weapon set's folders, below the set's hl2 branch and below each game's
-// custom folder alike.
-constexpr const char* kWeaponFolders[] = {
-    "models\\weapons\\",         "scripts\\",
-    "sound\\weapons\\357\\",     "sound\\weapons\\ar1\\",
-    "sound\\weapons\\ar2\\",     "sound\\weapons\\Irifle\\",
-    "sound\\weapons\\pistol\\",  "sound\\weapons\\rpg\\",
-    "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
-};
-
 // The folders each content set copies for the state's choice.
 std::vector<FolderCopy> WeaponCopies(const model::ProgramState& state) {
   const std::string set = state.Settings.VeyraWeapons == 1 ? "HD_weapons" : "LO_weapons";

@@ -1,6 +1,7 @@
 // After OK: brings the game folders in line with the confirmed options.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,16 @@
 #include "platform/os.h"
 
 namespace veyra::install {
+
+// The weapon set's folders, below the set's hl2 branch and below each game's
+// custom folder alike.
+inline constexpr std::array<const char*, 10> kWeaponFolders = {
+    "models\\weapons\\",         "scripts\\",
+    "sound\\weapons\\357\\",     "sound\\weapons\\ar1\\",
+    "sound\\weapons\\ar2\\",     "sound\\weapons\\Irifle\\",
+    "sound\\weapons\\pistol\\",  "sound\\weapons\\rpg\\",
+    "sound\\weapons\\shotgun\\", "sound\\weapons\\smg1\\",
+};
 
 // The whole apply sequence; does nothing when the player cancelled. Content
 // sets and ReShade change only where the choice differs from what was

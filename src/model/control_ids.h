@@ -65,6 +65,7 @@ enum ControlId : int {
   IDC_HPD_STRONGER = 1117,
   IDC_HPD_STRONGEST = 1118,
   IDC_SHARPEN_STRONGEST = 1119,
+  IDC_UNDO = 1120,
 };
 
 }  // namespace veyra::model

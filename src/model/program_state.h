@@ -53,6 +53,11 @@ struct SettingsState {
   int VrMode = 0;
 };
 
+// An installed state that is neither: a step of an interrupted change kept as
+// it was, its content perhaps half switched. No choice equals it, so the next
+// OK runs that step in full.
+inline constexpr int kCutShort = -1;
+
 // What the detection found installed; the apply phase copies or removes
 // content only where the confirmed option differs from it.
 struct InstalledState {

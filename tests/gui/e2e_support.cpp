@@ -267,6 +267,10 @@ void Configurator::AnswerMessageBoxes(int chosen) {
   for (HWND box : VisibleDialogs(process_.dwProcessId)) {
     if (!IsMessageBox(box)) continue;
     HWND button = chosen != 0 ? GetDlgItem(box, chosen) : FindWindowExW(box, nullptr, L"Button", nullptr);
+    if (chosen == 0 && !answers_.empty() && GetDlgItem(box, answers_.front())) {
+      button = GetDlgItem(box, answers_.front());
+      answers_.erase(answers_.begin());
+    }
     if (!button) continue;
     messages_.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), GetDlgCtrlID(button)});
     PostMessageW(button, BM_CLICK, 0, 0);

@@ -83,6 +83,9 @@ class Configurator {
   // false when none showed within the timeout.
   bool AnswerNextMessage(int button = 0);
   const std::vector<MessageSeen>& messages() const { return messages_; }
+  // The buttons (IDYES, IDNO, ...) that answer the next boxes holding them,
+  // in order; a box without the next of them gets its first button.
+  void AnswerWith(std::vector<int> buttons) { answers_ = std::move(buttons); }
   // For failure messages: running or its exit code, and the messages answered.
   std::string Status() const;
 
@@ -91,6 +94,7 @@ class Configurator {
 
   PROCESS_INFORMATION process_{};
   std::vector<MessageSeen> messages_;
+  std::vector<int> answers_;
 };
 
 }  // namespace veyra::gui

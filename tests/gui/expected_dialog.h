@@ -130,6 +130,8 @@ inline constexpr ExpectedControl kExpectedControls[] = {
     {1117, "IDC_HPD_STRONGER", Kind::kCheck, 448, 125, 60, 14, L"stronger", L"stärker"},
     {1118, "IDC_HPD_STRONGEST", Kind::kCheck, 513, 125, 60, 14, L"strongest", L"am stärksten"},
     {1119, "IDC_SHARPEN_STRONGEST", Kind::kCheck, 513, 155, 60, 14, L"strongest", L"am stärksten"},
+    {1120, "IDC_UNDO", Kind::kPush, 313, 305, 100, 20, L"Undo last change...",
+     L"Rückgängig machen..."},
 };
 
 struct ExpectedItem {

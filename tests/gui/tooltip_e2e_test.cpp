@@ -92,7 +92,7 @@ TEST_P(ToolTipLanguageTest, EveryCheckBoxListAndButtonShowsItsTip) {
         << Utf8(expected) << '"';
     ++checked;
   }
-  EXPECT_EQ(46, checked);
+  EXPECT_EQ(47, checked);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tooltips, ToolTipLanguageTest,

@@ -395,9 +395,13 @@ TEST_P(UndoStepTest, FolderInPlaceOfAFilePutsTheStepBackWithOneMessage) {
     ASSERT_TRUE(Click(run.dialog(), c.ticked));
     ASSERT_TRUE(Click(run.dialog(), kVeyraSkill));
     ExpectControls(run.dialog(), {{c.ticked, BST_CHECKED}, {kVeyraSkill, BST_CHECKED}});
+    // Then the offer to undo the whole OK: No keeps what the other steps did.
+    run.program().AnswerWith({IDNO});
     ASSERT_TRUE(run.CloseWith(kOk));
     const std::vector<MessageSeen>& messages = run.program().messages();
-    ASSERT_EQ(1u, messages.size()) << run.program().Status();
+    ASSERT_EQ(2u, messages.size()) << run.program().Status();
+    EXPECT_EQ(IDNO, messages[1].answer);
+    EXPECT_EQ(0u, messages[1].text.find(L"Not everything could be changed")) << Utf8(messages[1].text);
     EXPECT_EQ("File error!", Utf8(messages[0].caption));
     EXPECT_EQ("Following error occured while trying to copy the file:\r\n" + Utf8(blocked) +
                   "\r\nError: 70, Permission denied\r\n\r\nThe files of this step were put back as they were.",

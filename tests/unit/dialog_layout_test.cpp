@@ -10,7 +10,7 @@ namespace {
 using platform::ControlKind;
 using platform::ControlLayout;
 
-TEST(DialogLayoutTest, SixtyControlsWithDistinctIdsAndNames) {
+TEST(DialogLayoutTest, SixtyOneControlsWithDistinctIdsAndNames) {
   const auto& controls = SettingsDialogLayout().controls;
   std::set<int> ids;
   std::set<std::string> names;
@@ -18,7 +18,7 @@ TEST(DialogLayoutTest, SixtyControlsWithDistinctIdsAndNames) {
     EXPECT_TRUE(ids.insert(control.id).second) << control.name;
     EXPECT_TRUE(names.insert(control.name).second) << control.name;
   }
-  EXPECT_EQ(60u, controls.size());
+  EXPECT_EQ(61u, controls.size());
 }
 
 TEST(DialogLayoutTest, EveryControlLiesInsideTheDialog) {

@@ -162,7 +162,7 @@ TEST_F(InterfaceTextsTest, EveryCheckBoxListAndButtonHasOneTipInTheChosenLanguag
       EXPECT_NE(in_english.unavailable_tooltip, in_german.unavailable_tooltip);
     }
   }
-  EXPECT_EQ(46u, rows.size());
+  EXPECT_EQ(47u, rows.size());
 }
 
 // A dialog that remembers every control the program ever disabled in it.
