@@ -608,11 +608,14 @@ TEST(LinkOutOfTheGameTest, SweetFxRemovedLeavesTheFileALinkInBinLeadsToAndSaysSo
     ExpectControls(run.dialog(), {{kSweetFx, BST_CHECKED}});
     ASSERT_TRUE(Click(run.dialog(), kSweetFx));
     ExpectControls(run.dialog(), {{kSweetFx, BST_UNCHECKED}});
+    // The refused step's message, then the offer to undo the whole OK: kept.
+    run.program().AnswerWith({IDNO});
     run.CloseWith(kOk);
     ASSERT_FALSE(run.program().Running()) << run.program().Status();
     const std::vector<MessageSeen>& messages = run.program().messages();
-    ASSERT_EQ(1u, messages.size()) << run.program().Status();
+    ASSERT_EQ(2u, messages.size()) << run.program().Status();
     EXPECT_TRUE(Contains(messages[0].text, Utf8(link))) << Utf8(messages[0].text);
+    EXPECT_EQ(IDNO, messages[1].answer) << Utf8(messages[1].text);
   }
   EXPECT_EQ(injector_bytes, ReadBytes(injector).value_or("<missing>"));
   EXPECT_EQ(injector, FinalPath(link)) << "the link is gone or leads elsewhere";
