@@ -33,14 +33,14 @@ platform::Result Rewrite(platform::Os& os, const std::string& path,
                          std::string_view content) {
   OpenedForRewrite opened = OpenForRewrite(os, path);
   if (!opened.file) {
-    ReportFileFailure(os, open_failure, path, opened.error);
-    return platform::Result(platform::Operation::kOpen, path, opened.code).Reported();
+    return ReportedFailure(os, open_failure, path,
+                           {platform::Operation::kOpen, path, opened.code}, opened.error);
   }
   // Read-only (marked so by the player, or a folder without the right to
   // write): the file stays as it is, and the player learns the change was not saved.
   if (!opened.writable) {
-    ReportFileFailure(os, OpenFailureMessage::kSave, path, opened.error);
-    return platform::Result(platform::Operation::kOpen, path, opened.code).Reported();
+    return ReportedFailure(os, OpenFailureMessage::kSave, path,
+                           {platform::Operation::kOpen, path, opened.code}, opened.error);
   }
 
   std::string changed;
@@ -54,15 +54,14 @@ platform::Result Rewrite(platform::Os& os, const std::string& path,
       code = error::kNotEnoughMemory;
     }
     if (code != error::kSuccess) {
-      ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(code));
-      return platform::Result(platform::Operation::kRead, path, code).Reported();
+      return ReportedFailure(os, OpenFailureMessage::kSave, path,
+                             {platform::Operation::kRead, path, code});
     }
     content = changed;
   }
   platform::Result result = ReplaceContent(os, path, std::move(opened.file), content);
   if (result.ok()) return result;
-  ReportFileFailure(os, OpenFailureMessage::kSave, path, FileErrorFor(result.code()));
-  return result.Reported();
+  return ReportedFailure(os, OpenFailureMessage::kSave, path, std::move(result));
 }
 
 }  // namespace
@@ -145,6 +144,19 @@ void ShowSaveFailure(platform::Os& os, const std::optional<std::string>& path,
   if (path) text += *path + "\r\n";
   text += ErrorLine(error) + "\r\n\r\nThe file could not be saved.";
   os.ShowMessage(text, "Save file error!", kMessageFlags);
+}
+
+platform::Result ReportedFailure(platform::Os& os, OpenFailureMessage message,
+                                 const std::string& path, platform::Result failure) {
+  const FileError error = FileErrorFor(failure.code());
+  return ReportedFailure(os, message, path, std::move(failure), error);
+}
+
+platform::Result ReportedFailure(platform::Os& os, OpenFailureMessage message,
+                                 const std::string& path, platform::Result failure,
+                                 const FileError& error) {
+  ReportFileFailure(os, message, path, error);
+  return failure.Reported();
 }
 
 void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::string& path,

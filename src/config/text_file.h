@@ -61,6 +61,14 @@ enum class OpenFailureMessage { kOpen, kOpenPresetFile, kCreateMarker, kSave, kS
 // code 255 for the errors that are never shown.
 void ReportFileFailure(platform::Os& os, OpenFailureMessage message, const std::string& path,
                        const FileError& error);
+// Shows the message for `failure` of the file `path` (with `error`, by
+// default the one its code gives) and gives the failure back marked as
+// reported: the mark is set where the player is told, so nobody tells twice.
+[[nodiscard]] platform::Result ReportedFailure(platform::Os& os, OpenFailureMessage message,
+                                               const std::string& path, platform::Result failure);
+[[nodiscard]] platform::Result ReportedFailure(platform::Os& os, OpenFailureMessage message,
+                                               const std::string& path, platform::Result failure,
+                                               const FileError& error);
 
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 

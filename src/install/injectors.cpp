@@ -120,9 +120,8 @@ platform::Result InstallSweetFx(platform::Os& os, const model::ProgramState& sta
   // naming another preset than the one chosen: that is reported instead.
   platform::SystemError code = platform::error::kSuccess;
   if (!os.Open(preset_file, platform::FileAccess::kReadWrite, code)) {
-    config::ReportFileFailure(os, config::OpenFailureMessage::kOpenPresetFile, preset_file,
-                              config::FileErrorFor(code));
-    return platform::Result(platform::Operation::kOpen, preset_file, code).Reported();
+    return config::ReportedFailure(os, config::OpenFailureMessage::kOpenPresetFile, preset_file,
+                                   {platform::Operation::kOpen, preset_file, code});
   }
   // A rewrite reports its own failure.
   return config::WriteWholeFile(os, preset_file, config::OpenFailureMessage::kOpenPresetFile,

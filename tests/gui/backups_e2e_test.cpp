@@ -621,6 +621,54 @@ TEST(LinkOutOfTheGameTest, SweetFxRemovedLeavesTheFileALinkInBinLeadsToAndSaysSo
   EXPECT_EQ(injector, FinalPath(link)) << "the link is gone or leads elsewhere";
 }
 
+// --- no set for nothing
+
+// How many backup sets the game folder holds.
+std::size_t SetCount(const GameFolder& game) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((game.path() + L"\\VeyraConfig backups\\sets\\*.txt").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  std::size_t count = 0;
+  do ++count; while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
+// With SweetFX on, every OK writes the preset file twice on its way (its
+// template, then its include line); OKs that change nothing in the end leave
+// no set, so /restore still finds the one real change behind them.
+TEST(NoSetForNothingTest, OksWithoutAChangeOnSweetFxLeaveTheRealChangeNextToUndo) {
+  const SteamLanguageValue language("english");
+  const NoSettingsKeys no_keys;
+  const GameFolder game;
+  ASSERT_TRUE(game.holds_game());
+  ASSERT_NO_FATAL_FAILURE(InstallSweetFx(game));
+  const auto ok = [&](bool switch_weapons) {
+    Session run(game);
+    ASSERT_DIALOG(run);
+    ExpectControls(run.dialog(), {{kSweetFx, BST_CHECKED}});
+    if (switch_weapons) ASSERT_TRUE(Click(run.dialog(), kWeapons));
+    ASSERT_TRUE(run.CloseWith(kOk));
+    EXPECT_TRUE(run.program().messages().empty()) << run.program().Status();
+  };
+  ASSERT_NO_FATAL_FAILURE(ok(false));  // the first OK writes the settings it finds
+  const Snapshot before = GameFiles(game);
+  ASSERT_NO_FATAL_FAILURE(ok(true));
+  const Snapshot switched = GameFiles(game);
+  ASSERT_NE("", Differences(before, switched));
+  const std::size_t sets = SetCount(game);
+  for (int again = 0; again < 3; ++again) {
+    ASSERT_NO_FATAL_FAILURE(ok(false));
+    EXPECT_EQ(sets, SetCount(game)) << "an OK without a change left a set";
+  }
+  EXPECT_EQ("", Differences(switched, GameFiles(game)));
+
+  const Ended run = RunCommand(game, L"/restore /quiet");
+  ASSERT_TRUE(run.code.has_value()) << run.status;
+  EXPECT_EQ(0u, *run.code) << run.status;
+  EXPECT_EQ("", Differences(before, GameFiles(game)));
+}
+
 // --- a restore ended midway
 
 TEST(InterruptedRestoreTest, RestoreQuietAgainFinishesItAndTheNextStartAsksNothing) {
