@@ -156,15 +156,14 @@ int Restore(platform::Os& os, const model::ProgramState& state, const RestoreCho
       together.changes.insert(together.changes.end(), set.changes.begin(), set.changes.end());
     }
     const backups::SetSize size = backups::CountSubjects(together);
+    const std::string files = CountText(state.SteamLanguage, Counted::kFiles, size.files);
+    const std::string values = CountText(state.SteamLanguage, Counted::kRegistryValues, size.values);
     const std::string question =
-        sets.size() == 1
-            ? MessageText(state.SteamLanguage, Message::kRestoreQuestion,
-                          {sets[0].started, CountText(state.SteamLanguage, Counted::kFiles, size.files),
-                           CountText(state.SteamLanguage, Counted::kRegistryValues, size.values)})
-            : MessageText(state.SteamLanguage, Message::kRestoreManyQuestion,
-                          {std::to_string(sets.size()), sets.back().started,
-                           CountText(state.SteamLanguage, Counted::kFiles, size.files),
-                           CountText(state.SteamLanguage, Counted::kRegistryValues, size.values)});
+        sets.size() == 1 ? MessageText(state.SteamLanguage, Message::kRestoreQuestion,
+                                       {sets[0].started, files, values})
+                         : MessageText(state.SteamLanguage, Message::kRestoreManyQuestion,
+                                       {std::to_string(sets.size()), sets.back().started, files,
+                                        values});
     if (os.ShowMessage(question, Caption(state), kQuestion) != platform::mb::kIdYes) {
       return kExitNothingDone;
     }

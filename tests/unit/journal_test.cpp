@@ -84,7 +84,8 @@ TEST(BackupSetTest, ManifestReadsBackWhatWasWrittenAndSkipsACutLine) {
   EXPECT_FALSE(set.complete);
   set = ParseManifest("x", text + ManifestCompleteLine(time));
   EXPECT_TRUE(set.complete);
-  EXPECT_EQ("2026-12-07 14:30:05  OK: 1 file in bin, 1 registry value", SetSummary(set, kEnglishWords));
+  EXPECT_EQ("2026-12-07 14:30:05  OK: 1 file in bin, 1 registry value",
+            SetSummary(set, kEnglishWords));
 }
 
 // The walk back: each row is a history, oldest first, as (sequence, the
@@ -216,7 +217,8 @@ TEST_F(JournalTest, ARestoreMakesTheFoldersItNeedsAndItsUndoRemovesThem) {
   const BackupSet restore = Sets().back();
   EXPECT_EQ(2, std::count_if(restore.changes.begin(), restore.changes.end(),
                              [](const Change& c) { return c.kind == Change::Kind::kFolder; }));
-  EXPECT_NE(std::string::npos, SetSummary(restore, kEnglishWords).find(": 1 file in hl2, 0 registry values"))
+  EXPECT_NE(std::string::npos,
+            SetSummary(restore, kEnglishWords).find(": 1 file in hl2, 0 registry values"))
       << SetSummary(restore, kEnglishWords);
 
   ASSERT_TRUE(RestoreNewest().failures.empty());
