@@ -160,10 +160,12 @@ int Restore(platform::Os& os, const model::ProgramState& state, const RestoreCho
     const std::string values = CountText(state.SteamLanguage, Counted::kRegistryValues, size.values);
     const std::string question =
         sets.size() == 1 ? MessageText(state.SteamLanguage, Message::kRestoreQuestion,
-                                       {sets[0].started, files, values})
+                                       {ChangeTimeText(sets[0].started, state.SteamLanguage), files,
+                                        values})
                          : MessageText(state.SteamLanguage, Message::kRestoreManyQuestion,
-                                       {std::to_string(sets.size()), sets.back().started, files,
-                                        values});
+                                       {std::to_string(sets.size()),
+                                        ChangeTimeText(sets.back().started, state.SteamLanguage),
+                                        files, values});
     if (os.ShowMessage(question, Caption(state), kQuestion) != platform::mb::kIdYes) {
       return kExitNothingDone;
     }
@@ -293,7 +295,8 @@ void OfferRecovery(platform::Os& os, const model::ProgramState& state) {
     return;
   }
   const std::string question =
-      MessageText(state.SteamLanguage, Message::kRecoveryQuestion, {interrupted.started});
+      MessageText(state.SteamLanguage, Message::kRecoveryQuestion,
+                  {ChangeTimeText(interrupted.started, state.SteamLanguage)});
   if (os.ShowMessage(question, Caption(state), kQuestion) == platform::mb::kIdYes) {
     ReportRestore(os, state, WithProgress(os, state, [&](const auto& progress) {
                     return backups::RestoreSets(os, state.BasePath, {interrupted}, "recovery",

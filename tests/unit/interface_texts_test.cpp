@@ -8,7 +8,6 @@
 
 #include "app/configurator.h"
 #include "app/dialog_layout.h"
-#include "app/undo.h"
 #include "dialog/control_rules.h"
 #include "install/apply_phase.h"
 #include "model/control_ids.h"
@@ -257,59 +256,6 @@ TEST(LanguageNameMappingTest, GermanNamesBecomeSteamKeys) {
     EXPECT_EQ(unchanged, install::LanguageNameMapping(unchanged));
   }
   EXPECT_TRUE(IsGermanInterface(install::LanguageNameMapping("deutsch")));
-}
-
-// What the restore question and the history say agrees in number with the
-// counts, in both languages: the history line of a set and the question that
-// undoes it, with one and with two files and values.
-TEST(CountedTextsTest, NounsAgreeWithTheirNumbersInBothLanguages) {
-  const struct {
-    const char* language;
-    int count;  // files and values alike
-    const char* action;
-    bool complete;
-    const char* history;
-    const char* question;
-  } kCases[] = {
-      {"english", 1, "OK", true, "2026-12-07 14:30:05  OK: 1 file in bin, 1 registry value",
-       "Undo the change of 2026-12-07 14:30:05?\r\n\r\nThis puts back 1 file and 1 registry "
-       "value as they were before it."},
-      {"english", 2, "restore", false,
-       "2026-12-07 14:30:05  restore: 2 files in bin, hl2, 2 registry values (interrupted)",
-       "Undo the change of 2026-12-07 14:30:05?\r\n\r\nThis puts back 2 files and 2 registry "
-       "values as they were before it."},
-      {"german", 1, "OK", true, "2026-12-07 14:30:05  OK: 1 Datei in bin, 1 Registrierungswert",
-       "Die Änderung vom 2026-12-07 14:30:05 rückgängig machen?\r\n\r\nDabei werden 1 Datei und "
-       "1 Registrierungswert wiederhergestellt."},
-      {"deutsch", 2, "recovery", false,
-       "2026-12-07 14:30:05  Rückgängigmachung nach Unterbrechung: 2 Dateien in bin, hl2, "
-       "2 Registrierungswerte (unterbrochen)",
-       "Die Änderung vom 2026-12-07 14:30:05 rückgängig machen?\r\n\r\nDabei werden 2 Dateien "
-       "und 2 Registrierungswerte wiederhergestellt."},
-  };
-  const backups::Change kFiles[] = {
-      {backups::Change::Kind::kFile, "bin\\d3d9.dll", "", std::nullopt, "new"},
-      {backups::Change::Kind::kFile, "hl2\\cfg\\autoexec.cfg", "", "old", "new"}};
-  const backups::Change kValues[] = {
-      {backups::Change::Kind::kValue, "HKCU\\Software\\Valve\\Source\\hl2\\Settings",
-       "mat_antialias", "old", "new"},
-      {backups::Change::Kind::kValue, "HKCU\\Software\\Valve\\Source\\hl2\\Settings",
-       "mat_aaquality", std::nullopt, "new"}};
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(std::string(c.language) + " " + std::to_string(c.count));
-    backups::BackupSet set;
-    set.action = c.action;
-    set.started = "2026-12-07 14:30:05";
-    set.complete = c.complete;
-    for (int n = 0; n < c.count; ++n) set.changes.push_back(kFiles[n]);
-    for (int n = 0; n < c.count; ++n) set.changes.push_back(kValues[n]);
-    EXPECT_EQ(c.history, backups::SetSummary(set, HistoryWords(c.language)));
-    const backups::SetSize size = backups::CountSubjects(set);
-    EXPECT_EQ(c.question,
-              MessageText(c.language, Message::kRestoreQuestion,
-                          {set.started, CountText(c.language, Counted::kFiles, size.files),
-                           CountText(c.language, Counted::kRegistryValues, size.values)}));
-  }
 }
 
 }  // namespace
