@@ -71,8 +71,8 @@ constexpr ToolTipTexts kToolTips[] = {
      "Inhaltspakete, die Nachbearbeitungsdateien und die Kantenglättungswerte. Alles, was geändert "
      "wird, wird vorher im Ordner VeyraConfig backups gesichert.",
      nullptr, nullptr},
-    {IDC_CANCEL, "Closes the program without changing anything.",
-     "Schließt das Programm, ohne etwas zu ändern.", nullptr, nullptr},
+    {IDC_CANCEL, "Closes the program without applying your choices.",
+     "Schließt das Programm, ohne die Auswahl zu übernehmen.", nullptr, nullptr},
     {IDC_BLOOM_LEVEL,
      "How strong the glow is. \"ReShade compatible\" is meant for the ReShade post-processing.",
      "Wie stark das Leuchten ist. \"Reshade kompatibel\" ist für die Reshade-Nachbearbeitung "
