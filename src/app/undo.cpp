@@ -156,16 +156,16 @@ int Restore(platform::Os& os, const model::ProgramState& state, const RestoreCho
       together.changes.insert(together.changes.end(), set.changes.begin(), set.changes.end());
     }
     const backups::SetSize size = backups::CountSubjects(together);
-    const std::string files = CountText(state.SteamLanguage, Counted::kFiles, size.files);
-    const std::string values = CountText(state.SteamLanguage, Counted::kRegistryValues, size.values);
+    const std::string& language = state.SteamLanguage;
+    const std::string files = CountText(language, Counted::kFiles, size.files);
+    const std::string values = CountText(language, Counted::kRegistryValues, size.values);
     const std::string question =
-        sets.size() == 1 ? MessageText(state.SteamLanguage, Message::kRestoreQuestion,
-                                       {ChangeTimeText(sets[0].started, state.SteamLanguage), files,
-                                        values})
-                         : MessageText(state.SteamLanguage, Message::kRestoreManyQuestion,
-                                       {std::to_string(sets.size()),
-                                        ChangeTimeText(sets.back().started, state.SteamLanguage),
-                                        files, values});
+        sets.size() == 1
+            ? MessageText(language, Message::kRestoreQuestion,
+                          {ChangeTimeText(sets[0].started, language), files, values})
+            : MessageText(language, Message::kRestoreManyQuestion,
+                          {std::to_string(sets.size()), ChangeTimeText(sets.back().started, language),
+                           files, values});
     if (os.ShowMessage(question, Caption(state), kQuestion) != platform::mb::kIdYes) {
       return kExitNothingDone;
     }
