@@ -50,7 +50,8 @@ constexpr TranslatedText kTexts[] = {
      "verursachen stärkere Verletzungen, und ein Kopftreffer ist IMMER tödlich."},
     {IDC_LARGE_VRAM_TEXT,
      "Activates a special mode to improve performance for GPU's with more than 3GB of VRAM.",
-     "Aktiviere hohe VRAM Nutzung (nur geeignet für Grafikkarten mit mehr als 3 GB VRAM)"},    {IDC_UNDO, "Undo last change...", "Rückgängig machen..."},
+     "Aktiviere hohe VRAM Nutzung (nur geeignet für Grafikkarten mit mehr als 3 GB VRAM)"},
+    {IDC_UNDO, "Undo last change...", "Rückgängig machen..."},
 };
 
 struct ToolTipTexts {
@@ -70,8 +71,8 @@ constexpr ToolTipTexts kToolTips[] = {
      "Inhaltspakete, die Nachbearbeitungsdateien und die Kantenglättungswerte. Alles, was geändert "
      "wird, wird vorher im Ordner VeyraConfig backups gesichert.",
      nullptr, nullptr},
-    {IDC_CANCEL, "Closes the program without changing anything.",
-     "Schließt das Programm, ohne etwas zu ändern.", nullptr, nullptr},
+    {IDC_CANCEL, "Closes the program without applying your choices.",
+     "Schließt das Programm, ohne die Auswahl zu übernehmen.", nullptr, nullptr},
     {IDC_BLOOM_LEVEL,
      "How strong the glow is. \"ReShade compatible\" is meant for the ReShade post-processing.",
      "Wie stark das Leuchten ist. \"Reshade kompatibel\" ist für die Reshade-Nachbearbeitung "
@@ -113,7 +114,8 @@ constexpr ToolTipTexts kToolTips[] = {
     {IDC_PRESET_EDIT, "Opens the selected SweetFX preset in Notepad.",
      "Öffnet die gewählte SweetFX-Voreinstellung im Editor.",
      "Available when SweetFX is switched on and ReShade is off.",
-     "Verfügbar, wenn SweetFX ein- und Reshade ausgeschaltet ist."},    {IDC_UNDO,
+     "Verfügbar, wenn SweetFX ein- und Reshade ausgeschaltet ist."},
+    {IDC_UNDO,
      "Undoes the last recorded change and puts its files and values back as they were before it.",
      "Macht die letzte gespeicherte Änderung rückgängig und stellt ihre Dateien und Werte wieder "
      "her, wie sie vorher waren.",
@@ -163,15 +165,13 @@ constexpr MessageTexts kMessages[] = {
      "installiert angezeigt, und beim nächsten OK wird es vollständig neu installiert oder "
      "entfernt."},
     {Message::kRestoreQuestion,
-     "Undo the change of %1?\r\n\r\nThis puts back %2 files and %3 registry values as they were "
-     "before it.",
-     "Die Änderung vom %1 rückgängig machen?\r\n\r\nDabei werden %2 Dateien und %3 "
-     "Registrierungswerte wiederhergestellt."},
+     "Undo the change of %1?\r\n\r\nThis puts back %2 and %3 as they were before it.",
+     "Die Änderung vom %1 rückgängig machen?\r\n\r\nDabei werden %2 und %3 wiederhergestellt."},
     {Message::kRestoreManyQuestion,
-     "Undo the %1 most recent changes, back to the one of %2?\r\n\r\nThis puts back %3 files and "
-     "%4 registry values as they were before them.",
-     "Die %1 letzten Änderungen bis zu der vom %2 rückgängig machen?\r\n\r\nDabei werden %3 "
-     "Dateien und %4 Registrierungswerte wiederhergestellt."},
+     "Undo the %1 most recent changes, back to the one of %2?\r\n\r\nThis puts back %3 and %4 as "
+     "they were before them.",
+     "Die %1 letzten Änderungen bis zu der vom %2 rückgängig machen?\r\n\r\nDabei werden %3 und "
+     "%4 wiederhergestellt."},
     {Message::kNothingToRestore, "There is no recorded change to undo.",
      "Es gibt keine gespeicherte Änderung, die rückgängig gemacht werden kann."},
     {Message::kRestoreFailed,
@@ -265,7 +265,7 @@ constexpr MessageTexts kMessages[] = {
      "Modifikation stammen:\r\n%1\r\n\r\nSie können zu einem eigenen Programm gehören, etwa "
      "zu einem anderen Injektor. Sollen sie gelöscht werden?\r\n\r\nWenn nicht, bleiben sie "
      "erhalten; alles andere wird wie gewählt geändert."},
-    {Message::kUndoneBy, " (undone by %1)", " (rückgängig gemacht durch %1)"},    {Message::kUndoButtonTip, "Undoes the change of %1:\r\n%2",
+    {Message::kUndoButtonTip, "Undoes the change of %1:\r\n%2",
      "Macht die Änderung vom %1 rückgängig:\r\n%2"},
     {Message::kChangesUnreadable, "The recorded changes cannot be read: %1",
      "Die gespeicherten Änderungen können nicht gelesen werden: %1"},
@@ -282,6 +282,30 @@ constexpr MessageTexts kMessages[] = {
      "\r\n\r\nSoll die ganze Änderung dieses OK rückgängig gemacht werden, die "
      "Konsolenskripte eingeschlossen?\r\n%1\r\n\r\n"
      "Ja: Alles wird wiederhergestellt, wie es vor OK war.\r\nNein: Was geändert wurde, bleibt."},
+    {Message::kUnexpectedError,
+     "The program has to end because of an unexpected error:\r\n%1\r\n\r\nIf it was saving "
+     "your settings, it offers to undo the unfinished change the next time it starts.",
+     "Das Programm muss wegen eines unerwarteten Fehlers beendet werden:\r\n%1\r\n\r\nFalls es "
+     "gerade Ihre Einstellungen gespeichert hat, bietet es beim nächsten Start an, die "
+     "unvollständige Änderung rückgängig zu machen."},
+    {Message::kUnknownError, "unknown error", "unbekannter Fehler"},
+    {Message::kHistoryRestore, "restore", "Rückgängigmachung"},
+    {Message::kHistoryRecovery, "recovery", "Rückgängigmachung nach Unterbrechung"},
+    {Message::kHistoryFilesIn, "%1 in %2", "%1 in %2"},
+    {Message::kHistoryInterrupted, " (interrupted)", " (unterbrochen)"},
+};
+
+struct CountedTexts {
+  Counted noun;
+  ItemTexts one;
+  ItemTexts more;  // also for none
+};
+
+constexpr CountedTexts kCountedNouns[] = {
+    {Counted::kFiles, {"file", "Datei"}, {"files", "Dateien"}},
+    {Counted::kRegistryValues,
+     {"registry value", "Registrierungswert"},
+     {"registry values", "Registrierungswerte"}},
 };
 
 // The text in the chosen language; "" when there is none.
@@ -297,6 +321,16 @@ void ReplaceItemText(platform::DialogControls& dialog, int list, int item, const
 }
 
 }  // namespace
+
+std::string CountText(const std::string& language, Counted noun, std::size_t count) {
+  const bool german = IsGermanInterface(language);
+  for (const CountedTexts& texts : kCountedNouns) {
+    if (texts.noun != noun) continue;
+    const ItemTexts& words = count == 1 ? texts.one : texts.more;
+    return std::to_string(count) + " " + (german ? words.german : words.english);
+  }
+  return std::to_string(count);
+}
 
 std::string MessageText(const std::string& language, Message message,
                         const std::vector<std::string>& inserts) {
@@ -321,10 +355,6 @@ std::string MessageText(const std::string& language, Message message,
     ++at;
   }
   return text;
-}
-
-bool IsGermanInterface(const std::string& language) {
-  return language == "german" || language == "deutsch";
 }
 
 void InterfaceTexts(const std::string& language, platform::DialogControls& dialog,

@@ -9,8 +9,12 @@
 
 namespace veyra::app {
 
-// True when `language` selects the German texts (exactly "german" or "deutsch").
-bool IsGermanInterface(const std::string& language);
+// The rule lies with the model, so that the install steps follow it too.
+using model::IsGermanInterface;
+
+// "1 file", "2 registry values": a count with its noun in the language's number.
+enum class Counted { kFiles, kRegistryValues };
+std::string CountText(const std::string& language, Counted noun, std::size_t count);
 
 // Sets the caption, every translated control text, the tooltips of the check
 // boxes, lists and buttons, and the items of the two level lists. Changes no
@@ -38,7 +42,7 @@ ToolTip ToolTipOf(const std::string& language, int control);
 enum class Message {
   kCaption,              // the caption of these messages
   kRecoveryQuestion,     // %1 the time of the interrupted change
-  kRestoreQuestion,      // %1 the time of the change, %2 files, %3 values
+  kRestoreQuestion,      // %1 the time of the change, %2 the files, %3 the values (CountText)
   kRestoreManyQuestion,  // %1 how many changes, %2 the time of the oldest, %3 files, %4 values
   kNothingToRestore,
   kRestoreFailed,        // %1 what failed
@@ -63,6 +67,12 @@ enum class Message {
   kChangesUnreadable,    // %1 the file that cannot be read
   kUndoQuestion,         // %1 the time of the change, %2 what comes back, one a line
   kUnfinishedOkQuestion, // %1 what comes back, one a line
+  kUnexpectedError,      // %1 the reason
+  kUnknownError,         // the reason of a failure that names none
+  kHistoryRestore,       // the action of a set that undid others, in a line of the history
+  kHistoryRecovery,      // the action of a set that undid an interrupted change
+  kHistoryFilesIn,       // %1 the files, %2 the folders they lie in
+  kHistoryInterrupted,   // ends the line of a set that did not finish
 };
 
 std::string MessageText(const std::string& language, Message message,

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "app/interface_texts.h"
 #include "config/file_errors.h"
 
 namespace veyra::app {
@@ -11,7 +12,7 @@ namespace {
 
 // The reason as the player reads it: out of memory in the words of the file
 // messages, anything else as the exception states it.
-std::string Reason(const std::exception_ptr& failure) {
+std::string Reason(const std::string& language, const std::exception_ptr& failure) {
   try {
     std::rethrow_exception(failure);
   } catch (const std::bad_alloc&) {
@@ -19,13 +20,13 @@ std::string Reason(const std::exception_ptr& failure) {
   } catch (const std::exception& thrown) {
     return thrown.what();
   } catch (...) {
-    return "unknown error";
+    return MessageText(language, Message::kUnknownError);
   }
 }
 
 }  // namespace
 
-int RunGuarded(platform::Os& os, const std::function<int()>& work) {
+int RunGuarded(platform::Os& os, const std::string& language, const std::function<int()>& work) {
   std::exception_ptr failure;
   try {
     return work();
@@ -34,10 +35,7 @@ int RunGuarded(platform::Os& os, const std::function<int()>& work) {
   }
   // Telling may fail as well when memory is short: the exit code still says it.
   try {
-    os.ShowMessage("The program has to end because of an unexpected error:\r\n" +
-                       Reason(failure) +
-                       "\r\n\r\nIf it was saving your settings, it offers to undo the unfinished "
-                       "change the next time it starts.",
+    os.ShowMessage(MessageText(language, Message::kUnexpectedError, {Reason(language, failure)}),
                    "", platform::mb::kOk | platform::mb::kIconError | platform::mb::kTaskModal);
   } catch (...) {
   }

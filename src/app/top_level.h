@@ -16,7 +16,8 @@ inline constexpr int kExitUnexpected = 4;
 // Runs `work` and returns its exit code. When it throws, one message names
 // the reason and kExitUnexpected is returned: by then the stack has been
 // unwound, so every file the work held is closed and an unfinished change
-// stays recorded, to be offered for undoing at the next start.
-int RunGuarded(platform::Os& os, const std::function<int()>& work);
+// stays recorded, to be offered for undoing at the next start. The message is
+// in the interface language `language` holds by then (the work finds it out).
+int RunGuarded(platform::Os& os, const std::string& language, const std::function<int()>& work);
 
 }  // namespace veyra::app

@@ -156,13 +156,16 @@ int Restore(platform::Os& os, const model::ProgramState& state, const RestoreCho
       together.changes.insert(together.changes.end(), set.changes.begin(), set.changes.end());
     }
     const backups::SetSize size = backups::CountSubjects(together);
+    const std::string& language = state.SteamLanguage;
+    const std::string files = CountText(language, Counted::kFiles, size.files);
+    const std::string values = CountText(language, Counted::kRegistryValues, size.values);
     const std::string question =
-        sets.size() == 1 ? MessageText(state.SteamLanguage, Message::kRestoreQuestion,
-                                       {sets[0].started, std::to_string(size.files),
-                                        std::to_string(size.values)})
-                         : MessageText(state.SteamLanguage, Message::kRestoreManyQuestion,
-                                       {std::to_string(sets.size()), sets.back().started,
-                                        std::to_string(size.files), std::to_string(size.values)});
+        sets.size() == 1
+            ? MessageText(language, Message::kRestoreQuestion,
+                          {ChangeTimeText(sets[0].started, language), files, values})
+            : MessageText(language, Message::kRestoreManyQuestion,
+                          {std::to_string(sets.size()), ChangeTimeText(sets.back().started, language),
+                           files, values});
     if (os.ShowMessage(question, Caption(state), kQuestion) != platform::mb::kIdYes) {
       return kExitNothingDone;
     }
@@ -181,8 +184,9 @@ int History(platform::Os& os, const model::ProgramState& state) {
     return kExitDone;
   }
   std::string text = MessageText(state.SteamLanguage, Message::kHistoryTitle) + "\r\n";
+  const backups::SummaryWords words = HistoryWords(state.SteamLanguage);
   for (const backups::BackupSet& set : *sets) {
-    text += set.name + "  " + backups::SetSummary(set);
+    text += set.name + "  " + backups::SetSummary(set, words);
     if (const std::uint64_t undoer = backups::UndoneBy(*sets, set.sequence); undoer != 0) {
       text += MessageText(state.SteamLanguage, Message::kUndoneBy,
                           {backups::FindSet(*sets, undoer)->name});
@@ -233,6 +237,27 @@ std::string ListOfWhatComesBack(platform::Os& os, const model::ProgramState& sta
 
 }  // namespace
 
+backups::SummaryWords HistoryWords(const std::string& language) {
+  return {
+      .action =
+          [language](const std::string& action) {
+            // "OK" is the button's name in both languages; an action of no
+            // known kind is shown as the set names it.
+            return action == "restore"    ? MessageText(language, Message::kHistoryRestore)
+                   : action == "recovery" ? MessageText(language, Message::kHistoryRecovery)
+                                          : action;
+          },
+      .files = [language](int count) { return CountText(language, Counted::kFiles, count); },
+      .values =
+          [language](int count) { return CountText(language, Counted::kRegistryValues, count); },
+      .files_in =
+          [language](const std::string& files, const std::string& folders) {
+            return MessageText(language, Message::kHistoryFilesIn, {files, folders});
+          },
+      .interrupted = MessageText(language, Message::kHistoryInterrupted),
+  };
+}
+
 std::unique_ptr<platform::Os::FolderLock> LockOrSay(platform::Os& os,
                                                     const model::ProgramState& state) {
   platform::SystemError code = platform::error::kSuccess;
@@ -270,7 +295,8 @@ void OfferRecovery(platform::Os& os, const model::ProgramState& state) {
     return;
   }
   const std::string question =
-      MessageText(state.SteamLanguage, Message::kRecoveryQuestion, {interrupted.started});
+      MessageText(state.SteamLanguage, Message::kRecoveryQuestion,
+                  {ChangeTimeText(interrupted.started, state.SteamLanguage)});
   if (os.ShowMessage(question, Caption(state), kQuestion) == platform::mb::kIdYes) {
     ReportRestore(os, state, WithProgress(os, state, [&](const auto& progress) {
                     return backups::RestoreSets(os, state.BasePath, {interrupted}, "recovery",

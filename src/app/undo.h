@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "backups/backup_set.h"
 #include "model/program_state.h"
 #include "platform/os.h"
 
@@ -42,6 +43,9 @@ bool UndoNextChange(platform::Os& os, const model::ProgramState& state);
 // set `set_name`; Yes puts it back, No keeps it. The log says which.
 void OfferUndoOfUnfinishedOk(platform::Os& os, const model::ProgramState& state,
                              const std::string& set_name);
+
+// The words of the /history lines in the interface language.
+backups::SummaryWords HistoryWords(const std::string& language);
 
 // Runs the command the arguments name; returns the exit code.
 int RunCommand(platform::Os& os, const model::ProgramState& state,

@@ -150,25 +150,24 @@ SetSize CountSubjects(const BackupSet& set) {
   return {static_cast<int>(files.size()), static_cast<int>(values.size())};
 }
 
-std::string SetSummary(const BackupSet& set) {
+std::string SetSummary(const BackupSet& set, const SummaryWords& words) {
   // The top folders the files lie in, in the order first met.
-  std::vector<std::string> folders;
+  std::string folders;
+  std::vector<std::string> met;
   for (const Change& change : set.changes) {
     if (change.kind != Change::Kind::kFile) continue;
     const std::size_t slash = change.subject.find('\\');
     const std::string top = slash == std::string::npos ? "." : change.subject.substr(0, slash);
-    if (std::find(folders.begin(), folders.end(), top) == folders.end()) folders.push_back(top);
+    if (std::find(met.begin(), met.end(), top) != met.end()) continue;
+    folders += (met.empty() ? "" : ", ") + top;
+    met.push_back(top);
   }
   const SetSize size = CountSubjects(set);
-  std::string line = set.started + "  " + set.action + ": " + std::to_string(size.files) +
-                     (size.files == 1 ? " file" : " files");
-  if (!folders.empty()) {
-    line += " in ";
-    for (std::size_t i = 0; i < folders.size(); ++i) line += (i ? ", " : "") + folders[i];
-  }
-  line += ", " + std::to_string(size.values) +
-          (size.values == 1 ? " registry value" : " registry values");
-  if (!set.complete) line += " (interrupted)";
+  std::string line = set.started + "  " + words.action(set.action) + ": " +
+                     (met.empty() ? words.files(size.files)
+                                  : words.files_in(words.files(size.files), folders));
+  line += ", " + words.values(size.values);
+  if (!set.complete) line += words.interrupted;
   return line;
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,8 +76,18 @@ std::vector<std::vector<std::string_view>> TabbedLines(std::string_view text);
 // passed over; a whole line not of the forms above is kept as unknown.
 BackupSet ParseManifest(std::string name, std::string_view text);
 
+// The words of the history's lines, in the language of whoever reads them.
+struct SummaryWords {
+  std::function<std::string(const std::string&)> action;  // a manifest's action, as shown
+  std::function<std::string(int)> files;                  // "1 file", "2 files"
+  std::function<std::string(int)> values;                 // "1 registry value"
+  // The files with the top folders they lie in, "2 files in hl2, bin".
+  std::function<std::string(const std::string& files, const std::string& folders)> files_in;
+  std::string interrupted;  // ends the line of a set that did not finish
+};
+
 // The set in one line, for the history: its time, action and what it changed.
-std::string SetSummary(const BackupSet& set);
+std::string SetSummary(const BackupSet& set, const SummaryWords& words);
 
 // What restoring the set would touch: distinct files and values.
 struct SetSize {

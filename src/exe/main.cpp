@@ -8,5 +8,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   veyra::platform::win32::RestrictDllSearchToSystem32();
   veyra::platform::win32::Win32Os os;
   veyra::model::ProgramState state;
-  return veyra::app::RunGuarded(os, [&] { return veyra::app::RunConfigurator(os, state); });
+  return veyra::app::RunGuarded(os, state.SteamLanguage,
+                                [&] { return veyra::app::RunConfigurator(os, state); });
 }

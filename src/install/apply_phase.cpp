@@ -91,25 +91,38 @@ bool SwitchChanges(const ContentSwitch& content, const model::ProgramState& stat
   return state.Settings.*content.chosen != state.Installed.*content.installed;
 }
 
+// What became of a failed step's files, under its file message, in the interface language.
+std::string StepAdvice(const std::string& language, const platform::Result& put_back) {
+  const bool german = model::IsGermanInterface(language);
+  if (put_back.ok()) {
+    return german ? "Die Dateien dieses Schritts wurden wiederhergestellt, wie sie vorher waren."
+                  : "The files of this step were put back as they were.";
+  }
+  return german ? "Nicht jede Datei dieses Schritts konnte wiederhergestellt werden: " +
+                      put_back.Describe() +
+                      ". Starten Sie den Konfigurator mit /restore, um die ganze Änderung "
+                      "rückgängig zu machen."
+                : "Not every file of this step could be put back: " + put_back.Describe() +
+                      ". Start the configurator with /restore to undo the whole change.";
+}
+
 // The message for a step that was put back: the file and the error, in the
 // layout of the program's other file messages.
-void ShowStepFailure(platform::Os& os, const platform::Result& failure,
-                     const platform::Result& put_back) {
+void ShowStepFailure(platform::Os& os, const std::string& language,
+                     const platform::Result& failure, const platform::Result& put_back) {
   config::ShowFileError(
       os,
       "Following error occured while trying to " +
           std::string(platform::OperationName(failure.operation())) + " the file:",
-      failure.subject(), config::FileErrorFor(failure.code()),
-      put_back.ok() ? "The files of this step were put back as they were."
-                    : "Not every file of this step could be put back: " + put_back.Describe() +
-                          ". Start the configurator with /restore to undo the whole change.");
+      failure.subject(), config::FileErrorFor(failure.code()), StepAdvice(language, put_back));
 }
 
 // Runs a step so that its files stay whole: at the first change that fails,
 // everything the step changed is put back and one message says why (unless
 // the failure was shown where it happened and everything went back).
 template <typename Step>
-void RunWholeStep(platform::Os& os, backups::Journal& journal, Step&& step) {
+void RunWholeStep(platform::Os& os, backups::Journal& journal, const std::string& language,
+                  Step&& step) {
   journal.BeginStep();
   const platform::Result failure = step();
   if (failure.ok()) return;
@@ -121,7 +134,7 @@ void RunWholeStep(platform::Os& os, backups::Journal& journal, Step&& step) {
   if (config::FileErrorFor(failure.code()).number == config::kFatalFileErrorNumber) {
     os.Terminate(config::kFatalFileErrorExitCode);
   }
-  if (!failure.reported() || !put_back.ok()) ShowStepFailure(os, failure, put_back);
+  if (!failure.reported() || !put_back.ok()) ShowStepFailure(os, language, failure, put_back);
 }
 
 // Runs a content switch, as a whole step in its wait window, when the choice
@@ -130,7 +143,7 @@ void SwitchWhenChanged(platform::Os& os, backups::Journal& journal, const model:
                        const ContentSwitch& content) {
   if (!SwitchChanges(content, state)) return;
   auto window = ShowWaitWindow(os, state.SteamLanguage);
-  RunWholeStep(os, journal, [&] {
+  RunWholeStep(os, journal, state.SteamLanguage, [&] {
     const platform::Result copied = CopyInWaitWindow(os, *window, content.copies(state));
     if (content.pause_after_ms != 0) os.Sleep(content.pause_after_ms);
     return copied;
@@ -165,8 +178,8 @@ void RunApplyPhase(platform::Os& os, model::ProgramState& state, backups::Journa
   if (state.CancelRequested != 0) return;
   ApplySunraysChoice(os, state);
   state.SteamLanguage = LanguageNameMapping(state.SteamLanguage);
-  RunWholeStep(os, journal, [&] { return ApplySweetFx(os, state, kept); });
-  RunWholeStep(os, journal, [&] { return ApplyReShade(os, state, kept); });
+  RunWholeStep(os, journal, state.SteamLanguage, [&] { return ApplySweetFx(os, state, kept); });
+  RunWholeStep(os, journal, state.SteamLanguage, [&] { return ApplyReShade(os, state, kept); });
   if (state.Settings.Fxaa == 1) ResetAntiAliasing(os);
   SwitchWhenChanged(os, journal, state, kWeaponSwitch);
   SwitchWhenChanged(os, journal, state, kSpriteSwitch);

@@ -17,4 +17,8 @@ void SetStartDirectory(ProgramState& state, const std::string& directory) {
   state.Ep2BasePath = directory;
 }
 
+bool IsGermanInterface(const std::string& language) {
+  return language == "german" || language == "deutsch";
+}
+
 }  // namespace veyra::model

@@ -104,4 +104,7 @@ void FillValueTables(ProgramState& state);
 // Records the start directory and derives the base paths from it.
 void SetStartDirectory(ProgramState& state, const std::string& directory);
 
+// True when `language` (SteamLanguage) selects the German texts: exactly "german" or "deutsch".
+bool IsGermanInterface(const std::string& language);
+
 }  // namespace veyra::model

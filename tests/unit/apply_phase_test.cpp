@@ -455,6 +455,23 @@ TEST_F(ApplyPhaseTest, AFailedCopyPutsTheWholeSwitchBackAndTheRestGoesOn) {
                       first_window));
 }
 
+// A German player reads what became of the step's files in German, under the
+// file message's own fixed lines.
+TEST_F(ApplyPhaseTest, AFailedStepsAdviceFollowsTheInterfaceLanguage) {
+  state.SteamLanguage = "german";
+  state.Settings.VeyraWeapons = 1;
+  os.FailCopiesTo("\\episodic\\custom\\1_VY_looseFiles\\sound\\weapons\\ar2\\", 32);
+
+  RunApplyPhase(os, state, journal);
+  ASSERT_EQ(1u, os.messages.size());
+  EXPECT_EQ("Following error occured while trying to copy the file:\r\n" +
+                Path("\\episodic\\custom\\1_VY_looseFiles\\sound\\weapons\\ar2\\fire1.wav") +
+                "\r\nError: 70, Permission denied\r\n\r\nDie Dateien dieses Schritts wurden "
+                "wiederhergestellt, wie sie vorher waren.",
+            os.messages[0].text);
+  EXPECT_EQ("File error!", os.messages[0].caption);
+}
+
 // The bar of a switch's window counts the files of all its folders, from none
 // to all in order, before the window closes; the same again when the set is
 // switched in a second time.

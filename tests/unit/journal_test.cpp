@@ -22,6 +22,17 @@ namespace error = platform::error;
 using platform::hkey::kCurrentUser;
 using Kind = testing::OperationLogOs::Kind;
 
+// The history's words as an English reader sees them; the program's own come from its text tables.
+const SummaryWords kEnglishWords{
+    .action = [](const std::string& action) { return action; },
+    .files = [](int n) { return std::to_string(n) + (n == 1 ? " file" : " files"); },
+    .values =
+        [](int n) { return std::to_string(n) + (n == 1 ? " registry value" : " registry values"); },
+    .files_in = [](const std::string& files,
+                   const std::string& folders) { return files + " in " + folders; },
+    .interrupted = " (interrupted)",
+};
+
 std::size_t CountFiles(const std::string& folder) {
   if (!testing::PathExists(folder)) return 0;
   std::size_t count = 0;
@@ -73,7 +84,8 @@ TEST(BackupSetTest, ManifestReadsBackWhatWasWrittenAndSkipsACutLine) {
   EXPECT_FALSE(set.complete);
   set = ParseManifest("x", text + ManifestCompleteLine(time));
   EXPECT_TRUE(set.complete);
-  EXPECT_EQ("2026-12-07 14:30:05  OK: 1 file in bin, 1 registry value", SetSummary(set));
+  EXPECT_EQ("2026-12-07 14:30:05  OK: 1 file in bin, 1 registry value",
+            SetSummary(set, kEnglishWords));
 }
 
 // The walk back: each row is a history, oldest first, as (sequence, the
@@ -205,8 +217,9 @@ TEST_F(JournalTest, ARestoreMakesTheFoldersItNeedsAndItsUndoRemovesThem) {
   const BackupSet restore = Sets().back();
   EXPECT_EQ(2, std::count_if(restore.changes.begin(), restore.changes.end(),
                              [](const Change& c) { return c.kind == Change::Kind::kFolder; }));
-  EXPECT_NE(std::string::npos, SetSummary(restore).find(": 1 file in hl2, 0 registry values"))
-      << SetSummary(restore);
+  EXPECT_NE(std::string::npos,
+            SetSummary(restore, kEnglishWords).find(": 1 file in hl2, 0 registry values"))
+      << SetSummary(restore, kEnglishWords);
 
   ASSERT_TRUE(RestoreNewest().failures.empty());
   EXPECT_FALSE(testing::PathExists(file));

@@ -31,7 +31,7 @@ TEST(TopLevelTest, AnExceptionEndsInOneMessageAndAFailingExitCode) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     testing::RecordingOs os{*real};
-    EXPECT_EQ(c.exit_code, RunGuarded(os, c.work));
+    EXPECT_EQ(c.exit_code, RunGuarded(os, "english", c.work));
     if (!c.reason) {
       EXPECT_TRUE(os.messages.empty()) << os.messages[0].text;
       continue;
@@ -44,6 +44,23 @@ TEST(TopLevelTest, AnExceptionEndsInOneMessageAndAFailingExitCode) {
     EXPECT_EQ(platform::mb::kOk | platform::mb::kIconError | platform::mb::kTaskModal,
               os.messages[0].flags);
   }
+}
+
+// The message follows the interface language the work found out before it failed.
+TEST(TopLevelTest, TheUnexpectedErrorIsToldInTheInterfaceLanguage) {
+  std::unique_ptr<platform::Os> real = testing::MakeRealOs();
+  testing::RecordingOs os{*real};
+  std::string language;
+  EXPECT_EQ(kExitUnexpected, RunGuarded(os, language, [&]() -> int {
+              language = "german";
+              throw 42;
+            }));
+  ASSERT_EQ(1u, os.messages.size());
+  EXPECT_EQ(
+      "Das Programm muss wegen eines unerwarteten Fehlers beendet werden:\r\nunbekannter Fehler"
+      "\r\n\r\nFalls es gerade Ihre Einstellungen gespeichert hat, bietet es beim nächsten Start "
+      "an, die unvollständige Änderung rückgängig zu machen.",
+      os.messages[0].text);
 }
 
 }  // namespace

@@ -108,6 +108,63 @@ TEST_F(UndoTest, RestoreAsksThenPutsTheChangeBackAndCanBeUndoneItself) {
 
 // Cancel writes nothing; an OK that changes nothing leaves no set, only its
 // line in the log.
+// What /history and the question of /restore say follows the Steam language,
+// each noun in the number of its count: a set of one file and one value, and
+// one of two each, the latter interrupted and an undo.
+TEST_F(UndoTest, HistoryAndRestoreQuestionCountInTheSteamLanguage) {
+  const std::string hash = backups::ContentHash("old");
+  const std::string key = "HKCU\\Software\\Valve\\Source\\hl2\\Settings";
+  const std::string one = "file\thl2\\custom\\a.txt\t" + hash + "\t" + hash + "\r\n" +
+                          "value\t" + key + "\tmat_antialias\t" + hash + "\t" + hash + "\r\n";
+  const std::string two = one + "file\tbin\\d3d9.dll\t" + hash + "\tabsent\r\n" + "value\t" +
+                          key + "\tmat_aaquality\tabsent\t" + hash + "\r\n";
+  const struct {
+    const char* language;
+    bool two;
+    const char* history;   // the set's line, after its name
+    const char* question;  // the whole question of /restore
+  } kCases[] = {
+      {"english", false, "2099-12-31 23:59:59  OK: 1 file in hl2, 1 registry value",
+       "Undo the change of 31 December 2099, 23:59?\r\n\r\nThis puts back 1 file and 1 registry "
+       "value as they were before it."},
+      {"english", true,
+       "2099-12-31 23:59:59  restore: 2 files in hl2, bin, 2 registry values (interrupted)",
+       "Undo the change of 31 December 2099, 23:59?\r\n\r\nThis puts back 2 files and 2 registry "
+       "values as they were before it."},
+      {"german", false, "2099-12-31 23:59:59  OK: 1 Datei in hl2, 1 Registrierungswert",
+       "Die \u00c4nderung vom 31. Dezember 2099, 23:59 Uhr r\u00fcckg\u00e4ngig machen?\r\n\r\n"
+       "Dabei werden 1 Datei und 1 Registrierungswert wiederhergestellt."},
+      {"german", true,
+       "2099-12-31 23:59:59  R\u00fcckg\u00e4ngigmachung: 2 Dateien in hl2, bin, 2 "
+       "Registrierungswerte (unterbrochen)",
+       "Die \u00c4nderung vom 31. Dezember 2099, 23:59 Uhr r\u00fcckg\u00e4ngig machen?\r\n\r\n"
+       "Dabei werden 2 Dateien und 2 Registrierungswerte wiederhergestellt."},
+  };
+  os.has_console = true;
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.language) + (c.two ? " two" : " one"));
+    std::filesystem::remove_all(testing::FileSystemPath(backups::SetsFolder(game.path())));
+    os.registry_overlay[{"Software\\Valve\\Steam", "Language"}] = std::string(c.language);
+    const std::string name = "000001-20991231-235959";
+    PlantSet(name, 1, c.two ? two : one, !c.two);
+    if (c.two) {
+      // An undo's manifest: the action is the only difference the history shows.
+      const std::string file = backups::SetFile(game.path(), name);
+      std::string text = testing::ReadFileBytes(file);
+      text.replace(text.find("action\tOK"), 9, "action\trestore");
+      testing::WriteFileBytes(file, text);
+    }
+    os.console.clear();
+    ASSERT_EQ(kExitDone, Command({"/history"}));
+    EXPECT_NE(std::string::npos, os.console.find(name + "  " + c.history + "\n")) << os.console;
+    os.messages.clear();
+    os.answers = {kIdNo};
+    EXPECT_EQ(kExitNothingDone, Command({"/restore", name}));
+    ASSERT_EQ(1u, os.messages.size());
+    EXPECT_EQ(c.question, os.messages[0].text);
+  }
+}
+
 TEST_F(UndoTest, OnlyAnOkThatChangesSomethingLeavesASet) {
   const std::string backups = backups::BackupsFolder(game.path());
   os.dialog_script = [](platform::MemoryDialog& dialog, platform::DialogEvents& events) {
