@@ -18,8 +18,10 @@ set -u
 
 root=${VEYRA_NEWER_WINE_ROOT:-/var/cache/veyra/wine-trixie}
 project=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-ready=$root/.veyra-ready-1
-packages=(wine wine64 fonts-wine)
+# The number names the package list below: a root made for another list is made anew.
+ready=$root/.veyra-ready-2
+# libfaketime: the GUI tests run the program under other clocks.
+packages=(wine wine64 fonts-wine libfaketime)
 
 # The Debian mirror the host's apt uses, or Debian's own name for one.
 host_mirror() {
