@@ -112,6 +112,25 @@ bool Resume(platform::Os& os, const model::ProgramState& state,
   return ReportRestore(os, state, outcome);
 }
 
+// Undoes `newest_first` as the set `action` ("restore" or "recovery"), in the
+// wait window, and reports what was refused or could not be put back; true
+// when neither. Steps marked as cut short by these sets alone are whole again
+// afterwards, as before them.
+bool UndoSets(platform::Os& os, const model::ProgramState& state,
+              const std::vector<backups::BackupSet>& newest_first, const std::string& action,
+              const platform::Os::FolderLock& lock) {
+  const backups::RestoreOutcome outcome = WithProgress(os, state, [&](const auto& progress) {
+    return backups::RestoreSets(os, state.BasePath, newest_first, action, lock, progress);
+  });
+  if (!outcome.refused() &&
+      std::any_of(newest_first.begin(), newest_first.end(), [&](const backups::BackupSet& set) {
+        return CutShortOnlyIn(os, state.BasePath, set.name);
+      })) {
+    ClearCutShort(os, state.BasePath);
+  }
+  return ReportRestore(os, state, outcome);
+}
+
 // What /restore undoes: the N changes next in the walk back, or one set by its name.
 struct RestoreChoice {
   std::size_t count = 1;
@@ -170,10 +189,7 @@ int Restore(platform::Os& os, const model::ProgramState& state, const RestoreCho
       return kExitNothingDone;
     }
   }
-  const backups::RestoreOutcome outcome = WithProgress(os, state, [&](const auto& progress) {
-    return backups::RestoreSets(os, state.BasePath, sets, "restore", *lock, progress);
-  });
-  return ReportRestore(os, state, outcome) ? kExitDone : kExitFailed;
+  return UndoSets(os, state, sets, "restore", *lock) ? kExitDone : kExitFailed;
 }
 
 int History(platform::Os& os, const model::ProgramState& state) {
@@ -298,10 +314,7 @@ void OfferRecovery(platform::Os& os, const model::ProgramState& state) {
       MessageText(state.SteamLanguage, Message::kRecoveryQuestion,
                   {ChangeTimeText(interrupted.started, state.SteamLanguage)});
   if (os.ShowMessage(question, Caption(state), kQuestion) == platform::mb::kIdYes) {
-    ReportRestore(os, state, WithProgress(os, state, [&](const auto& progress) {
-                    return backups::RestoreSets(os, state.BasePath, {interrupted}, "recovery",
-                                                *lock, progress);
-                  }));
+    UndoSets(os, state, {interrupted}, "recovery", *lock);
   } else if (const std::vector<int> cut = OptionsOfLastChange(interrupted); !cut.empty()) {
     // Kept as they are, the step it was ended in may be half switched: the
     // detection shows it as not installed and the next OK runs it whole.
@@ -338,15 +351,8 @@ bool UndoNextChange(platform::Os& os, const model::ProgramState& state) {
                   {ChangeTimeText(set.started, state.SteamLanguage),
                    ListOfWhatComesBack(os, state, set)});
   if (os.ShowMessage(question, Caption(state), kQuestion) != platform::mb::kIdYes) return false;
-  const backups::RestoreOutcome outcome = WithProgress(os, state, [&](const auto& progress) {
-    return backups::RestoreSets(os, state.BasePath, {set}, "restore", *lock, progress);
-  });
-  // Its steps cut short are whole again, as they were before it.
-  if (!outcome.refused() && CutShortOnlyIn(os, state.BasePath, set.name)) {
-    ClearCutShort(os, state.BasePath);
-  }
-  ReportRestore(os, state, outcome);
-  return !outcome.refused();
+  UndoSets(os, state, {set}, "restore", *lock);
+  return true;
 }
 
 void OfferUndoOfUnfinishedOk(platform::Os& os, const model::ProgramState& state,
@@ -370,10 +376,7 @@ void OfferUndoOfUnfinishedOk(platform::Os& os, const model::ProgramState& state,
   if (!undo) return;
   const std::unique_ptr<platform::Os::FolderLock> lock = LockOrSay(os, state);
   if (!lock) return;
-  ReportRestore(os, state, WithProgress(os, state, [&](const auto& progress) {
-                  return backups::RestoreSets(os, state.BasePath, {*set}, "restore", *lock,
-                                              progress);
-                }));
+  UndoSets(os, state, {*set}, "restore", *lock);
 }
 
 int RunCommand(platform::Os& os, const model::ProgramState& state,

@@ -45,6 +45,24 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
+// The process's top-level windows, shown or not, in the system's order.
+std::vector<HWND> TopLevelWindows(DWORD process_id) {
+  struct Search {
+    DWORD process_id;
+    std::vector<HWND> found;
+  } search{process_id, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == search->process_id) search->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 }  // namespace
 
 LRESULT SendTo(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -142,23 +160,11 @@ bool IsMessageBox(HWND window) {
 }
 
 std::vector<HWND> VisibleDialogs(DWORD process_id) {
-  struct Search {
-    DWORD process_id;
-    std::vector<HWND> found;
-  } search{process_id, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == search->process_id && IsWindowVisible(window) &&
-            ClassName(window) == L"#32770") {
-          search->found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> dialogs;
+  for (HWND window : TopLevelWindows(process_id)) {
+    if (IsWindowVisible(window) && ClassName(window) == L"#32770") dialogs.push_back(window);
+  }
+  return dialogs;
 }
 
 HWND FindMainDialog(DWORD process_id) {
@@ -217,21 +223,8 @@ std::wstring StoredText(HWND window) {
 }  // namespace
 
 std::string DescribeWindows(DWORD process_id) {
-  struct Search {
-    DWORD process_id;
-    std::vector<HWND> found;
-  } search{process_id, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == search->process_id) search->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
   std::string out;
-  for (HWND window : search.found) {
+  for (HWND window : TopLevelWindows(process_id)) {
     // Windows the system makes for every GUI process (IME, message-only) say nothing here.
     const std::wstring class_name = ClassName(window);
     if (class_name == L"IME" || class_name == L"Default IME") continue;
