@@ -224,6 +224,14 @@ constexpr MessageTexts kMessages[] = {
      "\r\nNothing was changed.",
      "Die Änderung kann nicht rückgängig gemacht werden, weil die Sicherungen dieser Dateien "
      "beschädigt sind oder fehlen:\r\n%1\r\nEs wurde nichts geändert."},
+    {Message::kNoRoomToRestore,
+     "The change cannot be undone: the drive of the game folder has too little free space "
+     "for the backups to be copied back:\r\n%3\r\n\r\nNeeded: %1\r\nFree: %2\r\n\r\nNothing "
+     "was changed. Free up some space on the drive, then try again.",
+     "Die Änderung kann nicht rückgängig gemacht werden, weil auf dem Laufwerk des "
+     "Spielordners zu wenig Platz frei ist, um die Sicherungen zurückzukopieren:\r\n%3\r\n"
+     "\r\nBenötigt: %1\r\nFrei: %2\r\n\r\nEs wurde nichts geändert. Schaffen Sie Platz auf "
+     "dem Laufwerk und versuchen Sie es dann noch einmal."},
     {Message::kNoSuchSet,
      "There is no backup set %1. VeyraConfig.exe /history lists them.\r\n",
      "Es gibt keine Sicherung %1. VeyraConfig.exe /history listet sie auf.\r\n"},

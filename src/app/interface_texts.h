@@ -53,6 +53,7 @@ enum class Message {
   kBusy,                 // %1 the game folder
   kSetRefused,           // %1 the set, %2 the line
   kContentsDamaged,      // %1 the files and values, one a line
+  kNoRoomToRestore,      // %1 needed, %2 free, %3 the game folder
   kNoSuchSet,            // %1 the name asked for
   kUndoneBy,             // %1 the set that undid it (ends a line of the history)
   kGameInUse,            // %1 what uses the game's files, one a line

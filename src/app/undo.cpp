@@ -5,6 +5,7 @@
 
 #include "app/change_description.h"
 #include "app/cut_short_steps.h"
+#include "app/guards.h"
 #include "app/interface_texts.h"
 #include "backups/confinement.h"
 #include "backups/log.h"
@@ -52,6 +53,15 @@ bool ReportRestore(platform::Os& os, const model::ProgramState& state,
     std::string lines;
     for (const std::string& subject : outcome.damaged) lines += subject + "\r\n";
     os.ShowMessage(MessageText(state.SteamLanguage, Message::kContentsDamaged, {lines}),
+                   Caption(state), kNotice);
+    return false;
+  }
+  if (outcome.room) {
+    const bool german = model::IsGermanInterface(state.SteamLanguage);
+    os.ShowMessage(MessageText(state.SteamLanguage, Message::kNoRoomToRestore,
+                               {ByteCount(outcome.room->needed, german, Rounding::kUp),
+                                ByteCount(outcome.room->free, german, Rounding::kDown),
+                                state.BasePath}),
                    Caption(state), kNotice);
     return false;
   }

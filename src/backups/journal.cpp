@@ -19,10 +19,6 @@ using platform::Result;
 using platform::SystemError;
 namespace error = platform::error;
 
-// Room left beside the new contents for the manifest, the folders' entries
-// and the log.
-constexpr std::uint64_t kSpareBytes = 1 << 20;
-
 std::string RootName(std::uint32_t root) {
   if (root == platform::hkey::kCurrentUser) return "HKCU";
   char text[16];

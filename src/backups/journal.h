@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -82,9 +83,17 @@ class Journal : public platform::ForwardingOs {
   // the log's lines about failures.
   void Finish();
 
-  // Brings the file, value or folder of `change` back to its old content,
-  // recorded in this journal as any change is (a restore).
-  platform::Result PutBack(const Change& change);
+  // Hears that a change given to PutBack is dealt with: its failure, if any,
+  // and whether something had to change. Within a run of files, those that
+  // change are heard after those that need not.
+  using PutBackDone =
+      std::function<void(const Change& change, const platform::Result& failure, bool changed)>;
+  // Brings the file, value or folder of each change back to its old content,
+  // in the order given, recorded in this journal as any change is (a
+  // restore). The lines of a run of files go to the disk together, before
+  // the first of them changes, and each file of it is wholly old or wholly
+  // new at any moment.
+  void PutBack(const std::vector<Change>& changes, const PutBackDone& done);
 
   // A failure to go into the log with the rest of this run.
   void NoteFailure(const platform::Result& failure);
@@ -123,6 +132,12 @@ class Journal : public platform::ForwardingOs {
   // Brings a change's subject back to its old content: recorded in this
   // journal (a restore) or not (a step put back).
   platform::Result BringBack(const Change& change, bool recorded);
+  // Whether a restore can bring the file of `change` back in a run of files:
+  // a plain file in the game folder, not a link.
+  bool InRunOfFiles(const Change& change);
+  // Brings back the run of files that starts at `first`; the index after it.
+  std::size_t PutBackFiles(const std::vector<Change>& changes, std::size_t first,
+                           const PutBackDone& done);
   // The changes without those of subjects that are back where they began
   // (written more than once, the last time with what was there before).
   std::vector<Change> WhatStayedChanged();

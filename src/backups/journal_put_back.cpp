@@ -64,7 +64,99 @@ SystemError Journal::CurrentState(const Change& change, std::optional<std::strin
 
 Result Journal::Undo(const Change& change) { return BringBack(change, false); }
 
-Result Journal::PutBack(const Change& change) { return BringBack(change, true); }
+void Journal::PutBack(const std::vector<Change>& changes, const PutBackDone& done) {
+  for (std::size_t n = 0; n < changes.size();) {
+    if (InRunOfFiles(changes[n])) {
+      n = PutBackFiles(changes, n, done);
+      continue;
+    }
+    const std::size_t recorded = changes_.size();
+    const Result result = BringBack(changes[n], true);
+    done(changes[n], result, changes_.size() > recorded);
+    ++n;
+  }
+}
+
+bool Journal::InRunOfFiles(const Change& change) {
+  if (change.kind != Change::Kind::kFile) return false;
+  const std::string path = game_folder_ + "\\" + change.subject;
+  return Confined(path) && inner_.FinalPath(path) == path;
+}
+
+std::size_t Journal::PutBackFiles(const std::vector<Change>& changes, std::size_t first,
+                                  const PutBackDone& done) {
+  // Enough lines to save nearly every flush, few enough to keep memory small.
+  constexpr std::size_t kLongestRun = 4096;
+  // What each file of the run has now, going back to what it had: a change
+  // recorded as any other, so that the restore can be undone in turn.
+  std::vector<Change> recorded;
+  std::vector<const Change*> given;
+  std::vector<std::string> paths;
+  std::string lines;
+  std::size_t end = first;
+  for (; end < changes.size() && end - first < kLongestRun && InRunOfFiles(changes[end]); ++end) {
+    const Change& change = changes[end];
+    const std::string path = game_folder_ + "\\" + change.subject;
+    // The hash recorded is that of the very bytes moved into the store below.
+    std::optional<std::string> current;
+    if (const SystemError code = HashFile(inner_, path, current); IsFailure(code)) {
+      done(change, {Operation::kRead, path, code}, false);
+      continue;
+    }
+    if (current == change.old_hash) {
+      done(change, {}, false);
+      continue;
+    }
+    // Folders come back before the files in them, and go after them when the
+    // restore is undone.
+    if (change.old_hash) {
+      if (const Result made = store_.MakeFoldersOnTheWay(*this, path); !made.ok()) {
+        done(change, made, false);
+        continue;
+      }
+    }
+    recorded.push_back({Change::Kind::kFile, change.subject, "", current, change.old_hash});
+    lines += ManifestLine(recorded.back());
+    given.push_back(&change);
+    paths.push_back(path);
+  }
+  if (recorded.empty()) return end;
+  if (const SystemError code = AppendLines(lines); IsFailure(code)) {
+    for (std::size_t n = 0; n < given.size(); ++n) {
+      done(*given[n], {Operation::kCopy, paths[n], code}, false);
+    }
+    return end;
+  }
+  changes_.insert(changes_.end(), recorded.begin(), recorded.end());
+  for (std::size_t n = 0; n < recorded.size(); ++n) {
+    const std::string& path = paths[n];
+    const std::optional<std::string>& now = recorded[n].old_hash;
+    const std::optional<std::string>& back = recorded[n].new_hash;
+    // A rewrite cut short leaves its new content beside the file.
+    const std::string replacement = path + std::string(config::kReplacementSuffix);
+    if (inner_.FindFirstMatch(replacement)) {
+      platform::Ignore(inner_.Delete(replacement), "a leftover that is not part of the game");
+    }
+    // The old content is made ready beside the store before what is there
+    // now goes into it: a disk too full for the copy leaves the file as it is.
+    Result result = back ? store_.CopyOut(*back) : Result();
+    if (result.ok() && now) {
+      result = {Operation::kDelete, path, KeepByMoving(path, *now)};
+      // On another volume than the store the file was kept as a copy.
+      if (result.ok() && !back && inner_.FindFirstMatch(path)) {
+        result = {Operation::kDelete, path, inner_.Delete(path)};
+      }
+    }
+    if (result.ok() && back) {
+      result = store_.PutInPlace(inner_, *back, path);
+    } else if (back) {
+      store_.DropCopyOut(*back);
+    }
+    known_.Learn(path, result.ok() ? back : std::nullopt);
+    done(*given[n], result, true);
+  }
+  return end;
+}
 
 Result Journal::BringBack(const Change& change, bool recorded) {
   platform::Os& via = recorded ? static_cast<platform::Os&>(*this) : inner_;

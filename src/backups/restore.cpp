@@ -51,6 +51,7 @@ bool Refuse(platform::Os& os, const std::string& game_folder,
   }
   Store store(os, game_folder);
   std::map<std::string, bool> intact;  // a content several files share is read once
+  std::uint64_t needed = 0;
   for (const Change& target : targets) {
     if (!target.old_hash || target.kind == Change::Kind::kFolder) continue;
     std::optional<std::string> current;
@@ -60,8 +61,17 @@ bool Refuse(platform::Os& os, const std::string& game_folder,
     const auto [checked, added] = intact.try_emplace(*target.old_hash, false);
     if (added) checked->second = store.Verify(*target.old_hash) == error::kSuccess;
     if (!checked->second) outcome.damaged.push_back(Subject(target));
+    // What is there now moves into the store and takes no room; the old
+    // content is copied out of it.
+    const std::optional<platform::FileStamp> kept = os.Stamp(store.PathOf(*target.old_hash));
+    if (target.kind == Change::Kind::kFile && kept) needed += kept->size;
   }
-  return !outcome.damaged.empty();
+  if (!outcome.damaged.empty()) return true;
+  std::uint64_t free = 0;
+  if (os.FreeSpace(game_folder, free) == error::kSuccess && free < needed + kSpareBytes) {
+    outcome.room = RestoreOutcome::Room{needed + kSpareBytes, free};
+  }
+  return outcome.room.has_value();
 }
 
 RestoreOutcome Run(platform::Os& os, const std::string& game_folder,
@@ -70,19 +80,19 @@ RestoreOutcome Run(platform::Os& os, const std::string& game_folder,
   RestoreOutcome outcome;
   const std::vector<Change> targets = Targets(newest_first);
   if (Refuse(os, game_folder, newest_first, journal, targets, outcome)) return outcome;
-  for (std::size_t n = 0; n < targets.size(); ++n) {
-    const Change& target = targets[n];
-    const std::size_t recorded = journal.changes().size();
-    const platform::Result result = journal.PutBack(target);
-    if (!result.ok()) {
-      outcome.failures.push_back(result);
-    } else if (journal.changes().size() > recorded && target.kind == Change::Kind::kFile) {
+  std::size_t dealt_with = 0;
+  journal.PutBack(targets, [&](const Change& target, const platform::Result& failure,
+                               bool changed) {
+    const Change::Kind kind = target.kind;
+    if (!failure.ok()) {
+      outcome.failures.push_back(failure);
+    } else if (changed && kind == Change::Kind::kFile) {
       ++outcome.files;
-    } else if (journal.changes().size() > recorded && target.kind == Change::Kind::kValue) {
+    } else if (changed && kind == Change::Kind::kValue) {
       ++outcome.values;
     }
-    if (progress) progress(n + 1, targets.size());
-  }
+    if (progress) progress(++dealt_with, targets.size());
+  });
   for (const platform::Result& failure : outcome.failures) journal.NoteFailure(failure);
   journal.Finish();
   return outcome;

@@ -1,12 +1,13 @@
 // Undoing sets: every file and value they changed gets its content from
 // before the oldest of them. Nothing is trusted: a set that names anything
 // outside what the program changes is refused whole, and so is a restore
-// whose kept contents no longer match their hashes; in both cases nothing is
-// changed. A restore is itself recorded, as a set that names the sets it
-// undoes, so it can be undone in turn, and one that was cut short can be
-// finished later instead of undone.
+// whose kept contents no longer match their hashes, or one the drive has no
+// room for; in each case nothing is changed. A restore is itself recorded, as
+// a set that names the sets it undoes, so it can be undone in turn, and one
+// that was cut short can be finished later instead of undone.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,8 +28,15 @@ struct RestoreOutcome {
   // When it was refused for kept contents that are damaged or missing: the
   // files and values they were to bring back.
   std::vector<std::string> damaged;
+  // When it was refused because the game folder's drive cannot hold the old
+  // contents it copies back: the bytes it needs and the bytes free.
+  struct Room {
+    std::uint64_t needed;
+    std::uint64_t free;
+  };
+  std::optional<Room> room;
 
-  bool refused() const { return refused_set.has_value() || !damaged.empty(); }
+  bool refused() const { return refused_set.has_value() || !damaged.empty() || room.has_value(); }
 };
 
 // Hears how many of the files and values to bring back are dealt with.

@@ -154,9 +154,7 @@ SystemError Store::ReadBytes(const std::string& hash, std::string& bytes) {
   return code;
 }
 
-Result Store::PlaceAt(platform::Os& via, const std::string& hash, const std::string& destination,
-                      bool take) {
-  // A folder removed since is made again (recorded, on a restore).
+Result Store::MakeFoldersOnTheWay(platform::Os& via, const std::string& destination) {
   for (std::size_t slash = destination.find('\\', game_folder_.size() + 1);
        slash != std::string::npos; slash = destination.find('\\', slash + 1)) {
     const std::string folder = destination.substr(0, slash);
@@ -165,27 +163,49 @@ Result Store::PlaceAt(platform::Os& via, const std::string& hash, const std::str
       return {Operation::kCreateFolder, folder, code};
     }
   }
+  return {};
+}
+
+std::string Store::PlacingPath(const std::string& hash) const {
+  return PathOf(hash) + ".placing" + std::string(kPartialSuffix);
+}
+
+Result Store::CopyOut(const std::string& hash) {
+  const std::string partial = PlacingPath(hash);
+  std::string copied;
+  Result made = CopyHashing(os_, PathOf(hash), partial, copied);
+  if (made.ok() && copied != hash) made = {Operation::kRead, PathOf(hash), error::kDataError};
+  if (!made.ok()) DropCopyOut(hash);
+  return made;
+}
+
+Result Store::PutInPlace(platform::Os& via, const std::string& hash,
+                         const std::string& destination) {
+  const std::string partial = PlacingPath(hash);
+  SystemError code = via.MoveReplacing(partial, destination);
+  // On another volume (a linked folder) the copy goes straight to its place.
+  if (code == error::kNotSameDevice) code = via.Copy(partial, destination);
+  DropCopyOut(hash);
+  return {Operation::kCopy, destination, code};
+}
+
+void Store::DropCopyOut(const std::string& hash) {
+  if (os_.FindFirstMatch(PlacingPath(hash))) {
+    platform::Ignore(os_.Delete(PlacingPath(hash)),
+                     "only tidying up; removed at the next start otherwise");
+  }
+}
+
+Result Store::PlaceAt(platform::Os& via, const std::string& hash, const std::string& destination,
+                      bool take) {
+  // A folder removed since is made again (recorded, on a restore).
+  if (Result made = MakeFoldersOnTheWay(via, destination); !made.ok()) return made;
   if (take) {
     const SystemError code = via.MoveReplacing(PathOf(hash), destination);
     if (code != error::kNotSameDevice) return {Operation::kMove, destination, code};
   }
-  // A content others need stays: a flushed copy of it, checked once more on
-  // the way, takes the destination's place in one step, so the destination
-  // is never part old, part new, and what a restore put back lasts.
-  const std::string partial = PathOf(hash) + ".placing" + std::string(kPartialSuffix);
-  std::string copied;
-  Result placed = CopyHashing(os_, PathOf(hash), partial, copied);
-  if (placed.ok() && copied != hash) placed = {Operation::kRead, PathOf(hash), error::kDataError};
-  if (placed.ok()) {
-    SystemError code = via.MoveReplacing(partial, destination);
-    // On another volume (a linked folder) the copy goes straight to its place.
-    if (code == error::kNotSameDevice) code = via.Copy(partial, destination);
-    placed = {Operation::kCopy, destination, code};
-  }
-  if (os_.FindFirstMatch(partial)) {
-    platform::Ignore(os_.Delete(partial), "only tidying up; removed at the next start otherwise");
-  }
-  return placed;
+  if (Result copied = CopyOut(hash); !copied.ok()) return copied;
+  return PutInPlace(via, hash, destination);
 }
 
 void Store::Prune(const std::vector<BackupSet>& kept) {

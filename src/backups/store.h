@@ -57,13 +57,31 @@ class Store {
   platform::Result PlaceAt(platform::Os& via, const std::string& hash,
                            const std::string& destination, bool take);
 
+  // PlaceAt in its parts, for a caller with something to do between them.
+  // Makes the missing folders on the way to `destination` through `via`.
+  platform::Result MakeFoldersOnTheWay(platform::Os& via, const std::string& destination);
+  // A content others need stays: a flushed copy of it, checked once more on
+  // the way, is made beside the store...
+  platform::Result CopyOut(const std::string& hash);
+  // ...and takes the destination's place in one step through `via`, so the
+  // destination is never part old, part new, and what a restore put back lasts.
+  platform::Result PutInPlace(platform::Os& via, const std::string& hash,
+                              const std::string& destination);
+  // Removes the copy CopyOut made, when it is not to be put in place.
+  void DropCopyOut(const std::string& hash);
+
   // Removes every content none of `kept` needs.
   void Prune(const std::vector<BackupSet>& kept);
 
  private:
+  std::string PlacingPath(const std::string& hash) const;
+
   platform::Os& os_;
   std::string game_folder_;
 };
+
+// Room left beside new contents for the manifests, the folders' entries and the log.
+inline constexpr std::uint64_t kSpareBytes = 1 << 20;
 
 // Copies `from` to `to` in pieces, hashing the bytes copied, into a flushed
 // file that appears under the name `to` only when whole.

@@ -524,5 +524,55 @@ TEST_F(JournalTest, AFullDiskChangesNothingAndPutsBackByMoving) {
   EXPECT_EQ(before, testing::FilesBelow(game.path()));
 }
 
+// A restore writes the lines of its files together: undoing forty files
+// flushes the manifests as often as undoing two. It needs room only for the
+// old contents it copies back, and without that room it changes nothing.
+TEST_F(JournalTest, ARestoreFlushesItsLinesTogetherAndNeedsRoomForWhatItCopiesBack) {
+  std::map<int, long> manifest_flushes;
+  for (const int files : {2, 40}) {
+    const std::string folder = "hl2\\custom\\" + std::to_string(files) + "\\";
+    std::uint64_t old_bytes = 0;
+    {
+      Journal journal(*real, game.path(), "OK");
+      for (int n = 0; n < files; ++n) {
+        const std::string old = "old content " + std::to_string(n);
+        old_bytes += old.size();
+        const std::string target = Put(folder + std::to_string(n) + ".wav", old);
+        ASSERT_EQ(0u, journal.Copy(Put("Repository\\" + std::to_string(n) + ".wav", "new"),
+                                   target));
+      }
+      journal.Finish();
+    }
+    const auto changed = testing::FilesBelow(game.path());
+    const std::size_t sets = Sets().size();
+    {
+      testing::FaultInjectingOs full(*real);
+      full.free_space = kSpareBytes + old_bytes - 1;
+      const RestoreOutcome refused =
+          testing::RestoreLocked(full, game.path(), {Sets().back()}, "restore");
+      ASSERT_TRUE(refused.room.has_value()) << files << " files";
+      EXPECT_EQ(kSpareBytes + old_bytes, refused.room->needed);
+      EXPECT_EQ(changed, testing::FilesBelow(game.path()));
+      EXPECT_EQ(sets, Sets().size());
+    }
+    testing::OperationLogOs log(*real, game.path());
+    const RestoreOutcome outcome =
+        testing::RestoreLocked(log, game.path(), {Sets().back()}, "restore");
+    ASSERT_TRUE(outcome.failures.empty()) << outcome.failures[0].Describe();
+    EXPECT_EQ(files, outcome.files);
+    for (int n = 0; n < files; ++n) {
+      EXPECT_EQ("old content " + std::to_string(n),
+                testing::ReadFileBytes(game.Join(folder + std::to_string(n) + ".wav")));
+    }
+    const std::vector<std::string> lines = log.Lines();
+    manifest_flushes[files] =
+        std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+          return line.rfind("flush BASE\\VeyraConfig backups\\sets\\", 0) == 0;
+        });
+  }
+  EXPECT_EQ(manifest_flushes[2], manifest_flushes[40])
+      << ::testing::PrintToString(manifest_flushes);
+}
+
 }  // namespace
 }  // namespace veyra::backups

@@ -9,6 +9,7 @@
 #include "backups/journal.h"
 #include "model/control_ids.h"
 #include "backups/content_hash.h"
+#include "tests/doubles/fault_injecting_os.h"
 #include "tests/doubles/listed_sets.h"
 #include "tests/doubles/power_loss_os.h"
 #include "tests/doubles/recording_os.h"
@@ -375,6 +376,30 @@ TEST_F(UndoTest, DamagedBackupsRefuseTheWholeRestore) {
   }
   EXPECT_EQ(after, testing::FilesBelow(game.path()));
   EXPECT_EQ(1u, testing::ListedSets(*real, game.path()).size()) << "the refusal was recorded";
+}
+
+// A restore the drive has no room for says so once, with the room it needs
+// and the folder, and changes nothing.
+TEST_F(UndoTest, ARestoreWithoutRoomSaysWhatItNeedsAndChangesNothing) {
+  Change(true);
+  const auto after = testing::FilesBelow(game.path());
+  testing::FaultInjectingOs full(machine);
+  full.free_space = 0;
+  testing::RecordingOs on_full_disk(full);
+  on_full_disk.current_directory = game.path();
+  on_full_disk.registry_overlay = os.registry_overlay;
+  on_full_disk.arguments = {"/restore", "/quiet"};
+  model::ProgramState state;
+  EXPECT_EQ(kExitFailed, RunConfigurator(on_full_disk, state));
+  ASSERT_EQ(1u, on_full_disk.messages.size());
+  const std::string& text = on_full_disk.messages[0].text;
+  // The two old contents, 13 bytes, and the room kept spare, 1 MiB, rounded up.
+  for (const std::string& part : {game.path(), std::string("Needed: 1.1 MB"),
+                                  std::string("Free: 0 KB"), std::string("Nothing was changed")}) {
+    EXPECT_NE(std::string::npos, text.find(part)) << part << " in " << text;
+  }
+  EXPECT_EQ(after, testing::FilesBelow(game.path()));
+  EXPECT_EQ(1u, testing::ListedSets(*real, game.path()).size());
 }
 
 // Newest is what was done last, whatever the clock said: at the end of summer
