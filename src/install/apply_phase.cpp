@@ -1,5 +1,6 @@
 #include "install/apply_phase.h"
 
+#include "config/file_errors.h"
 #include "config/text_file.h"
 #include "install/anti_aliasing.h"
 #include "install/directory_copy.h"
@@ -98,11 +99,13 @@ std::string StepAdvice(const std::string& language, const platform::Result& put_
     return german ? "Die Dateien dieses Schritts wurden wiederhergestellt, wie sie vorher waren."
                   : "The files of this step were put back as they were.";
   }
-  return german ? "Nicht jede Datei dieses Schritts konnte wiederhergestellt werden: " +
-                      put_back.Describe() +
+  // The file and its error as the messages show them, in either language.
+  const std::string what = put_back.subject() + " (" +
+                           config::ErrorLine(config::FileErrorFor(put_back.code())) + ")";
+  return german ? "Nicht jede Datei dieses Schritts konnte wiederhergestellt werden: " + what +
                       ". Starten Sie den Konfigurator mit /restore, um die ganze Änderung "
                       "rückgängig zu machen."
-                : "Not every file of this step could be put back: " + put_back.Describe() +
+                : "Not every file of this step could be put back: " + what +
                       ". Start the configurator with /restore to undo the whole change.";
 }
 

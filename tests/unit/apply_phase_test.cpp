@@ -472,6 +472,24 @@ TEST_F(ApplyPhaseTest, AFailedStepsAdviceFollowsTheInterfaceLanguage) {
   EXPECT_EQ("File error!", os.messages[0].caption);
 }
 
+// When the step cannot be put back either, the advice names the file that
+// stayed and its error as the other lines do, not in the log's words.
+TEST_F(ApplyPhaseTest, AStepThatCannotBePutBackNamesTheFileAndItsError) {
+  state.SteamLanguage = "german";
+  state.Settings.VeyraWeapons = 1;
+  os.FailCopiesTo("\\episodic\\custom\\1_VY_looseFiles\\sound\\weapons\\ar2\\", 32);
+  faults.Inject({platform::Operation::kDelete, 5, "\\hl2\\custom\\1_VY_looseFiles\\"});
+
+  RunApplyPhase(os, state, journal);
+  ASSERT_EQ(1u, os.messages.size());
+  const std::string& text = os.messages[0].text;
+  const std::string advice = "\r\n\r\nNicht jede Datei dieses Schritts konnte wiederhergestellt "
+                             "werden: " + Path("\\hl2\\custom\\1_VY_looseFiles\\");
+  EXPECT_NE(std::string::npos, text.find(advice)) << text;
+  EXPECT_NE(std::string::npos, text.find(" (Error: 70, Permission denied). Starten Sie")) << text;
+  EXPECT_EQ(std::string::npos, text.find("system error")) << text;
+}
+
 // The bar of a switch's window counts the files of all its folders, from none
 // to all in order, before the window closes; the same again when the set is
 // switched in a second time.
