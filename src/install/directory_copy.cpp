@@ -5,6 +5,7 @@
 #include "config/file_errors.h"
 #include "config/text_file.h"
 #include "model/control_ids.h"
+#include "model/program_state.h"
 
 namespace veyra::install {
 namespace {
@@ -141,7 +142,7 @@ platform::Result ListFolderCopies(platform::Os& os, const std::vector<FolderCopy
 
 std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os,
                                                      const std::string& language) {
-  const bool german = language == "german";
+  const bool german = model::IsGermanInterface(language);
   std::unique_ptr<platform::WaitWindow> window =
       os.OpenWaitWindow(german ? "Kopiere Dateien" : "Copy files",
                         german ? "Bitte warten Sie..." : "Please wait...", model::IDC_WAIT_TEXT);

@@ -47,8 +47,8 @@ platform::Result CopyInWaitWindow(platform::Os& os, platform::WaitWindow& window
 platform::Result ListFolderCopies(platform::Os& os, const std::vector<FolderCopy>& copies,
                                   std::vector<platform::Os::FileCopy>& files);
 
-// Shows the wait window in the language `language` names ("german" or any
-// other), with an empty bar, and processes one pending message (or pauses
+// Shows the wait window in the language `language` names (German for the
+// names model::IsGermanInterface takes, English for any other), with an empty bar, and processes one pending message (or pauses
 // 1 ms when none is pending). The window goes when the returned object does.
 std::unique_ptr<platform::WaitWindow> ShowWaitWindow(platform::Os& os, const std::string& language);
 

@@ -49,6 +49,15 @@ std::vector<Want> Shown(HWND dialog) {
   return wants;
 }
 
+// Which control of the dialog's thread holds the focus, for failure messages.
+std::string DescribeFocus(HWND dialog) {
+  HWND focus = FocusedControl(dialog);
+  if (!focus) return "no window has the focus";
+  return "the focus is on " + Utf8(ClassName(focus)) + " " + std::to_string(GetDlgCtrlID(focus)) + " \"" +
+         Utf8(WindowText(focus)) + "\"" + (IsWindowEnabled(focus) ? "" : ", disabled") +
+         (focus == dialog ? ", the dialog itself" : "");
+}
+
 // Ticks the weapons box (or unticks it) and presses OK.
 void OkWithWeaponsToggled(const GameFolder& game) {
   Session run(game);
@@ -130,6 +139,10 @@ TEST_P(UndoButtonTest, TwoClicksWalkBackTwoOksWithTheDialogOpen) {
   }
   // Nothing left to walk back to.
   ExpectControls(run.dialog(), {{kUndo, kAny, 0}});
+  // The focus the clicked button had goes on as Tab would take it: the button
+  // is the last of the tab order, so to the first, OK, and Enter and Tab go on working.
+  WaitUntil(kTimeoutMs, [&] { return FocusedControl(run.dialog()) == GetDlgItem(run.dialog(), kOk); });
+  EXPECT_EQ(GetDlgItem(run.dialog(), kOk), FocusedControl(run.dialog())) << DescribeFocus(run.dialog());
   EXPECT_EQ(2u, run.program().messages().size()) << run.program().Status();
   ASSERT_TRUE(run.CloseWith(kCancel));
   for (double ms : milliseconds) std::printf("undo shown after %.0f ms\n", ms);

@@ -278,16 +278,65 @@ struct InterruptedCase {
   const wchar_t* wait_caption;
   const wchar_t* question_start;
   const wchar_t* question_part;
+  int wanted;  // the weapons box as the player sets it for this switch
 };
 
 void PrintTo(const InterruptedCase& c, std::ostream* out) { *out << c.name; }
 
 const InterruptedCase kInterruptedCases[] = {
     {"NewFilesEnglish", LargeModWeapons, L"HD_weapons", "english", L"Copy files",
-     L"The last change of the game's settings (", L") was interrupted"},
+     L"The last change of the game's settings (", L") was interrupted", BST_CHECKED},
     {"ReplacedFilesGerman", LargeInstalledModWeapons, L"LO_weapons", "german", L"Kopiere Dateien",
-     L"Die letzte \u00c4nderung der Spieleinstellungen (", L") wurde unterbrochen"},
+     L"Die letzte \u00c4nderung der Spieleinstellungen (", L") wurde unterbrochen", BST_UNCHECKED},
 };
+
+// A file's size and time of last writing, or "<absent>". Read without opening
+// the file: before the program copies over a file it moves the old one into its
+// backups, which a handle of the test's without FILE_SHARE_DELETE would refuse.
+std::string Stamp(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return "<absent>";
+  const ULARGE_INTEGER written{{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
+  return std::to_string(data.nFileSizeLow) + " bytes, written at " + std::to_string(written.QuadPart);
+}
+
+// Starts the program, switches the weapons, presses OK and ends the program
+// by force midway through the switch; `before`, unless null, gets the files as
+// the dialog found them.
+void EndDuringTheSwitch(const GameFolder& game, const InterruptedCase& c, Snapshot* before = nullptr) {
+  const std::wstring tag = game.path() + L"\\hl2" + kLooseFiles + L"\\models\\weapons\\tag";
+  const std::wstring last_sounds = game.path() + L"\\ep2" + kLooseFiles + L"\\sound\\weapons";
+  Session run(game);
+  ASSERT_DIALOG(run);
+  if (before) *before = GameFiles(game);
+  const std::string tag_before = Stamp(tag);
+  ASSERT_TRUE(Click(run.dialog(), kWeapons));
+  ASSERT_TRUE(Click(run.dialog(), kOk));
+  // Ended once the wait window is up and the switch has begun with the first
+  // game's tag file; the large sounds follow it.
+  ASSERT_TRUE(WaitUntil(kTimeoutMs, [&] {
+    return (WindowOf(run.program().id(), c.wait_caption) && Stamp(tag) != tag_before) ||
+           !run.program().Running();
+  })) << "the switch did not begin: the tag file " << Stamp(tag) << " as before; " << run.program().Status();
+  ASSERT_TRUE(run.program().Running()) << "it ended before it could be ended: " << run.program().Status();
+  ASSERT_TRUE(run.program().Kill());
+  // Otherwise the set is too small for this machine.
+  ASSERT_NE(Take(SetSounds(game, c.copied_set), Keep::kDigest), Take(last_sounds, Keep::kDigest))
+      << "the copy had finished";
+}
+
+// Each file of a content set (below `set`) that is missing below `copy` or
+// holds other bytes there, with both digests.
+std::string NotCopied(const std::wstring& set, const std::wstring& copy) {
+  const Snapshot copied = Take(copy, Keep::kDigest);
+  std::string out;
+  for (const auto& [path, digest] : Take(set, Keep::kDigest)) {
+    if (digest == kFolderMarker) continue;
+    const std::string found = Lookup(copied, path);
+    if (found != digest) out += " " + Utf8(copy + path) + ": " + found + ", the set's " + digest + ";";
+  }
+  return out;
+}
 
 class UndoInterruptedTest : public ::testing::TestWithParam<InterruptedCase> {};
 
@@ -297,28 +346,8 @@ TEST_P(UndoInterruptedTest, EndedDuringTheCopyThenYesAtTheNextStartPutsBackTheFi
   const GameFolder game;
   ASSERT_TRUE(game.holds_game());
   ASSERT_NO_FATAL_FAILURE(c.prepare(game));
-  const std::wstring tag = game.path() + L"\\hl2" + kLooseFiles + L"\\models\\weapons\\tag";
-  const std::wstring last_sounds = game.path() + L"\\ep2" + kLooseFiles + L"\\sound\\weapons";
   Snapshot before;
-  {
-    Session run(game);
-    ASSERT_DIALOG(run);
-    before = GameFiles(game);
-    const std::optional<std::string> tag_before = ReadBytes(tag);
-    ASSERT_TRUE(Click(run.dialog(), kWeapons));
-    ASSERT_TRUE(Click(run.dialog(), kOk));
-    // Ended once the wait window is up and the switch has begun with the first
-    // game's tag file; the large sounds follow it.
-    ASSERT_TRUE(WaitUntil(kTimeoutMs, [&] {
-      return (WindowOf(run.program().id(), c.wait_caption) && ReadBytes(tag) != tag_before) ||
-             !run.program().Running();
-    }));
-    ASSERT_TRUE(run.program().Running()) << "it ended before it could be ended: " << run.program().Status();
-    ASSERT_TRUE(run.program().Kill());
-    // Otherwise the set is too small for this machine.
-    ASSERT_NE(Take(SetSounds(game, c.copied_set), Keep::kDigest), Take(last_sounds, Keep::kDigest))
-        << "the copy had finished";
-  }
+  ASSERT_NO_FATAL_FAILURE(EndDuringTheSwitch(game, c, &before));
   {
     Session again(game);  // answers the question with its first button, Yes
     ASSERT_DIALOG(again);
@@ -348,6 +377,46 @@ TEST_P(UndoInterruptedTest, EndedDuringTheCopyThenYesAtTheNextStartPutsBackTheFi
             lines[2].find(german ? "  R\xc3\xbc" "ckg\xc3\xa4ngigmachung nach Unterbrechung: "
                                  : "  recovery: "))
       << lines[2];
+}
+
+// No keeps the half-switched files: the weapons show as not installed, and the
+// OK that follows switches them whole, even with the box left as it shows (the
+// original weapons): every file of the set in each game with the set's bytes.
+TEST_P(UndoInterruptedTest, EndedDuringTheCopyThenNoAtTheNextStartShowsItNotInstalledAndOkSwitchesItWhole) {
+  const InterruptedCase& c = GetParam();
+  const SteamLanguageValue language(c.registry_value);
+  const GameFolder game;
+  ASSERT_TRUE(game.holds_game());
+  ASSERT_NO_FATAL_FAILURE(c.prepare(game));
+  ASSERT_NO_FATAL_FAILURE(EndDuringTheSwitch(game, c));
+  const std::wstring cut_short_list = game.path() + kBackups + L"\\cut short.txt";
+  {
+    Session again(game, {IDNO});
+    ASSERT_DIALOG(again);
+    const std::vector<MessageSeen>& messages = again.program().messages();
+    ASSERT_EQ(1u, messages.size()) << again.program().Status();
+    EXPECT_EQ(0u, messages[0].text.find(c.question_start)) << Utf8(messages[0].text);
+    EXPECT_EQ(IDNO, messages[0].answer);
+    EXPECT_TRUE(Exists(cut_short_list)) << Utf8(cut_short_list);
+    ExpectControls(again.dialog(), {{kWeapons, BST_UNCHECKED}});
+    if (c.wanted == BST_CHECKED) {
+      ASSERT_TRUE(Click(again.dialog(), kWeapons));
+    }
+    ExpectControls(again.dialog(), {{kWeapons, c.wanted}});
+    ASSERT_TRUE(again.CloseWith(kOk));
+    EXPECT_EQ(1u, messages.size()) << again.program().Status();
+  }
+  const std::wstring set = game.path() + L"\\Repository\\" + c.copied_set + L"\\hl2";
+  ASSERT_NE(0, CountFiles(set)) << Utf8(set);
+  for (const wchar_t* name : kGames) {
+    EXPECT_EQ("", NotCopied(set, game.path() + name + kLooseFiles)) << Utf8(name);
+  }
+  EXPECT_FALSE(Exists(cut_short_list)) << Utf8(cut_short_list);
+  Session third(game);
+  ASSERT_DIALOG(third);
+  EXPECT_TRUE(third.program().messages().empty()) << third.program().Status();
+  ExpectControls(third.dialog(), {{kWeapons, c.wanted}});
+  ASSERT_TRUE(third.CloseWith(kCancel));
 }
 
 INSTANTIATE_TEST_SUITE_P(Undo, UndoInterruptedTest, ::testing::ValuesIn(kInterruptedCases),

@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e_support.h"
@@ -76,7 +77,11 @@ HWND WindowOf(DWORD process_id, const std::wstring& part);
 // Starts the configurator on a game folder and waits for its dialog.
 class Session {
  public:
-  explicit Session(const GameFolder& game) : program_(game.path()) { dialog_ = program_.WaitForDialog(); }
+  // `answers` answer the messages shown before the dialog, as Configurator::AnswerWith takes them.
+  explicit Session(const GameFolder& game, std::vector<int> answers = {}) : program_(game.path()) {
+    program_.AnswerWith(std::move(answers));
+    dialog_ = program_.WaitForDialog();
+  }
   HWND dialog() const { return dialog_; }
   Configurator& program() { return program_; }
 

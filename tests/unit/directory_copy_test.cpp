@@ -297,13 +297,17 @@ TEST_F(DirectoryCopyTest, CopyInWaitWindowListsEverySourceFirstAndCountsTheFiles
   }
 }
 
-TEST_F(DirectoryCopyTest, WaitWindowSpeaksGermanOnlyForGerman) {
+// German for both names of the German interface, as every other text of the
+// program, so that a wait window outside the apply phase (which maps the
+// language names first) speaks the language of the messages around it.
+TEST_F(DirectoryCopyTest, WaitWindowSpeaksGermanOnlyForTheGermanInterface) {
   const struct {
     const char* language;
     const char* caption;
     const char* label;
   } kCases[] = {
       {"german", "Kopiere Dateien", "Bitte warten Sie..."},
+      {"deutsch", "Kopiere Dateien", "Bitte warten Sie..."},
       {"english", "Copy files", "Please wait..."},
       {"German", "Copy files", "Please wait..."},
       {"french", "Copy files", "Please wait..."},

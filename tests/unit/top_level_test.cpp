@@ -43,6 +43,7 @@ TEST(TopLevelTest, AnExceptionEndsInOneMessageAndAFailingExitCode) {
               os.messages[0].text);
     EXPECT_EQ(platform::mb::kOk | platform::mb::kIconError | platform::mb::kTaskModal,
               os.messages[0].flags);
+    EXPECT_EQ("Configurator", os.messages[0].caption);
   }
 }
 
@@ -61,6 +62,7 @@ TEST(TopLevelTest, TheUnexpectedErrorIsToldInTheInterfaceLanguage) {
       "\r\n\r\nFalls es gerade Ihre Einstellungen gespeichert hat, bietet es beim nächsten Start "
       "an, die unvollständige Änderung rückgängig zu machen.",
       os.messages[0].text);
+  EXPECT_EQ("Konfigurator", os.messages[0].caption);
 }
 
 }  // namespace

@@ -89,7 +89,15 @@ class Win32Dialog : public Dialog {
     Send(id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
   }
   bool IsEnabled(int id) override { return IsWindowEnabled(Item(id)) != FALSE; }
-  void SetEnabled(int id, bool enabled) override { EnableWindow(Item(id), enabled); }
+  void SetEnabled(int id, bool enabled) override {
+    HWND control = Item(id);
+    // A disabled control loses the focus to no one, which leaves Enter and Tab
+    // without a control: the focus goes on first, as Tab would take it.
+    if (!enabled && control && GetFocus() == control) {
+      SendMessageW(hwnd_, WM_NEXTDLGCTL, 0, FALSE);
+    }
+    EnableWindow(control, enabled);
+  }
 
   int ItemCount(int id) override {
     if (!IsList(id)) return 0;
