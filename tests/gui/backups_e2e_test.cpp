@@ -647,7 +647,9 @@ TEST(NoSetForNothingTest, OksWithoutAChangeOnSweetFxLeaveTheRealChangeNextToUndo
     Session run(game);
     ASSERT_DIALOG(run);
     ExpectControls(run.dialog(), {{kSweetFx, BST_CHECKED}});
-    if (switch_weapons) ASSERT_TRUE(Click(run.dialog(), kWeapons));
+    if (switch_weapons) {
+      ASSERT_TRUE(Click(run.dialog(), kWeapons));
+    }
     ASSERT_TRUE(run.CloseWith(kOk));
     EXPECT_TRUE(run.program().messages().empty()) << run.program().Status();
   };
