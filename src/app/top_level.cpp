@@ -36,7 +36,8 @@ int RunGuarded(platform::Os& os, const std::string& language, const std::functio
   // Telling may fail as well when memory is short: the exit code still says it.
   try {
     os.ShowMessage(MessageText(language, Message::kUnexpectedError, {Reason(language, failure)}),
-                   MessageText(language, Message::kCaption), platform::mb::kOk | platform::mb::kIconError | platform::mb::kTaskModal);
+                   MessageText(language, Message::kCaption),
+                   platform::mb::kOk | platform::mb::kIconError | platform::mb::kTaskModal);
   } catch (...) {
   }
   return kExitUnexpected;

@@ -83,12 +83,11 @@ RestoreOutcome Run(platform::Os& os, const std::string& game_folder,
   std::size_t dealt_with = 0;
   journal.PutBack(targets, [&](const Change& target, const platform::Result& failure,
                                bool changed) {
-    const Change::Kind kind = target.kind;
     if (!failure.ok()) {
       outcome.failures.push_back(failure);
-    } else if (changed && kind == Change::Kind::kFile) {
+    } else if (changed && target.kind == Change::Kind::kFile) {
       ++outcome.files;
-    } else if (changed && kind == Change::Kind::kValue) {
+    } else if (changed && target.kind == Change::Kind::kValue) {
       ++outcome.values;
     }
     if (progress) progress(++dealt_with, targets.size());
