@@ -150,17 +150,51 @@ SystemError Journal::Record(const Change& change) {
 }
 
 SystemError Journal::KeepByMoving(const std::string& path, const std::string& hash) {
-  const bool stored = inner_.FindFirstMatch(store_.PathOf(hash));
-  if (stored && !moved_in_.count(hash)) stored_before_.insert(hash);
-  // A link is not moved: the store would keep the link, not its content.
-  if (inner_.FinalPath(path) == path) {
-    const SystemError code = store_.KeepByMoving(path, hash);
-    if (!IsFailure(code)) {
-      ++moved_in_[hash];
-      known_.Learn(path, std::nullopt);
+  std::size_t failed_at = 0;
+  return KeepEachByMoving({{path, hash}}, failed_at);
+}
+
+SystemError Journal::KeepEachByMoving(const std::vector<Store::Content>& files,
+                                      std::size_t& failed_at) {
+  std::vector<Store::Content> moving;
+  std::vector<std::size_t> moving_index;  // in `files`
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const Store::Content& file = files[i];
+    if (inner_.FindFirstMatch(store_.PathOf(file.hash)) && !moved_in_.count(file.hash)) {
+      stored_before_.insert(file.hash);
     }
-    if (code != error::kNotSameDevice) return code;
+    // A link is not moved: the store would keep the link, not its content.
+    if (inner_.FinalPath(file.path) == file.path) {
+      moving.push_back(file);
+      moving_index.push_back(i);
+    } else if (const SystemError code = KeepByCopying(file.path, file.hash); IsFailure(code)) {
+      failed_at = i;
+      return code;
+    }
   }
+  for (std::size_t first = 0; first < moving.size();) {
+    std::size_t moved = 0;
+    const Result result = store_.KeepByMoving(
+        first == 0 ? moving : std::vector<Store::Content>(moving.begin() + first, moving.end()),
+        moved);
+    for (const std::size_t end = first + moved; first < end; ++first) {
+      ++moved_in_[moving[first].hash];
+      known_.Learn(moving[first].path, std::nullopt);
+    }
+    if (result.ok()) break;
+    failed_at = moving_index[first];
+    if (result.code() != error::kNotSameDevice) return result.code();
+    // On another volume than the store: it cannot be moved there.
+    if (const SystemError code = KeepByCopying(moving[first].path, moving[first].hash);
+        IsFailure(code)) {
+      return code;
+    }
+    ++first;
+  }
+  return error::kSuccess;
+}
+
+SystemError Journal::KeepByCopying(const std::string& path, const std::string& hash) {
   std::string copied;
   const Result kept = store_.KeepCopy(path, copied);
   if (kept.ok() && copied != hash) return error::kDataError;  // it changed meanwhile
@@ -260,10 +294,21 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies, const CopyProgres
     if (IsFailure(code)) return failed(planned.front().copy->to, code);
     changes_.insert(changes_.end(), recorded.begin(), recorded.end());
   }
+  // Every old content is kept before the first file is replaced: the moves
+  // into the store reach the disk together, not one by one.
+  std::vector<Store::Content> old_contents;
+  std::vector<const Planned*> replaced;
   for (const Planned& plan : planned) {
-    SystemError code = error::kSuccess;
-    if (plan.old_hash) code = KeepByMoving(plan.copy->to, *plan.old_hash);
-    if (!IsFailure(code)) code = inner_.Copy(plan.copy->from, plan.copy->to);
+    if (!plan.old_hash) continue;
+    old_contents.push_back({plan.copy->to, *plan.old_hash});
+    replaced.push_back(&plan);
+  }
+  std::size_t failed_at = 0;
+  if (const SystemError code = KeepEachByMoving(old_contents, failed_at); IsFailure(code)) {
+    return failed(replaced[failed_at]->copy->to, code);
+  }
+  for (const Planned& plan : planned) {
+    const SystemError code = inner_.Copy(plan.copy->from, plan.copy->to);
     known_.Learn(plan.copy->to, IsFailure(code) ? std::nullopt : plan.new_hash);
     if (IsFailure(code)) return failed(plan.copy->to, code);
     dealt_with();

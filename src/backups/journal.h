@@ -58,6 +58,11 @@ class Journal : public platform::ForwardingOs {
   platform::Result CopyFiles(const std::vector<FileCopy>& copies,
                              const CopyProgress& progress) override;
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override;
+  // One move after the other, each recorded.
+  platform::Result MoveFilesReplacing(const std::vector<FileMove>& moves,
+                                      std::size_t& moved) override {
+    return Os::MoveFilesReplacing(moves, moved);
+  }
   platform::SystemError Delete(const std::string& path) override;
   platform::SystemError CreateFolder(const std::string& path) override;
   platform::SystemError RemoveFolder(const std::string& path) override;
@@ -123,6 +128,13 @@ class Journal : public platform::ForwardingOs {
   platform::SystemError AppendLines(const std::string& lines);
   // Keeps the old content of `path` (holding `hash`) by moving it into the store.
   platform::SystemError KeepByMoving(const std::string& path, const std::string& hash);
+  // The same for each of `files`, their moves made in one request, so that
+  // they reach the disk together; `failed_at` learns which file a failure
+  // concerns. A link, or a file on another volume, is kept by copying.
+  platform::SystemError KeepEachByMoving(const std::vector<Store::Content>& files,
+                                         std::size_t& failed_at);
+  // Keeps a copy of `path`, which must still hold `hash`.
+  platform::SystemError KeepByCopying(const std::string& path, const std::string& hash);
   // Sets a registry value (nullopt: deletes it), recorded first.
   platform::SystemError ChangeValue(std::uint32_t root, const std::string& key,
                                     const std::string& value_name,

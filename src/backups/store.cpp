@@ -118,8 +118,11 @@ SystemError Store::MakeFolders() {
   return error::kSuccess;
 }
 
-SystemError Store::KeepByMoving(const std::string& path, const std::string& hash) {
-  return os_.MoveReplacing(path, PathOf(hash));
+Result Store::KeepByMoving(const std::vector<Content>& files, std::size_t& moved) {
+  std::vector<platform::Os::FileMove> moves;
+  moves.reserve(files.size());
+  for (const Content& file : files) moves.push_back({file.path, PathOf(file.hash)});
+  return os_.MoveFilesReplacing(moves, moved);
 }
 
 Result Store::KeepCopy(const std::string& path, std::string& hash) {

@@ -36,10 +36,16 @@ class Store {
   // Makes the backups' folders when they are missing.
   platform::SystemError MakeFolders();
 
-  // Moves the file `path`, whose bytes hash to `hash`, into the store. A
-  // content already kept under that name is replaced: a name alone is no
-  // proof of what a file holds.
-  platform::SystemError KeepByMoving(const std::string& path, const std::string& hash);
+  // A file and the hash of its bytes.
+  struct Content {
+    std::string path;
+    std::string hash;
+  };
+  // Moves each file into the store under its hash, in one request, stopping
+  // at the first that fails (the result, naming its place in the store);
+  // `moved` learns how many were moved. A content already kept under that
+  // name is replaced: a name alone is no proof of what a file holds.
+  platform::Result KeepByMoving(const std::vector<Content>& files, std::size_t& moved);
   // Keeps a flushed copy of the file `path`; `hash` gets the hash of the bytes copied.
   platform::Result KeepCopy(const std::string& path, std::string& hash);
   // Keeps `bytes` (a registry value), flushed, under their hash.

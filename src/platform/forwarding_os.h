@@ -56,6 +56,9 @@ class ForwardingOs : public Os {
   SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     return inner_.MoveReplacing(from, to);
   }
+  Result MoveFilesReplacing(const std::vector<FileMove>& moves, std::size_t& moved) override {
+    return inner_.MoveFilesReplacing(moves, moved);
+  }
   SystemError Delete(const std::string& path) override { return inner_.Delete(path); }
   SystemError CreateFolder(const std::string& path) override { return inner_.CreateFolder(path); }
   SystemError RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }

@@ -194,6 +194,23 @@ class Os {
   // its final target (FinalPath) is replaced. `from` lies on the volume of that
   // target (17 when it does not).
   virtual SystemError MoveReplacing(const std::string& from, const std::string& to) = 0;
+  // MoveReplacing for one file after the other, stopping at the first that
+  // fails, whose failure (naming its destination) is the result; `moved`
+  // learns how many were moved. Each move that was made is on the disk when
+  // this returns, as after MoveReplacing; a backend may make them so together.
+  struct FileMove {
+    std::string from;
+    std::string to;
+  };
+  virtual Result MoveFilesReplacing(const std::vector<FileMove>& moves, std::size_t& moved) {
+    for (moved = 0; moved < moves.size(); ++moved) {
+      const FileMove& move = moves[moved];
+      if (Result made(Operation::kMove, move.to, MoveReplacing(move.from, move.to)); !made.ok()) {
+        return made;
+      }
+    }
+    return {};
+  }
   virtual SystemError Delete(const std::string& path) = 0;
   // A folder whose parent exists; 183 when it exists already.
   virtual SystemError CreateFolder(const std::string& path) = 0;

@@ -115,6 +115,11 @@ class FaultInjectingOs : public platform::ForwardingOs {
     }
     return code;
   }
+  // One move after the other, so that each can fail on its own.
+  platform::Result MoveFilesReplacing(const std::vector<FileMove>& moves,
+                                      std::size_t& moved) override {
+    return Os::MoveFilesReplacing(moves, moved);
+  }
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     if (const Fault* fault = Hit(platform::Operation::kMove, to)) return fault->error;
     return inner_.MoveReplacing(from, to);

@@ -117,6 +117,11 @@ class OperationLogOs : public RecordingOs {
                              const CopyProgress& progress) override {
     return Os::CopyFiles(copies, progress);
   }
+  // Each move of a batch shows in the log.
+  platform::Result MoveFilesReplacing(const std::vector<FileMove>& moves,
+                                      std::size_t& moved) override {
+    return Os::MoveFilesReplacing(moves, moved);
+  }
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     const platform::SystemError error = inner_.MoveReplacing(from, to);
     Add(Kind::kFile, "move " + Show(from) + " -> " + Show(to) + Outcome(error));

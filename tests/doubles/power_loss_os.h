@@ -87,6 +87,10 @@ class PowerLossOs : public platform::ForwardingOs {
                              const CopyProgress& progress) override {
     return Os::CopyFiles(copies, progress);  // one request each
   }
+  platform::Result MoveFilesReplacing(const std::vector<FileMove>& moves,
+                                      std::size_t& moved) override {
+    return Os::MoveFilesReplacing(moves, moved);  // one request each
+  }
   platform::SystemError MoveReplacing(const std::string& from, const std::string& to) override {
     Changing();
     const platform::SystemError code = inner_.MoveReplacing(from, to);

@@ -92,6 +92,40 @@ TEST_F(OsBackendTest, ReadsAtOrPastTheEndGiveNothing) {
   EXPECT_EQ("89ab", std::string(buffer, read));
 }
 
+// Moves of several files into two folders, some replacing a file there, as
+// the old contents go into the store: each is made, in order, until one
+// fails, which names its destination; what follows it is left alone.
+TEST_F(OsBackendTest, MovesOfManyFilesStopAtTheFirstThatFails) {
+  const std::string store = folder.Join("store");
+  const std::string other = folder.Join("other");
+  testing::MakeFolder(store);
+  testing::MakeFolder(other);
+  testing::WriteFileBytes(store + "\\b", "replaced");
+  std::vector<Os::FileMove> moves;
+  for (const char* name : {"a", "b", "c"}) {
+    testing::WriteFileBytes(folder.Join(name), std::string("content of ") + name);
+    moves.push_back({folder.Join(name), store + "\\" + name});
+  }
+  moves.push_back({folder.Join("d"), other + "\\d"});
+  testing::WriteFileBytes(folder.Join("d"), "content of d");
+  moves.push_back({folder.Join("missing"), store + "\\missing"});
+  testing::WriteFileBytes(folder.Join("e"), "content of e");
+  moves.push_back({folder.Join("e"), store + "\\e"});
+
+  std::size_t moved = 99;
+  const Result result = os->MoveFilesReplacing(moves, moved);
+  EXPECT_EQ(4u, moved);
+  EXPECT_EQ(error::kFileNotFound, result.code()) << result.Describe();
+  EXPECT_EQ(store + "\\missing", result.subject());
+  for (const char* name : {"a", "b", "c"}) {
+    EXPECT_EQ(std::string("content of ") + name, testing::ReadFileBytes(store + "\\" + name)) << name;
+    EXPECT_FALSE(testing::PathExists(folder.Join(name))) << name;
+  }
+  EXPECT_EQ("content of d", testing::ReadFileBytes(other + "\\d"));
+  EXPECT_EQ("content of e", testing::ReadFileBytes(folder.Join("e"))) << "moved after the failure";
+  EXPECT_FALSE(testing::PathExists(store + "\\e"));
+}
+
 TEST_F(OsBackendTest, FreeSpaceIsWhatTheFileSystemLibraryReports) {
   // Other programs write on the volume meanwhile: the answer lies between
   // the library's readings before and after it, give or take 64 MiB.

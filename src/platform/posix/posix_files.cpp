@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <set>
+#include <string>
 #include <stdexcept>
 #include <vector>
 
@@ -174,11 +176,28 @@ SystemError PosixOs::ListDirectory(const std::string& pattern, std::vector<DirEn
 }
 
 std::string PosixOs::FinalPath(const std::string& path) {
-  char* resolved = realpath(NativePath(path).c_str(), nullptr);
-  if (!resolved) return path;
-  std::string final = resolved;
-  std::free(resolved);
-  return final == NativePath(path) ? path : final;
+  const std::string native = NativePath(path);
+  std::string final;
+  // The kernel resolves the whole path in one walk, and names what it opened
+  // under /proc; realpath would read every part of the path on its own.
+  if (const int fd = open(native.c_str(), O_PATH | O_CLOEXEC); fd >= 0) {
+    char target[PATH_MAX];
+    const ssize_t length =
+        readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
+    close(fd);
+    if (length > 0 && static_cast<std::size_t>(length) < sizeof target && target[0] == '/') {
+      final.assign(target, static_cast<std::size_t>(length));
+    }
+  } else {
+    return path;  // nothing there
+  }
+  if (final.empty()) {  // no /proc
+    char* resolved = realpath(native.c_str(), nullptr);
+    if (!resolved) return path;
+    final = resolved;
+    std::free(resolved);
+  }
+  return final == native ? path : final;
 }
 
 std::optional<FileStamp> PosixOs::Stamp(const std::string& path) {
@@ -234,7 +253,22 @@ SystemError PosixOs::Copy(const std::string& from, const std::string& to) {
   }
 }
 
-SystemError PosixOs::MoveReplacing(const std::string& from, const std::string& to) {
+namespace {
+
+// fsync of a folder, so that the names changed in it survive a power loss.
+// The changes themselves have happened: the outcome does not change an answer.
+void SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
+
+}  // namespace
+
+SystemError PosixOs::Rename(const std::string& from, const std::string& to,
+                            std::string& folder) {
   // A link stays: its target takes the new content, and keeps its mode.
   const std::string target = NativePath(FinalPath(to));
   struct stat info;
@@ -242,16 +276,34 @@ SystemError PosixOs::MoveReplacing(const std::string& from, const std::string& t
     chmod(NativePath(from).c_str(), info.st_mode & 07777);
   }
   if (rename(NativePath(from).c_str(), target.c_str()) != 0) return ToSystemError(errno);
-  // The rename has happened; syncing the folder only makes it survive a power
-  // loss sooner, so its outcome does not change the answer.
-  std::string folder, name;
+  std::string name;
   SplitPattern(target, folder, name);
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
-  }
   return error::kSuccess;
+}
+
+SystemError PosixOs::MoveReplacing(const std::string& from, const std::string& to) {
+  std::string folder;
+  const SystemError code = Rename(from, to, folder);
+  if (code == error::kSuccess) SyncFolder(folder);
+  return code;
+}
+
+// Every folder is synced once, after its last move: a thousand files moved
+// into one folder cost one sync, not a thousand.
+Result PosixOs::MoveFilesReplacing(const std::vector<FileMove>& moves, std::size_t& moved) {
+  std::set<std::string> folders;
+  Result result;
+  for (moved = 0; moved < moves.size(); ++moved) {
+    std::string folder;
+    if (const SystemError code = Rename(moves[moved].from, moves[moved].to, folder);
+        code != error::kSuccess) {
+      result = {Operation::kMove, moves[moved].to, code};
+      break;
+    }
+    folders.insert(folder);
+  }
+  for (const std::string& folder : folders) SyncFolder(folder);
+  return result;
 }
 
 SystemError PosixOs::Delete(const std::string& path) {

@@ -32,6 +32,7 @@ class PosixOs : public Os {
                                  SystemError& error) override;
   SystemError Copy(const std::string& from, const std::string& to) override;
   SystemError MoveReplacing(const std::string& from, const std::string& to) override;
+  Result MoveFilesReplacing(const std::vector<FileMove>& moves, std::size_t& moved) override;
   SystemError Delete(const std::string& path) override;
   SystemError CreateFolder(const std::string& path) override;
   SystemError RemoveFolder(const std::string& path) override;
@@ -75,6 +76,10 @@ class PosixOs : public Os {
   [[noreturn]] void Terminate(int exit_code) override;
 
  private:
+  // Renames `from` to `to` (its final target when it is a link) as
+  // MoveReplacing does, but leaves the folder unsynced; `folder` learns
+  // which folder's names changed.
+  SystemError Rename(const std::string& from, const std::string& to, std::string& folder);
   // Registry keys and value names compare without regard to case, as on Windows.
   using ValueMap = std::map<std::string, RegistryValue>;
   std::map<std::string, ValueMap> registry_;
