@@ -172,24 +172,24 @@ SystemError Journal::KeepEachByMoving(const std::vector<Store::Content>& files,
       return code;
     }
   }
-  for (std::size_t first = 0; first < moving.size();) {
+  while (!moving.empty()) {
     std::size_t moved = 0;
-    const Result result = store_.KeepByMoving(
-        first == 0 ? moving : std::vector<Store::Content>(moving.begin() + first, moving.end()),
-        moved);
-    for (const std::size_t end = first + moved; first < end; ++first) {
-      ++moved_in_[moving[first].hash];
-      known_.Learn(moving[first].path, std::nullopt);
+    const Result result = store_.KeepByMoving(moving, moved);
+    for (std::size_t i = 0; i < moved; ++i) {
+      ++moved_in_[moving[i].hash];
+      known_.Learn(moving[i].path, std::nullopt);
     }
     if (result.ok()) break;
-    failed_at = moving_index[first];
+    failed_at = moving_index[moved];
     if (result.code() != error::kNotSameDevice) return result.code();
     // On another volume than the store: it cannot be moved there.
-    if (const SystemError code = KeepByCopying(moving[first].path, moving[first].hash);
+    if (const SystemError code = KeepByCopying(moving[moved].path, moving[moved].hash);
         IsFailure(code)) {
       return code;
     }
-    ++first;
+    moving.erase(moving.begin(), moving.begin() + static_cast<std::ptrdiff_t>(moved + 1));
+    moving_index.erase(moving_index.begin(),
+                       moving_index.begin() + static_cast<std::ptrdiff_t>(moved + 1));
   }
   return error::kSuccess;
 }

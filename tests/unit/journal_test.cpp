@@ -524,6 +524,53 @@ TEST_F(JournalTest, AFullDiskChangesNothingAndPutsBackByMoving) {
   EXPECT_EQ(before, testing::FilesBelow(game.path()));
 }
 
+// The old contents of a folder copy go into the store before the first file
+// is replaced. One that cannot be moved there (another volume) is kept by
+// copying, and the rest still move; a move that fails otherwise fails the
+// copy, naming the game's file, before any file is replaced.
+TEST_F(JournalTest, OldContentsAreKeptBeforeTheFirstFileIsReplaced) {
+  const std::string destination = game.Join("hl2\\custom\\sound");
+  std::vector<platform::Os::FileCopy> copies;
+  for (int n = 0; n < 4; ++n) {
+    const std::string name = "\\" + std::to_string(n) + ".wav";
+    Put("Repository" + name, "new " + std::to_string(n));
+    Put("hl2\\custom\\sound" + name, "old " + std::to_string(n));
+    copies.push_back({game.Join("Repository") + name, destination + name});
+  }
+  const auto before = testing::FilesBelow(game.path());
+  {
+    testing::FaultInjectingOs store_elsewhere(*real);
+    store_elsewhere.Inject(
+        {platform::Operation::kMove, error::kNotSameDevice, "\\store\\", 1, 1});
+    Journal journal(store_elsewhere, game.path(), "OK");
+    const platform::Result copied = journal.CopyFiles(copies, {});
+    EXPECT_TRUE(copied.ok()) << copied.Describe();
+    journal.Finish();
+  }
+  for (int n = 0; n < 4; ++n) {
+    EXPECT_EQ("new " + std::to_string(n),
+              testing::ReadFileBytes(destination + "\\" + std::to_string(n) + ".wav"));
+  }
+  ASSERT_FALSE(Sets().empty());
+  const RestoreOutcome restored =
+      testing::RestoreLocked(*real, game.path(), {Sets().back()}, "restore");
+  EXPECT_EQ(4, restored.files);
+  EXPECT_TRUE(restored.damaged.empty()) << restored.damaged.front();
+  EXPECT_EQ(before, testing::FilesBelow(game.path())) << "an old content is lost";
+
+  testing::FaultInjectingOs refusing(*real);
+  refusing.Inject({platform::Operation::kMove, error::kAccessDenied, "\\store\\", 2, 1});
+  Journal journal(refusing, game.path(), "OK");
+  journal.BeginStep();
+  const platform::Result copied = journal.CopyFiles(copies, {});
+  EXPECT_EQ(error::kAccessDenied, copied.code()) << copied.Describe();
+  EXPECT_EQ(destination + "\\2.wav", copied.subject());
+  EXPECT_EQ(0, refusing.CallCount(platform::Operation::kCopy));
+  EXPECT_TRUE(journal.RollbackStep(copied).ok());
+  journal.Finish();
+  EXPECT_EQ(before, testing::FilesBelow(game.path()));
+}
+
 // A restore writes the lines of its files together: undoing forty files
 // flushes the manifests as often as undoing two. It needs room only for the
 // old contents it copies back, and without that room it changes nothing.
