@@ -102,7 +102,10 @@ std::string Win32Os::SystemDirectory() {
 }
 
 int Win32Os::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
-  return MessageBoxW(nullptr, Widen(text).c_str(),
+  // Owned by the window the player is working in, if this thread has one: it
+  // waits behind the message, and takes the activation back when the message
+  // closes, instead of whatever window lies next (a tooltip, another program).
+  return MessageBoxW(GetActiveWindow(), Widen(text).c_str(),
                      Widen(caption.empty() ? kDefaultMessageCaption : caption).c_str(), flags);
 }
 

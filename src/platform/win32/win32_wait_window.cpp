@@ -122,8 +122,9 @@ std::unique_ptr<WaitWindow> Win32Os::OpenWaitWindow(const std::string& caption,
   const DialogLayout layout{caption.c_str(), kWaitWidth, kWaitHeight, "MS Sans Serif", 8, controls};
   const std::vector<WORD> tmpl = BuildDialogTemplate(layout, kDialogStyle);
   HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                         reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), nullptr,
-                                         &WaitWindowProc, 0);
+                                         reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()),
+                                         // owned, as a message is: see ShowMessage
+                                         GetActiveWindow(), &WaitWindowProc, 0);
   HWND bar = nullptr;
   if (hwnd) {
     RECT pixels = kWaitBar;
