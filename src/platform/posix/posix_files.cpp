@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <new>
 #include <set>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/posix/posix_os.h"
