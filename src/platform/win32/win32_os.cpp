@@ -102,11 +102,17 @@ std::string Win32Os::SystemDirectory() {
 }
 
 int Win32Os::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
-  // Owned by the window the player is working in, if this thread has one: it
-  // waits behind the message, and takes the activation back when the message
-  // closes, instead of whatever window lies next (a tooltip, another program).
-  return MessageBoxW(GetActiveWindow(), Widen(text).c_str(),
-                     Widen(caption.empty() ? kDefaultMessageCaption : caption).c_str(), flags);
+  // Messages have no owner window. The window the player was working in takes
+  // the activation back when the message closes, rather than whichever window
+  // lies next (a tooltip, another program), so that its focus comes back too.
+  HWND active = GetActiveWindow();
+  const int answer = MessageBoxW(nullptr, Widen(text).c_str(),
+                                 Widen(caption.empty() ? kDefaultMessageCaption : caption).c_str(),
+                                 flags);
+  if (active && IsWindow(active) && IsWindowVisible(active) && IsWindowEnabled(active)) {
+    SetActiveWindow(active);
+  }
+  return answer;
 }
 
 void Win32Os::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }

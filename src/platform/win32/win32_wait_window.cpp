@@ -123,7 +123,7 @@ std::unique_ptr<WaitWindow> Win32Os::OpenWaitWindow(const std::string& caption,
   const std::vector<WORD> tmpl = BuildDialogTemplate(layout, kDialogStyle);
   HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                          reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()),
-                                         // owned, as a message is: see ShowMessage
+                                         // owned: closed, it gives the activation back
                                          GetActiveWindow(), &WaitWindowProc, 0);
   HWND bar = nullptr;
   if (hwnd) {
