@@ -297,15 +297,12 @@ Result Journal::CopyFiles(const std::vector<FileCopy>& copies, const CopyProgres
   // Every old content is kept before the first file is replaced: the moves
   // into the store reach the disk together, not one by one.
   std::vector<Store::Content> old_contents;
-  std::vector<const Planned*> replaced;
   for (const Planned& plan : planned) {
-    if (!plan.old_hash) continue;
-    old_contents.push_back({plan.copy->to, *plan.old_hash});
-    replaced.push_back(&plan);
+    if (plan.old_hash) old_contents.push_back({plan.copy->to, *plan.old_hash});
   }
   std::size_t failed_at = 0;
   if (const SystemError code = KeepEachByMoving(old_contents, failed_at); IsFailure(code)) {
-    return failed(replaced[failed_at]->copy->to, code);
+    return failed(old_contents[failed_at].path, code);
   }
   for (const Planned& plan : planned) {
     const SystemError code = inner_.Copy(plan.copy->from, plan.copy->to);
