@@ -154,8 +154,35 @@ std::vector<ControlState> ReadControls(HWND dialog) {
   return controls;
 }
 
+// One child at a time, as GetWindow gives them. GetDlgItem and FindWindowEx
+// with a child to start after ask Wine 10's server for the list of siblings
+// from a given child, and the server walks that list forever when the child
+// has meanwhile left it because its window is being destroyed: every process
+// of the Wine session then waits. GetWindow's next sibling of such a child is
+// none.
+namespace {
+
+HWND FirstChild(HWND window, const std::function<bool(HWND)>& matches) {
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (matches(child)) return child;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HWND Control(HWND window, int id) {
+  return FirstChild(window, [id](HWND child) { return GetDlgCtrlID(child) == id; });
+}
+
+HWND ChildOfClass(HWND window, const wchar_t* class_name) {
+  return FirstChild(window, [class_name](HWND child) {
+    return lstrcmpiW(ClassName(child).c_str(), class_name) == 0;
+  });
+}
+
 bool IsMessageBox(HWND window) {
-  HWND text = GetDlgItem(window, 0xFFFF);
+  HWND text = Control(window, 0xFFFF);
   return text && lstrcmpiW(ClassName(text).c_str(), L"Static") == 0;
 }
 
@@ -170,18 +197,15 @@ std::vector<HWND> VisibleDialogs(DWORD process_id) {
 HWND FindMainDialog(DWORD process_id) {
   for (HWND dialog : VisibleDialogs(process_id)) {
     // The wait window, shown while an undo runs before the dialog, has a bar.
-    const bool wait_window = FindWindowExW(dialog, nullptr, PROGRESS_CLASSW, nullptr) != nullptr;
+    const bool wait_window = ChildOfClass(dialog, PROGRESS_CLASSW) != nullptr;
     if (!IsMessageBox(dialog) && !wait_window) return dialog;
   }
   return nullptr;
 }
 
 HWND OpenComboList(DWORD process_id) {
-  for (HWND list = FindWindowExW(nullptr, nullptr, L"ComboLBox", nullptr); list;
-       list = FindWindowExW(nullptr, list, L"ComboLBox", nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(list, &owner);
-    if (owner == process_id && IsWindowVisible(list)) return list;
+  for (HWND list : TopLevelWindows(process_id)) {
+    if (ClassName(list) == L"ComboLBox" && IsWindowVisible(list)) return list;
   }
   return nullptr;
 }
@@ -210,6 +234,21 @@ int ThreadCount(DWORD process_id) {
   }
   CloseHandle(snapshot);
   return count;
+}
+
+std::optional<bool> AnswersMessages(DWORD process_id, UINT timeout_ms) {
+  std::optional<bool> answers;
+  std::vector<DWORD> asked;  // one message per thread is enough
+  for (HWND window : TopLevelWindows(process_id)) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (std::find(asked.begin(), asked.end(), thread) != asked.end()) continue;
+    asked.push_back(thread);
+    DWORD_PTR ignored = 0;
+    const bool answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, timeout_ms,
+                                              &ignored) != 0;
+    answers = answers.value_or(true) && answered;
+  }
+  return answers;
 }
 
 namespace {
@@ -255,7 +294,7 @@ void PostKey(HWND target, UINT virtual_key, bool alt) {
 }
 
 bool Click(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
+  HWND control = Control(dialog, id);
   if (!control || !IsWindowEnabled(control) || !IsWindowVisible(control)) return false;
   return PostMessageW(control, BM_CLICK, 0, 0) != FALSE;
 }

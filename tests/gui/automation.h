@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ std::string Utf8(const std::wstring& text);
 std::wstring WindowsPath(std::wstring path);
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
+// The child of another process's window with this control ID, or of this
+// class, or null. Use these, never GetDlgItem or FindWindowEx: under Wine 10
+// those can hang the whole Wine session when the window is being destroyed
+// meanwhile (automation.cpp says how).
+HWND Control(HWND window, int id);
+HWND ChildOfClass(HWND window, const wchar_t* class_name);
 
 // One control as another process sees it.
 struct ControlState {
@@ -55,6 +62,10 @@ HWND OpenComboList(DWORD process_id);
 std::vector<DWORD> ProcessesNamed(const wchar_t* image_name);
 // How many threads a process runs now.
 int ThreadCount(DWORD process_id);
+// Whether the thread of each of the process's windows takes a message sent to
+// it within `timeout_ms`: one waiting in a message loop does, one held in any
+// other wait does not. Null when the process has no window to ask.
+std::optional<bool> AnswersMessages(DWORD process_id, UINT timeout_ms);
 // What a process shows, for failure messages: each of its top-level windows,
 // hidden ones too, with its class, caption and whether it is shown or a
 // message box, and the class, ID and text of each control on it. Reads only

@@ -397,7 +397,7 @@ class ShiftedClockRun {
   std::string Shown() const {
     std::string shown = "the program shows:";
     for (HWND window : VisibleDialogs(id_)) {
-      shown += " \"" + Utf8(WindowText(window)) + ": " + Utf8(WindowText(GetDlgItem(window, 0xFFFF))) + "\"";
+      shown += " \"" + Utf8(WindowText(window)) + ": " + Utf8(WindowText(Control(window, 0xFFFF))) + "\"";
     }
     return shown;
   }

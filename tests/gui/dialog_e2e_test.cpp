@@ -166,7 +166,7 @@ TEST_F(SettingsDialogTest, TabVisitsTheEnabledButtonsAndCheckBoxesInTableOrder) 
   std::vector<int> expected;
   for (const ExpectedControl& control : kExpectedControls) {
     if ((IsPushButton(control.kind) || control.kind == Kind::kCheck) &&
-        IsWindowEnabled(GetDlgItem(dialog_, control.id))) {
+        IsWindowEnabled(Control(dialog_, control.id))) {
       expected.push_back(control.id);
     }
   }
@@ -197,7 +197,7 @@ TEST_F(SettingsDialogTest, DropDownListsOpenWithinTheirGivenHeight) {
     if (want.kind != Kind::kDropDown) continue;
     SCOPED_TRACE(want.name);
     const RECT given = units.ToPixels(want.x, want.y, want.width, want.height);
-    HWND combo = GetDlgItem(dialog_, want.id);
+    HWND combo = Control(dialog_, want.id);
     ASSERT_NE(nullptr, combo);
     const RECT field = ReadControl(dialog_, combo).rect;
     SendMessageTimeoutW(combo, CB_SHOWDROPDOWN, TRUE, 0, SMTO_ABORTIFHUNG, kTimeoutMs, nullptr);
@@ -235,7 +235,7 @@ TEST_F(SettingsDialogTest, DescriptionLabelsAreGreyOnTheDialogsBackground) {
   };
   const auto look = [&](int id) {
     RECT rect{};
-    GetWindowRect(GetDlgItem(dialog_, id), &rect);
+    GetWindowRect(Control(dialog_, id), &rect);
     const std::vector<COLORREF> pixels = CaptureScreen(rect);
     Seen seen{RGB(255, 255, 255), CLR_INVALID};
     const auto brightness = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
@@ -284,7 +284,7 @@ struct ClosingCase {
 const ClosingCase kClosingCases[] = {
     {"OkButton", [](HWND dialog) { EXPECT_TRUE(Click(dialog, 1003)); }},
     {"CancelButton", [](HWND dialog) { EXPECT_TRUE(Click(dialog, 1004)); }},
-    {"AltF4", [](HWND dialog) { PostKey(GetDlgItem(dialog, 1003), VK_F4, /*alt=*/true); }},
+    {"AltF4", [](HWND dialog) { PostKey(Control(dialog, 1003), VK_F4, /*alt=*/true); }},
     {"CloseMessage", [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }},
 };
 

@@ -57,9 +57,14 @@ std::mutex g_running_mutex;
 std::map<DWORD, HANDLE> g_running;  // process ID -> its handle
 
 // What a process that has not ended shows, for failure messages.
+// Whether its windows answer tells a program idle in a message loop (a message
+// box not seen, say) from one held in some other wait.
 std::string Showing(DWORD process_id) {
-  return "; its threads: " + std::to_string(ThreadCount(process_id)) + "; its windows:" +
-         DescribeWindows(process_id);
+  const std::optional<bool> answers = AnswersMessages(process_id, 2000);
+  const char* answering = !answers ? "" : *answers ? "; its windows answer messages"
+                                                   : "; a window of it answers no message in 2 s";
+  return "; its threads: " + std::to_string(ThreadCount(process_id)) + answering +
+         "; its windows:" + DescribeWindows(process_id);
 }
 
 // Ends gui_tests when one test runs longer than any test's bounded waits add
@@ -266,13 +271,13 @@ bool Configurator::Running() const {
 void Configurator::AnswerMessageBoxes(int chosen) {
   for (HWND box : VisibleDialogs(process_.dwProcessId)) {
     if (!IsMessageBox(box)) continue;
-    HWND button = chosen != 0 ? GetDlgItem(box, chosen) : FindWindowExW(box, nullptr, L"Button", nullptr);
-    if (chosen == 0 && !answers_.empty() && GetDlgItem(box, answers_.front())) {
-      button = GetDlgItem(box, answers_.front());
+    HWND button = chosen != 0 ? Control(box, chosen) : ChildOfClass(box, L"Button");
+    if (chosen == 0 && !answers_.empty() && Control(box, answers_.front())) {
+      button = Control(box, answers_.front());
       answers_.erase(answers_.begin());
     }
     if (!button) continue;
-    messages_.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), GetDlgCtrlID(button)});
+    messages_.push_back({WindowText(box), WindowText(Control(box, 0xFFFF)), GetDlgCtrlID(button)});
     PostMessageW(button, BM_CLICK, 0, 0);
     WaitUntil(kTimeoutMs, [&] { return !IsWindowVisible(box); });
   }

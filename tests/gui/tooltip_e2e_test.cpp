@@ -83,7 +83,7 @@ TEST_P(ToolTipLanguageTest, EveryCheckBoxListAndButtonShowsItsTip) {
     SCOPED_TRACE(control.name);
     const Tip& tip = tips.at(control.id);
     ASSERT_FALSE(tip.text.empty());
-    const HWND window = GetDlgItem(dialog, control.id);
+    const HWND window = Control(dialog, control.id);
     const bool greyed = !IsWindowEnabled(window);
     const std::wstring& expected = greyed && !tip.unavailable.empty() ? tip.unavailable : tip.text;
     std::wstring shown;
@@ -111,7 +111,7 @@ TEST(ToolTipTest, ShowsOverACheckBoxAndSaysWhyAControlIsGreyedOut) {
   ASSERT_NE(nullptr, dialog) << "no dialog within " << kTimeoutMs << " ms: " << program.Status();
 
   std::wstring shown;
-  ASSERT_TRUE(ShowsTip(program.id(), GetDlgItem(dialog, kPreloadNpc), tips.at(kPreloadNpc).text,
+  ASSERT_TRUE(ShowsTip(program.id(), Control(dialog, kPreloadNpc), tips.at(kPreloadNpc).text,
                        shown))
       << "shown \"" << Utf8(shown) << '"';
   RECT picture{}, tip_rect{};
@@ -125,9 +125,9 @@ TEST(ToolTipTest, ShowsOverACheckBoxAndSaysWhyAControlIsGreyedOut) {
   GetFullPathNameW(png.c_str(), MAX_PATH, full, nullptr);
   std::printf("tooltip picture: %s\n", Utf8(full).c_str());
 
-  const HWND recoil = GetDlgItem(dialog, kRecoil);
+  const HWND recoil = Control(dialog, kRecoil);
   for (int click = 0; click < 2; ++click) {
-    const HWND weapons = GetDlgItem(dialog, kVeyraWeapons);
+    const HWND weapons = Control(dialog, kVeyraWeapons);
     const int before = ReadControl(dialog, weapons).check;
     ASSERT_TRUE(Click(dialog, kVeyraWeapons));
     // The click is posted, and a message sent now may be answered before the

@@ -48,7 +48,7 @@ int Wait(DWORD timeout_ms) {
     for (DWORD process : ProcessesNamed(L"VeyraConfig.exe")) {
       for (HWND box : VisibleDialogs(process)) {
         fprintf(stderr, "uiauto: a message box is open: %s: %s\n", Utf8(WindowText(box)).c_str(),
-                Utf8(WindowText(GetDlgItem(box, 0xFFFF))).c_str());
+                Utf8(WindowText(Control(box, 0xFFFF))).c_str());
       }
     }
     return 1;

@@ -62,7 +62,7 @@ std::string DescribeFocus(HWND dialog) {
 void OkWithWeaponsToggled(const GameFolder& game) {
   Session run(game);
   ASSERT_DIALOG(run);
-  const int was = ReadControl(run.dialog(), GetDlgItem(run.dialog(), kWeapons)).check;
+  const int was = ReadControl(run.dialog(), Control(run.dialog(), kWeapons)).check;
   ASSERT_TRUE(Click(run.dialog(), kWeapons));
   ExpectControls(run.dialog(), {{kWeapons, was == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED}});
   ASSERT_TRUE(run.CloseWith(kOk));
@@ -141,8 +141,8 @@ TEST_P(UndoButtonTest, TwoClicksWalkBackTwoOksWithTheDialogOpen) {
   ExpectControls(run.dialog(), {{kUndo, kAny, 0}});
   // The focus the clicked button had goes on as Tab would take it: the button
   // is the last of the tab order, so to the first, OK, and Enter and Tab go on working.
-  WaitUntil(kTimeoutMs, [&] { return FocusedControl(run.dialog()) == GetDlgItem(run.dialog(), kOk); });
-  EXPECT_EQ(GetDlgItem(run.dialog(), kOk), FocusedControl(run.dialog())) << DescribeFocus(run.dialog());
+  WaitUntil(kTimeoutMs, [&] { return FocusedControl(run.dialog()) == Control(run.dialog(), kOk); });
+  EXPECT_EQ(Control(run.dialog(), kOk), FocusedControl(run.dialog())) << DescribeFocus(run.dialog());
   EXPECT_EQ(2u, run.program().messages().size()) << run.program().Status();
   ASSERT_TRUE(run.CloseWith(kCancel));
   for (double ms : milliseconds) std::printf("undo shown after %.0f ms\n", ms);

@@ -235,7 +235,7 @@ TEST_P(UndoRestoreTest, RestoreQuietPutsBackEveryFileAndValueOkChanged) {
     values_before = ReadValues();
     std::vector<Want> turned;
     for (int id : c.ticked) {
-      const int was = ReadControl(run.dialog(), GetDlgItem(run.dialog(), id)).check;
+      const int was = ReadControl(run.dialog(), Control(run.dialog(), id)).check;
       ASSERT_TRUE(Click(run.dialog(), id)) << id;
       turned.push_back({id, was == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED});
     }

@@ -105,7 +105,7 @@ TEST(WaitWindowE2eTest, LargeContentSwitchKeepsItsWindowPaintedAnsweringAndFilli
   Session run(game);
   ASSERT_DIALOG(run);
   // The set the switch copies is the one not installed now.
-  const bool mod_weapons = ReadControl(run.dialog(), GetDlgItem(run.dialog(), kWeapons)).check ==
+  const bool mod_weapons = ReadControl(run.dialog(), Control(run.dialog(), kWeapons)).check ==
                            BST_CHECKED;
   ASSERT_NO_FATAL_FAILURE(EnlargeSounds(game, mod_weapons ? L"LO_weapons" : L"HD_weapons"));
   ASSERT_TRUE(Click(run.dialog(), kWeapons));
@@ -136,8 +136,8 @@ TEST(WaitWindowE2eTest, LargeContentSwitchKeepsItsWindowPaintedAnsweringAndFilli
       slowest_answer_ms =
           std::max(slowest_answer_ms, static_cast<DWORD>(GetTickCount64() - asked));
     }
-    HWND label = GetDlgItem(wait, 1035);
-    HWND bar = FindWindowExW(wait, nullptr, PROGRESS_CLASSW, nullptr);
+    HWND label = Control(wait, 1035);
+    HWND bar = ChildOfClass(wait, PROGRESS_CLASSW);
     RECT window_rect{}, label_rect{}, bar_rect{};
     if (!label || !bar || !GetWindowRect(wait, &window_rect) || !GetWindowRect(label, &label_rect) ||
         !GetWindowRect(bar, &bar_rect)) {

@@ -167,7 +167,7 @@ TEST_P(WorkflowDetectionTest, DialogShowsWhatTheFilesSay) {
   EXPECT_EQ(Utf8(GetParam().selected_preset), Utf8(SelectedItem(run.dialog(), kPresetList)));
   const std::vector<std::wstring> presets = PresetsIn(game);
   EXPECT_EQ(4u, presets.size());
-  EXPECT_EQ(presets, Sorted(ReadControl(run.dialog(), GetDlgItem(run.dialog(), kPresetList)).items));
+  EXPECT_EQ(presets, Sorted(ReadControl(run.dialog(), Control(run.dialog(), kPresetList)).items));
   EXPECT_TRUE(run.program().messages().empty()) << run.program().Status();
 }
 
@@ -254,11 +254,11 @@ struct LeaveCase {
 
 const LeaveCase kLeaveCases[] = {
     {"CancelButton", [](HWND dialog) { EXPECT_TRUE(Click(dialog, kCancel)); }},
-    {"AltF4", [](HWND dialog) { PostKey(GetDlgItem(dialog, kOk), VK_F4, /*alt=*/true); }},
+    {"AltF4", [](HWND dialog) { PostKey(Control(dialog, kOk), VK_F4, /*alt=*/true); }},
     {"CloseMessage", [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }},
     {"EscapeThenCancel",
      [](HWND dialog) {
-       PostKey(GetDlgItem(dialog, kOk), VK_ESCAPE);
+       PostKey(Control(dialog, kOk), VK_ESCAPE);
        EXPECT_TRUE(Click(dialog, kCancel));
      }},
 };
@@ -627,7 +627,7 @@ TEST_P(WorkflowWaitWindowTest, ShowsInTheInterfaceLanguageDuringTheSweetFxStep) 
     return box != nullptr;
   });
   HWND wait_window = box ? WindowOf(run.program().id(), GetParam().caption) : nullptr;
-  const std::wstring label = wait_window ? WindowText(GetDlgItem(wait_window, 1035)) : L"";
+  const std::wstring label = wait_window ? WindowText(Control(wait_window, 1035)) : L"";
 
   ASSERT_NE(nullptr, box) << "no message about the blocked preset file: " << run.program().Status();
   EXPECT_EQ("File error!", Utf8(WindowText(box)));

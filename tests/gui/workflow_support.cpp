@@ -16,7 +16,7 @@ std::string Describe(const ControlState& got) {
 }
 
 bool Holds(HWND dialog, const Want& want) {
-  const ControlState got = ReadControl(dialog, GetDlgItem(dialog, want.id));
+  const ControlState got = ReadControl(dialog, Control(dialog, want.id));
   return (want.check == kAny || want.check == got.check) &&
          (want.enabled == kAny || want.enabled == static_cast<int>(got.enabled)) &&
          (want.selection == kAny || want.selection == got.selection);
@@ -74,7 +74,7 @@ void ExpectControls(HWND dialog, const std::vector<Want>& wants) {
     return std::all_of(wants.begin(), wants.end(), [&](const Want& w) { return Holds(dialog, w); });
   });
   for (const Want& want : wants) {
-    const ControlState got = ReadControl(dialog, GetDlgItem(dialog, want.id));
+    const ControlState got = ReadControl(dialog, Control(dialog, want.id));
     if (want.check != kAny) {
       EXPECT_EQ(want.check, got.check) << Describe(got);
     }
@@ -88,17 +88,17 @@ void ExpectControls(HWND dialog, const std::vector<Want>& wants) {
 }
 
 std::wstring SelectedItem(HWND dialog, int id) {
-  const ControlState list = ReadControl(dialog, GetDlgItem(dialog, id));
+  const ControlState list = ReadControl(dialog, Control(dialog, id));
   return list.selection >= 0 && list.selection < static_cast<int>(list.items.size())
              ? list.items[list.selection]
              : L"";
 }
 
 bool SelectItem(HWND dialog, int id, const std::wstring& text) {
-  const std::vector<std::wstring> items = ReadControl(dialog, GetDlgItem(dialog, id)).items;
+  const std::vector<std::wstring> items = ReadControl(dialog, Control(dialog, id)).items;
   const auto item = std::find(items.begin(), items.end(), text);
   if (item == items.end()) return false;
-  SendMessageTimeoutW(GetDlgItem(dialog, id), CB_SETCURSEL, item - items.begin(), 0,
+  SendMessageTimeoutW(Control(dialog, id), CB_SETCURSEL, item - items.begin(), 0,
                       SMTO_ABORTIFHUNG, kTimeoutMs, nullptr);
   return SelectedItem(dialog, id) == text;
 }
