@@ -93,30 +93,44 @@ class HolderProcess {
   ~HolderProcess() {
     if (!process_) return;
     LetGo();
-    WaitForSingleObject(process_->get(), INFINITE);
+    if (!AwaitEnd()) Kill();
   }
 
   // True once the holder has the lock; false when it ended without it.
   ::testing::AssertionResult Holds() {
     if (!process_) return ::testing::AssertionFailure() << "not started: " << start_error_;
     const HANDLE either[] = {taken_->get(), process_->get()};
-    if (WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0) {
-      return ::testing::AssertionSuccess();
+    switch (WaitForMultipleObjects(2, either, FALSE, kHolderTimeoutMs)) {
+      case WAIT_OBJECT_0:
+        return ::testing::AssertionSuccess();
+      case WAIT_OBJECT_0 + 1:
+        return ::testing::AssertionFailure() << "it ended with " << ExitCode() << " instead";
+      default:
+        return ::testing::AssertionFailure()
+               << "it neither took the lock nor ended within " << kHolderTimeoutMs << " ms";
     }
-    return ::testing::AssertionFailure() << "it ended with " << ExitCode() << " instead";
   }
   void LetGo() { SetEvent(release_->get()); }
-  // Its exit code once it has ended.
+  // Its exit code once it has ended; STILL_ACTIVE when it does not end in time.
   DWORD Ended() {
-    WaitForSingleObject(process_->get(), INFINITE);
+    AwaitEnd();
     return ExitCode();
   }
   void Kill() {
     TerminateProcess(process_->get(), 99);
-    WaitForSingleObject(process_->get(), INFINITE);
+    AwaitEnd();
   }
 
  private:
+  // A holder that is stuck fails the test instead of holding up the whole run.
+  static constexpr DWORD kHolderTimeoutMs = 60000;
+
+  bool AwaitEnd() {
+    if (WaitForSingleObject(process_->get(), kHolderTimeoutMs) == WAIT_OBJECT_0) return true;
+    ADD_FAILURE() << "the holder had not ended after " << kHolderTimeoutMs << " ms";
+    return false;
+  }
+
   DWORD ExitCode() {
     DWORD code = 0;
     GetExitCodeProcess(process_->get(), &code);
