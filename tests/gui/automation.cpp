@@ -198,7 +198,9 @@ HWND FindMainDialog(DWORD process_id) {
   for (HWND dialog : VisibleDialogs(process_id)) {
     // The wait window, shown while an undo runs before the dialog, has a bar.
     const bool wait_window = ChildOfClass(dialog, PROGRESS_CLASSW) != nullptr;
-    if (!IsMessageBox(dialog) && !wait_window) return dialog;
+    // A window being destroyed is hidden before it loses its children, so one
+    // still shown after they were looked at had them all while they were.
+    if (!IsMessageBox(dialog) && !wait_window && IsWindowVisible(dialog)) return dialog;
   }
   return nullptr;
 }

@@ -128,7 +128,10 @@ HWND WindowOf(DWORD process_id, const std::wstring& part) {
 }
 
 ::testing::AssertionResult Session::CloseWith(int button) {
-  if (!Click(dialog_, button)) return ::testing::AssertionFailure() << "cannot click " << button;
+  if (!Click(dialog_, button)) {
+    return ::testing::AssertionFailure() << "cannot click " << button << " on the window \""
+                                         << Utf8(WindowText(dialog_)) << "\": " << program_.Status();
+  }
   return AwaitExit();
 }
 
