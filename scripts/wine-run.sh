@@ -130,4 +130,21 @@ fi
   "${wine[@]}" wineboot >/dev/null 2>&1 </dev/null 9>&-
 ) 9>"$dir/.lock"
 
-exec "${wine[@]}" "$@"
+# Wine starts its desktop process (explorer) from the first program of a
+# session that makes a window, and that process inherits the program's
+# standard error and keeps it for as long as any program uses the desktop: a
+# caller that reads the output to its end, as ctest does, would wait for all
+# of those. So the program writes to files, which are copied to this script's
+# own output as they grow, until the program ends.
+out=$(mktemp "$dir/stdout.XXXXXX") && err=$(mktemp "$dir/stderr.XXXXXX") || exit 1
+"${wine[@]}" "$@" <&0 >"$out" 2>"$err" &
+program=$!
+# A program started in the background ignores Ctrl+C; pass it on.
+trap 'kill "$program" 2>/dev/null' INT TERM HUP
+tail -n +1 -s 0.1 --pid="$program" -f "$out" &
+tail -n +1 -s 0.1 --pid="$program" -f "$err" >&2 &
+wait "$program"
+status=$?
+wait  # the copies end once they have what the program wrote last
+rm -f "$out" "$err"
+exit "$status"
