@@ -553,7 +553,7 @@ UnixName WineUnixName() {
 std::wstring FinalPath(const std::wstring& link) {
   HANDLE file = CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return L"<cannot open>";
+  if (file == INVALID_HANDLE_VALUE) return L"<cannot open, error " + std::to_wstring(GetLastError()) + L">";
   std::wstring final(32768, L'\0');
   final.resize(GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0));
   CloseHandle(file);
@@ -601,6 +601,10 @@ TEST(LinkOutOfTheGameTest, SweetFxRemovedLeavesTheFileALinkInBinLeadsToAndSaysSo
   ASSERT_NO_FATAL_FAILURE(InstallSweetFx(game));
   const std::wstring link = game.path() + L"\\bin\\d3d9.dll";
   ASSERT_TRUE(DeleteFileW(link.c_str())) << GetLastError();
+  // A deleted file keeps its name until the last handle to it is closed, which
+  // under load may come after DeleteFile returns; ln would find it still there.
+  ASSERT_TRUE(WaitUntil(kTimeoutMs, [&] { return !Exists(link); }))
+      << "the deleted file is still there: " << Utf8(FinalPath(link));
   ASSERT_TRUE(MakeUnixLink(injector, link)) << "the link leads to " << Utf8(FinalPath(link));
   {
     Session run(game);
