@@ -548,7 +548,7 @@ TEST(WorkflowToolTest, PresetEditOpensTheSelectedPresetInNotepad) {
     started = NewProcesses(L"notepad.exe", before);
     return started.size() == 1 && (editor = WindowOf(started[0], L"Cinematic")) != nullptr;
   });
-  ASSERT_EQ(1u, started.size()) << "notepad processes started";
+  ASSERT_EQ(1u, started.size()) << "notepad processes started; " << run.program().Status();
   EXPECT_NE(nullptr, editor) << "no notepad window names Cinematic";
   EXPECT_TRUE(run.program().Running()) << "the dialog does not wait for the editor";
   EndStarted(L"notepad.exe", started[0], editor);
@@ -572,7 +572,7 @@ TEST(WorkflowToolTest, CompanionToolStartsOnceWhileItRuns) {
     started = NewProcesses(L"Mienwerk.exe", before);
     return started.size() == 1 && (box = WindowOf(started[0], L"Mienwerk")) != nullptr;
   });
-  ASSERT_EQ(1u, started.size());
+  ASSERT_EQ(1u, started.size()) << "companion tools started; " << run.program().Status();
   EXPECT_NE(nullptr, box) << "the companion tool shows no window";
 
   // Clicks are handled in order: once the check box after the second click has
